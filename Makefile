@@ -1,0 +1,70 @@
+# Loquora: the two commands of the README, and their helpers.
+#   make run    installs what is missing, builds, starts Loquora
+#   make test   installs what is missing, builds, runs every test
+#   make bench  installs what is missing, builds, runs the benchmarks
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_TYPE ?= RelWithDebInfo
+FUZZ_SECONDS ?= 60
+
+# Debian packages: build, run, and the real parts the tests use.
+PACKAGES = build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
+           libespeak-ng-dev espeak-ng-data espeak-ng libpulse-dev libx11-dev libxcb1-dev lame \
+           xvfb x11-utils openbox trayer xdotool xclip pulseaudio pulseaudio-utils sox \
+           clang libclang-rt-14-dev fonts-dejavu-core
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build run test unit-asan fuzz bench clean format
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing: $$missing"; \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(CMAKE_TYPE) -DLOQA_WERROR=ON
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/loqa
+
+test: build
+	tests/harness/session.sh sh -c 'cd $(BUILD) && ctest --output-on-failure --timeout 300 -j1'
+	$(MAKE) --no-print-directory unit-asan
+	$(MAKE) --no-print-directory fuzz
+
+# The unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+unit-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLOQA_WERROR=ON -DLOQA_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    tests/harness/session.sh --no-display sh -c 'cd $(ASAN_BUILD) && ctest -L unit --output-on-failure --timeout 300'
+
+# The fuzz targets, each for a bounded time.
+fuzz: deps
+	@if [ -d fuzz ]; then \
+	    CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOQA_FUZZ=ON -DLOQA_TESTS=OFF && \
+	    cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all && \
+	    FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh $(FUZZ_BUILD); \
+	fi
+
+bench: build
+	tests/harness/session.sh --no-display bench/run.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i

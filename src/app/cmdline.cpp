@@ -1,0 +1,326 @@
+#include "cmdline.h"
+
+#include "apppath.h"
+#include "qmutils.h"
+#include "textfile.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+const char *const kWelcome = "Welcome to Loquora!";
+
+const char *const kUsage =
+    "Usage: loqa COMMAND [TEXT-OR-FILE] [OUTPUT] [SWITCHES]\n"
+    "  /tts TEXT-OR-FILE          read aloud\n"
+    "  /ttw TEXT-OR-FILE [OUT]    render to a WAV file\n"
+    "  /ttm TEXT-OR-FILE [OUT]    render to an MP3 file\n"
+    "  /wtm WAV-FILE [OUT]        encode a WAV file to MP3\n"
+    "  /mtw MP3-FILE [OUT]        decode an MP3 file to WAV\n"
+    "  /e                         list the voices (-e N describes voice N)\n"
+    "Switches: -e voice  -s speed  -p pitch  -w render speed (times real time)\n"
+    "          -r resample kHz  -b bit rate  -m channel mode  -q quality\n";
+
+// Whole-text integers the way the switches take them; false for anything else.
+bool toNumber(const QString &text, qlonglong &value)
+{
+    bool ok = false;
+    value = text.trimmed().toLongLong(&ok);
+    return ok && !text.trimmed().isEmpty();
+}
+
+} // namespace
+
+TQMCmdLine::TQMCmdLine(QStringList arguments, MessageSink messages)
+    : FArguments(std::move(arguments)), FMessages(messages),
+      FSwitches{{{"-e", "0"}, {"-s", ""}, {"-p", ""}, {"-w", "8"},
+                 {"-r", "automatic"}, {"-b", "128"}, {"-m", "s"}, {"-q", "5"}}}
+{
+}
+
+TQMCmdLine::~TQMCmdLine() = default;
+
+QString TQMCmdLine::Argument(int i) const
+{
+    return i >= 1 && i <= FArguments.size() ? FArguments.at(i - 1) : QString();
+}
+
+void TQMCmdLine::ParseSwitches()
+{
+    for (Switch &s : FSwitches) {
+        s.given = false;
+        s.value = QString::fromLatin1(s.defaultValue);
+    }
+    for (int i = 1; i <= FArguments.size(); ++i) {
+        const QString arg = FArguments.at(i - 1).toLower();
+        for (Switch &s : FSwitches) {
+            if (arg == QLatin1String(s.name)) {
+                s.given = true;
+                s.value = Argument(i + 1);
+            }
+        }
+    }
+}
+
+const TQMCmdLine::Switch &TQMCmdLine::switchFor(const char *name) const
+{
+    for (const Switch &s : FSwitches) {
+        if (qstrcmp(s.name, name) == 0)
+            return s;
+    }
+    return FSwitches.front();
+}
+
+QString TQMCmdLine::ReplaceExtension(const QString &path, const QString &extension)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot > slash)
+        return path.left(dot) + extension;
+    return path + extension;
+}
+
+namespace {
+QString lowerExtension(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? path.mid(dot).toLower() : QString();
+}
+} // namespace
+
+QString TQMCmdLine::WavOutputName(const QString &argument2, const QString &argument3)
+{
+    if (!argument2.isEmpty() && QFileInfo(argument2).isFile()) {
+        const QString ext = lowerExtension(argument3);
+        if (ext == QLatin1String(".wav") || ext == QLatin1String(".mp3"))
+            return ReplaceExtension(argument3, QStringLiteral(".wav"));
+        return ReplaceExtension(argument2, QStringLiteral(".wav"));
+    }
+    return QStringLiteral("output.wav");
+}
+
+QString TQMCmdLine::ConvertedOutputName(const QString &argument2, const QString &argument3, const QString &extension)
+{
+    if (lowerExtension(argument3) == extension)
+        return argument3;
+    return ReplaceExtension(argument2, extension);
+}
+
+int TQMCmdLine::Fail(const QString &reason)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(loqa::ApplicationTitle()), reason.toLocal8Bit().constData());
+    std::fflush(stderr);
+    return ExitFailed;
+}
+
+void TQMCmdLine::Message(const QString &text)
+{
+    if (FMessages == MessageSink::MessageBox) {
+        loqa::ShowMessageBox(text, loqa::MB_ICONINFORMATION);
+        return;
+    }
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    std::fputs(plain.toLocal8Bit().constData(), stdout);
+    if (!plain.endsWith(QLatin1Char('\n')))
+        std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int TQMCmdLine::Execute()
+{
+    ParseSwitches();
+    const QString command = Argument(1).toLower();
+    if (command == QLatin1String("/e"))
+        return EngineReport();
+    if (command == QLatin1String("/tts"))
+        return SpeakCommand(soGeneral);
+    if (command == QLatin1String("/ttw") || command == QLatin1String("/ttm"))
+        return SpeakCommand(soFile);
+    if (command == QLatin1String("/wtm"))
+        return ConvertCommand(true);
+    if (command == QLatin1String("/mtw"))
+        return ConvertCommand(false);
+    return Help();
+}
+
+int TQMCmdLine::Help()
+{
+    std::fputs(kUsage, stdout);
+    std::fflush(stdout);
+    const QString help = loqa::CompanionFile(QStringLiteral("loqa.html"));
+    const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (!help.isEmpty() && display)
+        loqa::ShellOpen(help, QStringLiteral("Open"), loqa::SW_SHOWMAXIMIZED);
+    else if (!help.isEmpty())
+        std::printf("The help file is %s\n", qPrintable(help));
+    return ExitOk;
+}
+
+bool TQMCmdLine::CreateSpeech()
+{
+    if (!FSpeech)
+        FSpeech = std::make_unique<TMSpeech>();
+    return FSpeech->Initialized();
+}
+
+int TQMCmdLine::EngineReport()
+{
+    CreateSpeech();
+    const QStringList &engines = FSpeech->Engines();
+    const Switch &e = FSwitches[0];
+    if (!e.given) {
+        QString text = QStringLiteral("All speech engines installed on your system:\r\n");
+        for (int i = 0; i < engines.size(); ++i)
+            text += QStringLiteral("\r\n%1. %2").arg(i).arg(engines.at(i));
+        Message(text);
+        return ExitOk;
+    }
+    if (engines.isEmpty())
+        return Fail(QStringLiteral("no voice is installed"));
+    qlonglong index = 0;
+    if (!toNumber(e.value, index) || index < 0 || index >= engines.size()) {
+        FSwitches[0].value = QStringLiteral("0");
+        index = 0;
+    }
+    TMSpeechEngineInfo info;
+    if (!FSpeech->GetEngineInfo(engines.at(int(index)), info))
+        return Fail(QStringLiteral("the voice cannot be described"));
+    QString text = QStringLiteral("The info of speech engine No.") + FSwitches[0].value + QStringLiteral("\r\n\r\n");
+    auto line = [&text](const char *label, const QString &value) {
+        text += QLatin1String(label) + value + QStringLiteral("\r\n");
+    };
+    line("Name: ", info.Name);
+    line("Language: ", info.Language);
+    line("Manufacturer: ", info.Manufacturer);
+    line("Product: ", info.Product);
+    line("ModeID: ", info.ModeID);
+    line("EngineID: ", info.EngineID);
+    line("Speaker: ", info.Speaker);
+    line("Style: ", info.Style);
+    line("Gender: ", info.Gender);
+    line("Age: ", QString::number(info.Age));
+    line("Features: ", QString::number(info.Features));
+    line("Interfaces: ", QString::number(info.Interfaces));
+    line("MaxPitch: ", QString::number(info.MaxPitch));
+    line("MinPitch: ", QString::number(info.MinPitch));
+    line("MaxRealTime: ", QString::number(info.MaxRealTime));
+    line("MinRealTime: ", QString::number(info.MinRealTime));
+    line("MaxSpeed: ", QString::number(info.MaxSpeed));
+    line("MinSpeed: ", QString::number(info.MinSpeed));
+    line("MaxVolume: ", QString::number(info.MaxVolume));
+    line("MinVolume: ", QString::number(info.MinVolume));
+    Message(text);
+    return ExitOk;
+}
+
+int TQMCmdLine::SpeakCommand(TSpeechOutput output)
+{
+    CreateSpeech();
+    FSpeech->OnStop = [this](TMSpeech *sender) { SpeechStopped(sender); };
+    FSpeech->OnError = [this](TMSpeech *, int32_t, const QString &message) { FEngineError = message; };
+    FSpeech->Output = output;
+    const QStringList &engines = FSpeech->Engines();
+    if (!FSpeech->Initialized())
+        return Fail(QStringLiteral("the speech engine is not available"));
+    if (engines.isEmpty())
+        return Fail(QStringLiteral("no voice is installed"));
+
+    try {
+        qlonglong index = 0;
+        const Switch &e = FSwitches[0];
+        if (e.given && (!toNumber(e.value, index) || index < 0 || index >= engines.size()))
+            throw EMSpeechException(QStringLiteral("no such voice"));
+        FSpeech->SelectEngine(engines.at(int(index)));
+    } catch (const std::exception &) {
+        try {
+            FSpeech->SelectEngine(engines.at(0));
+        } catch (const EMSpeechException &error) {
+            return Fail(error.message());
+        }
+    }
+    if (!FSpeech->Selected())
+        return Fail(output == soGeneral ? QStringLiteral("cannot speak: no sound output can be opened")
+                                        : QStringLiteral("cannot speak: the voice cannot be loaded"));
+
+    if (output == soFile) {
+        FSpeech->Filename = WavOutputName(Argument(2), Argument(3));
+        const Switch &w = FSwitches[3];
+        qlonglong times = 0;
+        uint16_t factor = 2048;
+        if (w.given && toNumber(w.value, times))
+            factor = uint16_t(std::clamp<qlonglong>(times * 256, 0, 0xFFFF));
+        FSpeech->SetFileRealTime(factor);
+    }
+
+    QString text = Argument(2);
+    QString loadError;
+    if (text.trimmed().isEmpty())
+        text = QString::fromLatin1(kWelcome);
+    if (QFileInfo(text).isFile()) {
+        QStringList lines;
+        if (loqa::LoadTextLines(text, lines, &loadError)) {
+            FSpeech->Text = lines;
+        } else {
+            FSpeech->Text = QStringList{QStringLiteral("Can't load the file ") + text};
+            loadError = QStringLiteral("cannot read %1: %2").arg(text, loadError);
+        }
+    } else {
+        FSpeech->Text = QStringList{text};
+    }
+
+    qlonglong value = 0;
+    if (FSwitches[1].given && toNumber(FSwitches[1].value, value))
+        FSpeech->SetSpeed(uint32_t(value));
+    if (FSwitches[2].given && toNumber(FSwitches[2].value, value))
+        FSpeech->SetPitch(uint16_t(value));
+
+    Running = true;
+    FStopStatus = ExitOk;
+    try {
+        FSpeech->Speak();
+    } catch (const EMSpeechException &error) {
+        Running = false;
+        return Fail(error.message());
+    }
+    if (!FSpeech->LastSpeakError().isEmpty()) {
+        Running = false;
+        return Fail(QStringLiteral("cannot speak: ") + FSpeech->LastSpeakError());
+    }
+    // Every accepted text ends with exactly one stop, which arrives through the event loop.
+    QEventLoop loop;
+    FLoop = &loop;
+    if (Running)
+        loop.exec();
+    FLoop = nullptr;
+    if (!FEngineError.isEmpty())
+        return Fail(FEngineError);
+    if (!loadError.isEmpty())
+        return Fail(loadError);
+    return FStopStatus;
+}
+
+void TQMCmdLine::SpeechStopped(TMSpeech *sender)
+{
+    if (Argument(1).toLower() == QLatin1String("/ttm"))
+        FStopStatus = Mp3Step();
+    else if (sender->Output == soFile && QFileInfo(sender->Filename).size() < 44)
+        FStopStatus = Fail(QStringLiteral("the WAV file %1 could not be written").arg(sender->Filename));
+    Running = false;
+    if (FLoop)
+        FLoop->quit();
+}
+
+int TQMCmdLine::Mp3Step()
+{
+    return Fail(QStringLiteral("MP3 output is not available yet"));
+}
+
+int TQMCmdLine::ConvertCommand(bool)
+{
+    return Fail(QStringLiteral("MP3 conversion is not available yet"));
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QKeyCombination>
+#include <QObject>
+
+#include <memory>
+
+namespace loqa {
+
+// System-wide key grabs. One instance per process, created on first use on the
+// main thread: the X11 implementation when the toolkit runs on "xcb", otherwise
+// (or with LOQA_PLATFORM=null) one that accepts every grab and never fires.
+class GlobalHotkeys : public QObject
+{
+    Q_OBJECT
+public:
+    static GlobalHotkeys &instance();
+    ~GlobalHotkeys() override;
+
+    // Grabs the combination; false when the window system refused it.
+    virtual bool grab(QKeyCombination shortcut) = 0;
+    virtual void ungrab(QKeyCombination shortcut) = 0;
+    virtual bool isReal() const = 0;
+
+signals:
+    // A grabbed combination was pressed, whichever program had the focus.
+    void pressed(Qt::KeyboardModifiers modifiers, Qt::Key key);
+
+protected:
+    GlobalHotkeys() = default;
+};
+
+std::unique_ptr<GlobalHotkeys> CreateX11Hotkeys(); // null when X11 is not there
+std::unique_ptr<GlobalHotkeys> CreateNullHotkeys();
+
+} // namespace loqa

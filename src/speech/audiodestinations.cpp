@@ -1,0 +1,42 @@
+#include "audiodestinations.h"
+
+namespace speech {
+
+FileDestination::~FileDestination()
+{
+    flush();
+}
+
+bool FileDestination::set(const QString &fileName)
+{
+    auto target = std::make_shared<FileTarget>();
+    if (fileName.isEmpty() || !target->writer.open(fileName, m_rate, 1))
+        return false;
+    std::shared_ptr<FileTarget> previous;
+    {
+        std::lock_guard lock(m_mutex);
+        previous = std::exchange(m_current, target);
+    }
+    if (previous) {
+        std::lock_guard lock(previous->mutex);
+        previous->writer.finish();
+    }
+    return true;
+}
+
+void FileDestination::flush()
+{
+    std::shared_ptr<FileTarget> target = current();
+    if (!target)
+        return;
+    std::lock_guard lock(target->mutex);
+    target->writer.finish();
+}
+
+std::shared_ptr<FileTarget> FileDestination::current()
+{
+    std::lock_guard lock(m_mutex);
+    return m_current;
+}
+
+} // namespace speech

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "espeakengine.h"
+
+#include <QObject>
+
+#include <map>
+
+namespace speech::espeak {
+
+class EspeakAttributes final : public Attributes
+{
+public:
+    uint16_t pitchGet() const override { return uint16_t(m_pitch.load()); }
+    void pitchSet(uint16_t pitch) override;
+    uint32_t realTimeGet() const override { return m_realTime; }
+    void realTimeSet(uint32_t realTime) override;
+    uint32_t speedGet() const override { return uint32_t(m_speed.load()); }
+    void speedSet(uint32_t speed) override;
+
+private:
+    std::atomic<int> m_pitch{Engine::kDefaultPitch};
+    std::atomic<int> m_speed{Engine::kDefaultRate};
+    std::atomic<uint32_t> m_realTime{256};
+};
+
+class EspeakDialogs final : public Dialogs
+{
+public:
+    void aboutDlg(uintptr_t owner, const QString &title) override;
+    void generalDlg(uintptr_t owner, const QString &title) override;
+    void lexiconDlg(uintptr_t owner, const QString &title) override;
+    void translateDlg(uintptr_t owner, const QString &title) override;
+};
+
+class EspeakCentral final : public Central
+{
+public:
+    EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination);
+    ~EspeakCentral() override;
+
+    Attributes &attributes() override { return m_attributes; }
+    Dialogs &dialogs() override { return m_dialogs; }
+    uint32_t registerSink(std::shared_ptr<NotifySink> sink) override;
+    void unregisterSink(uint32_t key) override;
+    void textData(const std::string &utf8, std::shared_ptr<BufNotifySink> sink) override;
+    bool inject(const std::string &tag) override;
+    void audioPause() override;
+    void audioResume() override;
+    void audioReset() override;
+
+    // Called on the synthesis thread; each delivers on the central's thread.
+    static void postAudioStart(CentralState &state, std::shared_ptr<BufNotifySink> sink);
+    static void postAudioStop(CentralState &state, std::shared_ptr<BufNotifySink> sink);
+    static void postWordPosition(CentralState &state, std::shared_ptr<BufNotifySink> sink, uint32_t byteOffset);
+    static void postError(CentralState &state, int32_t code, const QString &message);
+
+private:
+    template <typename Fn>
+    void forEachSink(Fn fn);
+
+    Mode m_mode;
+    std::shared_ptr<AudioDestination> m_destination;
+    std::shared_ptr<CentralState> m_state;
+    QObject m_context;
+    EspeakAttributes m_attributes;
+    EspeakDialogs m_dialogs;
+    std::map<uint32_t, std::shared_ptr<NotifySink>> m_sinks;
+    uint32_t m_nextKey = 1;
+};
+
+} // namespace speech::espeak

@@ -1,0 +1,388 @@
+#include "espeakengine.h"
+
+#include "audiodestinations.h"
+#include "espeakcentral.h"
+#include "soundoutput.h"
+
+#include <QLocale>
+#include <QMetaObject>
+#include <QUuid>
+
+#include <espeak-ng/espeak_ng.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace speech::espeak {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const QUuid kNamespace(QStringLiteral("{6f1c8f52-3b0e-4a55-9d41-5e0b7c2a9e13}"));
+
+QUuid nameUuid(const QString &name)
+{
+    return QUuid::createUuidV5(kNamespace, name);
+}
+
+// The locale's language tag in the engine's spelling ("en-us"); English for the C locale.
+QString localeTag()
+{
+    const QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage)
+        return QStringLiteral("en");
+    return locale.name().toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
+}
+
+struct Candidate {
+    const espeak_VOICE *voice;
+    int rank;
+    int priority;
+    QString name;
+};
+
+Candidate rate(const espeak_VOICE *voice, const QString &tag)
+{
+    const QString base = tag.section(QLatin1Char('-'), 0, 0);
+    Candidate c{voice, 2, 99, QString::fromUtf8(voice->name).trimmed()};
+    // languages: a priority byte, then a zero-terminated tag, repeated; ends with a zero byte.
+    for (const char *p = voice->languages; p && *p; p += std::strlen(p + 1) + 2) {
+        const int priority = static_cast<unsigned char>(*p);
+        const QString lang = QString::fromUtf8(p + 1).toLower();
+        int rank = 2;
+        if (lang == tag)
+            rank = 0;
+        else if (lang == base || lang.startsWith(base + QLatin1Char('-')))
+            rank = 1;
+        if (rank < c.rank || (rank == c.rank && priority < c.priority)) {
+            c.rank = rank;
+            c.priority = priority;
+        }
+    }
+    return c;
+}
+
+// The state of the job now being synthesised; only the synthesis thread touches it.
+struct Running {
+    Job *job = nullptr;
+    loqa::SoundStream *stream = nullptr;
+    uint64_t frames = 0;
+    Utf8Cursor cursor;
+    std::deque<std::pair<uint64_t, uint32_t>> words; // (sample, byte offset) not yet heard
+    Clock::time_point start;
+    Clock::duration paused{};
+};
+thread_local Running *t_running = nullptr;
+
+bool waitWhilePaused(Running &r)
+{
+    const auto before = Clock::now();
+    while (r.job->state->paused && !r.job->abort)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    r.paused += Clock::now() - before;
+    return !r.job->abort;
+}
+
+void deliverHeard(Running &r)
+{
+    if (r.words.empty() || !r.stream)
+        return;
+    const uint64_t played = r.stream->playedFrames();
+    int64_t latest = -1;
+    while (!r.words.empty() && r.words.front().first <= played) {
+        latest = r.words.front().second;
+        r.words.pop_front();
+    }
+    if (latest >= 0)
+        EspeakCentral::postWordPosition(*r.job->state, r.job->bufSink, uint32_t(latest));
+}
+
+int synthCallback(short *wav, int count, espeak_EVENT *events)
+{
+    Running *r = t_running;
+    if (!r || !r->job || r->job->abort)
+        return 1;
+    Job &job = *r->job;
+    for (espeak_EVENT *e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+        if (e->type != espeakEVENT_WORD || e->text_position < 1)
+            continue;
+        const uint32_t offset = uint32_t(r->cursor.advanceTo(job.text, size_t(e->text_position)));
+        if (job.device)
+            r->words.emplace_back(uint64_t(std::max(e->sample, 0)), offset);
+        else
+            EspeakCentral::postWordPosition(*job.state, job.bufSink, offset);
+    }
+    if (count > 0 && wav) {
+        if (job.device) {
+            if (!r->stream->write(wav, size_t(count), job.abort))
+                return 1;
+            r->frames += uint64_t(count);
+            deliverHeard(*r);
+        } else {
+            if (!waitWhilePaused(*r))
+                return 1;
+            {
+                std::lock_guard lock(job.file->mutex);
+                job.file->writer.write(wav, size_t(count));
+            }
+            r->frames += uint64_t(count);
+            if (job.realTime > 0) {
+                // Rendering takes no less than the speech's duration x 256 / factor.
+                const double seconds = double(r->frames) / Engine::instance().sampleRate() * 256.0 / job.realTime;
+                const auto due = r->start + r->paused + std::chrono::duration_cast<Clock::duration>(
+                                                            std::chrono::duration<double>(seconds));
+                while (!job.abort && Clock::now() < due)
+                    std::this_thread::sleep_for(std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(20)));
+            }
+        }
+    }
+    return job.abort ? 1 : 0;
+}
+
+} // namespace
+
+int EspeakPitch(int pitch)
+{
+    pitch = std::clamp(pitch, Engine::kMinPitch, Engine::kMaxPitch);
+    if (pitch <= Engine::kDefaultPitch)
+        return pitch;
+    return 50 + (pitch - 50) * 50 / (Engine::kMaxPitch - 50);
+}
+
+size_t Utf8Cursor::advanceTo(const std::string &text, size_t charPosition)
+{
+    const size_t target = charPosition > 0 ? charPosition - 1 : 0;
+    if (target < chars) {
+        chars = 0;
+        bytes = 0;
+    }
+    while (chars < target && bytes < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[bytes]);
+        size_t len = 1;
+        if (lead >= 0xF0)
+            len = 4;
+        else if (lead >= 0xE0)
+            len = 3;
+        else if (lead >= 0xC0)
+            len = 2;
+        bytes = std::min(text.size(), bytes + len);
+        ++chars;
+    }
+    return bytes;
+}
+
+void CentralState::abortRunning()
+{
+    if (running)
+        running->abort = true;
+    if (stream)
+        stream->wake();
+}
+
+void CentralState::post(std::function<void()> fn)
+{
+    std::lock_guard lock(mutex);
+    if (context)
+        QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
+}
+
+Engine &Engine::instance()
+{
+    static Engine engine;
+    return engine;
+}
+
+Engine::Engine()
+{
+    m_thread = std::thread([this] { run(); });
+    std::unique_lock lock(m_mutex);
+    m_wake.wait(lock, [this] { return m_initialised; });
+}
+
+Engine::~Engine()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+        for (const auto &job : m_queue)
+            job->abort = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void Engine::initialise()
+{
+    espeak_ng_InitializePath(nullptr);
+    espeak_ng_ERROR_CONTEXT context = nullptr;
+    const espeak_ng_STATUS status = espeak_ng_Initialize(&context);
+    if (status != ENS_OK) {
+        char message[512] = {};
+        espeak_ng_GetStatusCodeMessage(status, message, sizeof message);
+        m_error = QStringLiteral("the speech engine cannot start: ") + QString::fromUtf8(message);
+        espeak_ng_ClearErrorContext(&context);
+        return;
+    }
+    if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 50, nullptr) != ENS_OK) {
+        m_error = QStringLiteral("the speech engine cannot produce sound");
+        return;
+    }
+    espeak_SetSynthCallback(synthCallback);
+    m_rate = espeak_ng_GetSampleRate();
+    const char *path = nullptr;
+    m_version = QString::fromUtf8(espeak_Info(&path));
+    m_dataPath = QString::fromUtf8(path ? path : "");
+
+    const QString tag = localeTag();
+    std::vector<Candidate> candidates;
+    for (const espeak_VOICE **v = espeak_ListVoices(nullptr); v && *v; ++v) {
+        if (std::strncmp((*v)->identifier, "mb/", 3) == 0)
+            continue; // MBROLA voices need data Loquora does not ship
+        candidates.push_back(rate(*v, tag));
+    }
+    std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        if (a.rank < 2 && a.priority != b.priority)
+            return a.priority < b.priority;
+        return QString::localeAwareCompare(a.name, b.name) < 0;
+    });
+    const QUuid engineId = nameUuid(QStringLiteral("espeak-ng"));
+    for (const Candidate &c : candidates) {
+        const std::string identifier = c.voice->identifier;
+        const char *languages = c.voice->languages;
+        const std::string language = languages && *languages ? std::string(languages + 1) : std::string();
+        for (const bool female : {false, true}) {
+            Mode mode;
+            ModeInfo &info = mode.info;
+            info.modeName = (c.name + (female ? QStringLiteral(" Female") : QStringLiteral(" Male"))).toStdString();
+            info.language = language;
+            info.manufacturer = "eSpeak NG contributors";
+            info.product = "eSpeak NG " + m_version.toStdString();
+            info.modeId = nameUuid(QString::fromStdString(identifier) + (female ? "+female" : "+male"));
+            info.engineId = engineId;
+            info.speaker = c.name.toStdString();
+            info.style = "Normal";
+            info.gender = female ? GenderFemale : GenderMale;
+            info.age = uint16_t(c.voice->age);
+            info.features = FeaturePitch | FeatureSpeed | FeatureWordPosition | FeatureFileOutput;
+            info.interfaces = InterfaceCentral | InterfaceAttributes | InterfaceDialogs;
+            mode.voice = female ? identifier + "+f3" : identifier;
+            m_modes.push_back(std::move(mode));
+        }
+    }
+    m_ready = true;
+}
+
+void Engine::run()
+{
+    initialise();
+    {
+        std::lock_guard lock(m_mutex);
+        m_initialised = true;
+    }
+    m_wake.notify_all();
+    for (;;) {
+        std::shared_ptr<Job> job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+            if (m_quit)
+                break;
+            job = m_queue.front();
+            m_queue.pop_front();
+        }
+        runJob(job);
+    }
+    if (m_ready)
+        espeak_ng_Terminate();
+}
+
+void Engine::submit(std::shared_ptr<Job> job)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::move(job));
+    }
+    m_wake.notify_all();
+}
+
+std::vector<std::shared_ptr<Job>> Engine::cancelQueued(const CentralState *state)
+{
+    std::vector<std::shared_ptr<Job>> removed;
+    std::lock_guard lock(m_mutex);
+    for (auto it = m_queue.begin(); it != m_queue.end();) {
+        if ((*it)->state.get() == state) {
+            removed.push_back(*it);
+            it = m_queue.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return removed;
+}
+
+void Engine::runJob(const std::shared_ptr<Job> &job)
+{
+    CentralState &state = *job->state;
+    Running running;
+    running.job = job.get();
+    running.start = Clock::now();
+    std::unique_ptr<loqa::SoundStream> stream;
+    bool failed = false;
+    {
+        std::lock_guard lock(state.mutex);
+        state.running = job.get();
+        if (job->generation != state.generation)
+            job->abort = true;
+    }
+
+    if (espeak_SetVoiceByName(job->voice.c_str()) != EE_OK) {
+        EspeakCentral::postError(state, 1, QStringLiteral("The voice %1 cannot be loaded").arg(QString::fromStdString(job->voice)));
+        failed = true;
+    }
+    espeak_SetParameter(espeakRATE, std::clamp(job->rate, kMinRate, kMaxRate), 0);
+    espeak_SetParameter(espeakPITCH, EspeakPitch(job->pitch), 0);
+
+    if (!failed && job->device) {
+        QString error;
+        stream = loqa::SoundOutput::openStream(m_rate, 1, state.paused, &error);
+        if (!stream) {
+            EspeakCentral::postError(state, 2, error);
+            failed = true;
+        } else {
+            std::lock_guard lock(state.mutex);
+            state.stream = stream.get();
+        }
+        running.stream = stream.get();
+    }
+    EspeakCentral::postAudioStart(state, job->bufSink);
+
+    if (!failed && !job->abort) {
+        t_running = &running;
+        espeak_Synth(job->text.c_str(), job->text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+        t_running = nullptr;
+    }
+    if (stream && !job->abort) {
+        stream->trigger();
+        // Hand out the word positions as their sound is heard, then wait for the last sample.
+        while (!job->abort && !running.words.empty() && stream->playedFrames() < running.frames) {
+            deliverHeard(running);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        stream->drain(job->abort);
+        if (!job->abort && !running.words.empty())
+            EspeakCentral::postWordPosition(state, job->bufSink, running.words.back().second);
+    }
+    {
+        std::lock_guard lock(state.mutex);
+        state.stream = nullptr;
+        state.running = nullptr;
+    }
+    stream.reset();
+    EspeakCentral::postAudioStop(state, job->bufSink);
+}
+
+} // namespace speech::espeak

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "speech.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace loqa {
+class SoundStream;
+}
+
+namespace speech {
+struct FileTarget;
+}
+
+namespace speech::espeak {
+
+class EspeakCentral;
+
+// What one central shares with the synthesis thread.
+struct CentralState {
+    std::mutex mutex;
+    QObject *context = nullptr;       // lives on the central's thread; null once it is gone
+    EspeakCentral *owner = nullptr;   // touched on the central's thread only
+    loqa::SoundStream *stream = nullptr; // the stream now playing, if any
+    struct Job *running = nullptr;    // the job now on the synthesis thread, if it is ours
+    uint64_t generation = 0;          // raised by every reset; older jobs are abandoned
+    std::atomic<bool> paused{false};
+    std::atomic<int64_t> pendingWord{-1};
+
+    // With `mutex` held: abandons the running job.
+    void abortRunning();
+
+    // Runs `fn` on the central's thread through its event loop; dropped once the central is gone.
+    void post(std::function<void()> fn);
+};
+
+struct Job {
+    std::shared_ptr<CentralState> state;
+    std::shared_ptr<BufNotifySink> bufSink;
+    std::string text;
+    std::string voice;
+    int rate = 175;
+    int pitch = 50;
+    bool device = true;
+    std::shared_ptr<FileTarget> file;
+    uint16_t realTime = 256;
+    uint64_t generation = 0;
+    std::atomic<bool> abort{false};
+};
+
+// A voice as the engine offers it, in the male or female form.
+struct Mode {
+    ModeInfo info;
+    std::string voice; // what the engine is given to select it
+};
+
+// espeak-ng keeps process-wide state, so every call into it runs on this one thread.
+class Engine
+{
+public:
+    static Engine &instance();
+    ~Engine();
+
+    bool ready() const { return m_ready; }
+    const QString &error() const { return m_error; }
+    const std::vector<Mode> &modes() const { return m_modes; }
+    int sampleRate() const { return m_rate; }
+    QString version() const { return m_version; }
+    QString dataPath() const { return m_dataPath; }
+
+    void submit(std::shared_ptr<Job> job);
+    // Takes the jobs of `state` that have not started yet off the queue.
+    std::vector<std::shared_ptr<Job>> cancelQueued(const CentralState *state);
+
+    static constexpr int kMinRate = 80;
+    static constexpr int kMaxRate = 450;
+    static constexpr int kDefaultRate = 175;
+    static constexpr int kMinPitch = 0;
+    static constexpr int kMaxPitch = 400;
+    static constexpr int kDefaultPitch = 50;
+
+private:
+    Engine();
+    void run();
+    void initialise();
+    void runJob(const std::shared_ptr<Job> &job);
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::shared_ptr<Job>> m_queue;
+    bool m_quit = false;
+    bool m_initialised = false;
+
+    bool m_ready = false;
+    QString m_error;
+    std::vector<Mode> m_modes;
+    int m_rate = 22050;
+    QString m_version;
+    QString m_dataPath;
+};
+
+// The espeak-ng pitch parameter (0..100, 50 natural) for a pitch of 0..400 (50 natural).
+int EspeakPitch(int pitch);
+// The byte offset of a 1-based character position in UTF-8 text, walking on from a cursor.
+struct Utf8Cursor {
+    size_t chars = 0;
+    size_t bytes = 0;
+    size_t advanceTo(const std::string &text, size_t charIndex);
+};
+
+std::shared_ptr<Backend> CreateBackend();
+
+} // namespace speech::espeak

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <cstdio>
+
+namespace speech {
+
+// Streams 16-bit PCM into a WAV file. The header keeps room for the RF64
+// extension: a file whose audio outgrows what a RIFF header can count
+// (4 GB) is completed as RF64, every smaller one as plain RIFF WAV.
+class WavWriter
+{
+public:
+    WavWriter() = default;
+    ~WavWriter();
+    WavWriter(const WavWriter &) = delete;
+    WavWriter &operator=(const WavWriter &) = delete;
+
+    bool open(const QString &fileName, int sampleRate, int channels);
+    bool write(const int16_t *samples, size_t count);
+    // Writes the final header and closes the file; true when all went to disk.
+    bool finish();
+    bool isOpen() const { return m_file != nullptr; }
+    uint64_t dataBytes() const { return m_dataBytes; }
+    const QString &fileName() const { return m_fileName; }
+
+    static constexpr size_t kHeaderSize = 80;
+    // The header for a given amount of audio; RF64 when `forceRf64` or when it must be.
+    static void header(uint8_t out[kHeaderSize], uint64_t dataBytes, int sampleRate, int channels, bool forceRf64 = false);
+    // For tests: complete as RF64 whatever the size.
+    void setForceRf64(bool force) { m_forceRf64 = force; }
+
+private:
+    std::FILE *m_file = nullptr;
+    QString m_fileName;
+    int m_rate = 0;
+    int m_channels = 1;
+    uint64_t m_dataBytes = 0;
+    bool m_failed = false;
+    bool m_forceRf64 = false;
+};
+
+} // namespace speech

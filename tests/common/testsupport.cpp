@@ -1,0 +1,66 @@
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+
+TempHome::TempHome()
+{
+    m_dir.setAutoRemove(true);
+}
+
+bool TempHome::write(const QString &name, const QByteArray &bytes) const
+{
+    QFile f(file(name));
+    QDir().mkpath(QFileInfo(f).absolutePath());
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray TempHome::read(const QString &name) const
+{
+    QFile f(file(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString LoqaBinary()
+{
+    return qEnvironmentVariable("LOQA_BIN");
+}
+
+RunResult RunLoqa(const QStringList &arguments, const QString &workingDir, int timeoutMs,
+                  const QStringList &extraEnvironment)
+{
+    RunResult result;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &kv : extraEnvironment) {
+        const qsizetype eq = kv.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            env.insert(kv.left(eq), kv.mid(eq + 1));
+        else
+            env.remove(kv);
+    }
+    p.setProcessEnvironment(env);
+    if (!workingDir.isEmpty())
+        p.setWorkingDirectory(workingDir);
+    p.start(LoqaBinary(), arguments);
+    result.finished = p.waitForFinished(timeoutMs);
+    if (!result.finished) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+    result.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    result.out = p.readAllStandardOutput();
+    result.err = p.readAllStandardError();
+    return result;
+}
+
+bool HaveSoundServer()
+{
+    return !qEnvironmentVariableIsEmpty("LOQA_TEST_MONITOR");
+}
+
+bool HaveDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("LOQA_TEST_DISPLAY");
+}

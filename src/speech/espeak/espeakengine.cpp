@@ -105,7 +105,8 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
         return 1;
     Job &job = *r->job;
     for (espeak_EVENT *e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
-        if (e->type != espeakEVENT_WORD || e->text_position < 1)
+        // A word of no length marks a clause end somewhere behind; it is no word to show.
+        if (e->type != espeakEVENT_WORD || e->text_position < 1 || e->length <= 0)
             continue;
         const uint32_t offset = uint32_t(r->cursor.advanceTo(job.text, size_t(e->text_position)));
         if (job.device)

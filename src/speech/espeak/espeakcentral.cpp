@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace speech::espeak {
 
 namespace {
@@ -131,6 +133,8 @@ void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifyS
     job->state = m_state;
     job->bufSink = std::move(sink);
     job->text = utf8;
+    // The engine reads up to the first NUL byte; a space keeps every offset in place.
+    std::replace(job->text.begin(), job->text.end(), '\0', ' ');
     job->voice = m_mode.voice;
     job->rate = int(m_attributes.speedGet());
     job->pitch = m_attributes.pitchGet();

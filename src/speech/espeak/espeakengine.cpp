@@ -72,6 +72,7 @@ struct Running {
     std::deque<std::pair<uint64_t, uint32_t>> words; // (sample, byte offset) not yet heard
     Clock::time_point start;
     Clock::duration paused{};
+    bool streamFailed = false;
 };
 thread_local Running *t_running = nullptr;
 
@@ -116,8 +117,10 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
     }
     if (count > 0 && wav) {
         if (job.device) {
-            if (!r->stream->write(wav, size_t(count), job.abort))
+            if (!r->stream->write(wav, size_t(count), job.abort)) {
+                r->streamFailed = !job.abort;
                 return 1;
+            }
             r->frames += uint64_t(count);
             deliverHeard(*r);
         } else {
@@ -366,7 +369,9 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
         espeak_Synth(job->text.c_str(), job->text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
         t_running = nullptr;
     }
-    if (stream && !job->abort) {
+    if (running.streamFailed)
+        EspeakCentral::postError(state, 3, QStringLiteral("the sound output stopped working"));
+    if (stream && !job->abort && !running.streamFailed) {
         stream->trigger();
         // Hand out the word positions as their sound is heard, then wait for the last sample.
         while (!job->abort && !running.words.empty() && stream->playedFrames() < running.frames) {

@@ -1,0 +1,99 @@
+#include "cmdline.h"
+#include "textfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCmdLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void switches_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("given");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("default engine") << QStringList{"/tts", "hi"} << "-e" << false << "0";
+        QTest::newRow("default speed is empty") << QStringList{"/tts", "hi"} << "-s" << false << "";
+        QTest::newRow("default realtime") << QStringList{"/ttw", "hi"} << "-w" << false << "8";
+        QTest::newRow("default resample") << QStringList{"/ttm", "hi"} << "-r" << false << "automatic";
+        QTest::newRow("default bitrate") << QStringList{"/ttm", "hi"} << "-b" << false << "128";
+        QTest::newRow("default mode") << QStringList{"/ttm", "hi"} << "-m" << false << "s";
+        QTest::newRow("default quality") << QStringList{"/ttm", "hi"} << "-q" << false << "5";
+        QTest::newRow("upper-case switch") << QStringList{"/tts", "hi", "-E", "3"} << "-e" << true << "3";
+        QTest::newRow("later wins") << QStringList{"/tts", "hi", "-s", "100", "-s", "200"} << "-s" << true << "200";
+        QTest::newRow("last argument") << QStringList{"/ttw", "hi", "-w"} << "-w" << true << "";
+        QTest::newRow("switch as value") << QStringList{"/tts", "hi", "-e", "-s", "5"} << "-e" << true << "-s";
+        QTest::newRow("and examined too") << QStringList{"/tts", "hi", "-e", "-s", "5"} << "-s" << true << "5";
+        QTest::newRow("in position 2") << QStringList{"/tts", "-e", "1", "notes.txt"} << "-e" << true << "1";
+    }
+
+    void switches()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, name);
+        QFETCH(bool, given);
+        QFETCH(QString, value);
+        TQMCmdLine cmd(args);
+        cmd.ParseSwitches();
+        const auto &s = cmd.switchFor(name.toLatin1().constData());
+        QCOMPARE(QString::fromLatin1(s.name), name);
+        QCOMPARE(s.given, given);
+        QCOMPARE(s.value, value);
+    }
+
+    void outputNames()
+    {
+        QTemporaryDir dir;
+        const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+        QFile f(notes);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QCOMPARE(TQMCmdLine::WavOutputName(notes, QString()), dir.filePath(QStringLiteral("notes.wav")));
+        QCOMPARE(TQMCmdLine::WavOutputName(notes, QStringLiteral("out.MP3")), QStringLiteral("out.wav"));
+        QCOMPARE(TQMCmdLine::WavOutputName(notes, QStringLiteral("a/out.Wav")), QStringLiteral("a/out.wav"));
+        QCOMPARE(TQMCmdLine::WavOutputName(notes, QStringLiteral("out.txt")), dir.filePath(QStringLiteral("notes.wav")));
+        QCOMPARE(TQMCmdLine::WavOutputName(QStringLiteral("hello"), QStringLiteral("x.wav")), QStringLiteral("output.wav"));
+        QCOMPARE(TQMCmdLine::WavOutputName(QString(), QString()), QStringLiteral("output.wav"));
+        QCOMPARE(TQMCmdLine::WavOutputName(dir.path(), QStringLiteral("x.wav")), QStringLiteral("output.wav"));
+
+        QCOMPARE(TQMCmdLine::ConvertedOutputName("talk.wav", "out.txt", ".mp3"), QStringLiteral("talk.mp3"));
+        QCOMPARE(TQMCmdLine::ConvertedOutputName("talk.wav", "-b", ".mp3"), QStringLiteral("talk.mp3"));
+        QCOMPARE(TQMCmdLine::ConvertedOutputName("talk.mp3", "back.WAV", ".wav"), QStringLiteral("back.WAV"));
+        QCOMPARE(TQMCmdLine::ReplaceExtension("dir.v2/file", ".wav"), QStringLiteral("dir.v2/file.wav"));
+        QCOMPARE(TQMCmdLine::ReplaceExtension("a/b.c.txt", ".wav"), QStringLiteral("a/b.c.wav"));
+    }
+
+    void textDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("utf-8") << QByteArray("Gr\xC3\xBC\xC3\x9F" "e") << QStringLiteral("Grüße");
+        QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBFok") << QStringLiteral("ok");
+        QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFEh\0i\0", 6) << QStringLiteral("hi");
+        QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF\0h\0i", 6) << QStringLiteral("hi");
+        QTest::newRow("windows-1252") << QByteArray("caf\xE9 \x80 \x93q\x94") << QStringLiteral("café € “q”");
+        QTest::newRow("nul kept") << QByteArray("a\0b", 3) << QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+    }
+
+    void textDecoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(loqa::DecodeText(bytes), text);
+    }
+
+    void lineSplitting()
+    {
+        QCOMPARE(loqa::SplitLines(QStringLiteral("a\r\nb\nc\rd")), (QStringList{"a", "b", "c", "d"}));
+        QCOMPARE(loqa::SplitLines(QStringLiteral("a\r\n\r\nb\r\n")), (QStringList{"a", "", "b"}));
+        QCOMPARE(loqa::SplitLines(QString()), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCmdLine)
+#include "tst_cmdline.moc"

@@ -1,0 +1,220 @@
+// The loqa executable as a command-line converter, with the real engine and sound server.
+#include "sinkrecorder.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+double wavSeconds(const QString &path)
+{
+    QProcess soxi;
+    soxi.start(QStringLiteral("soxi"), {QStringLiteral("-D"), path});
+    soxi.waitForFinished();
+    return soxi.exitCode() == 0 ? soxi.readAllStandardOutput().trimmed().toDouble() : -1;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QString describe(const RunResult &r)
+{
+    return QStringLiteral("exit %1, out [%2], err [%3]")
+        .arg(r.exitCode)
+        .arg(QString::fromUtf8(r.out.left(300)), QString::fromUtf8(r.err.left(300)));
+}
+
+} // namespace
+
+class TestCmdLineRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tts_speaksThroughTheSoundServer()
+    {
+        if (!HaveSoundServer())
+            QSKIP("needs the private sound server");
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        const RunResult r = RunLoqa({QStringLiteral("/TTS"), QStringLiteral("Hello there, this is a test")});
+        QTest::qWait(300);
+        rec.stop();
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        const auto heard = rec.analyse();
+        QVERIFY2(heard.heardSeconds > 0.8, qPrintable(QString::number(heard.heardSeconds)));
+    }
+
+    void tts_withoutSoundServer_failsClearly()
+    {
+        const RunResult r = RunLoqa({QStringLiteral("/tts"), QStringLiteral("hello")}, QString(), 20000,
+                                    {QStringLiteral("PULSE_SERVER=unix:/nonexistent/socket")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("no sound output"), r.err.constData());
+        QCOMPARE(r.err.count('\n'), 1);
+    }
+
+    void ttw_namesTheOutputAsItShould()
+    {
+        QTemporaryDir work, docs;
+        const QString notes = docs.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(notes, "Notes for the meeting.\nSecond line.\n"));
+
+        RunResult r = RunLoqa({QStringLiteral("/ttw")}, work.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY(wavSeconds(work.filePath(QStringLiteral("output.wav"))) > 0.8); // "Welcome to Loquora!"
+
+        r = RunLoqa({QStringLiteral("/ttw"), notes}, work.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY(wavSeconds(docs.filePath(QStringLiteral("notes.wav"))) > 1.5);
+
+        r = RunLoqa({QStringLiteral("/ttw"), notes, QStringLiteral("out.MP3"), QStringLiteral("-w"), QStringLiteral("0")},
+                    work.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY(QFile::exists(work.filePath(QStringLiteral("out.wav"))));
+        QVERIFY(!QFile::exists(work.filePath(QStringLiteral("out.MP3"))));
+
+        QFile::remove(work.filePath(QStringLiteral("output.wav")));
+        r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("Some text"), QStringLiteral("elsewhere.wav")}, work.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY(QFile::exists(work.filePath(QStringLiteral("output.wav"))));
+    }
+
+    void ttw_switchValuesThatAreNotNumbers()
+    {
+        QTemporaryDir work;
+        const RunResult r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("Odd switches"), QStringLiteral("-s"),
+                                     QStringLiteral("fast"), QStringLiteral("-p"), QStringLiteral("x"),
+                                     QStringLiteral("-e"), QStringLiteral("nine"), QStringLiteral("-w")},
+                                    work.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY(wavSeconds(work.filePath(QStringLiteral("output.wav"))) > 0.5);
+    }
+
+    void ttw_unwritableOutput_failsClearly_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::newRow("missing folder") << "/nonexistent-folder/out.wav";
+        QTest::newRow("read-only place") << "/proc/out.wav";
+    }
+
+    void ttw_unwritableOutput_failsClearly()
+    {
+        QFETCH(QString, output);
+        QTemporaryDir work;
+        const QString notes = work.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(notes, "Some notes."));
+        const RunResult r = RunLoqa({QStringLiteral("/ttw"), notes, output}, work.path(), 20000);
+        QVERIFY(r.finished);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("Can not open file"), r.err.constData());
+        QCOMPARE(r.err.count('\n'), 1);
+    }
+
+    void ttw_oddTextFiles_neitherCrashNorHang_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray binary;
+        for (int i = 0; i < 4096; ++i)
+            binary.append(char((i * 7919) & 0xFF));
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("binary") << binary;
+        QTest::newRow("nul bytes") << QByteArray("before\0\0\0after the nul bytes", 29);
+        QTest::newRow("invalid utf-8") << QByteArray("caf\xE9 cr\xE8me \xFF\xFE broken");
+        QByteArray big(10 * 1024 * 1024, ' ');
+        big.replace(0, 20, "Ten megabytes start.");
+        for (qsizetype i = 1000; i < big.size(); i += 4096)
+            big[i] = '\n';
+        big.replace(big.size() - 20, 15, "and they ended.");
+        QTest::newRow("10 MB") << big;
+    }
+
+    void ttw_oddTextFiles_neitherCrashNorHang()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir work;
+        const QString text = work.filePath(QStringLiteral("odd.txt"));
+        QVERIFY(writeFile(text, bytes));
+        const RunResult r = RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("0")},
+                                    work.path(), 120000);
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY(wavSeconds(work.filePath(QStringLiteral("odd.wav"))) >= 0);
+    }
+
+    void ttw_unreadableTextFile_rendersTheSentenceAndFails()
+    {
+        QTemporaryDir work;
+        const RunResult r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("/proc/self/mem"),
+                                     work.filePath(QStringLiteral("mem.wav"))},
+                                    work.path());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("cannot read /proc/self/mem"), r.err.constData());
+        QVERIFY(wavSeconds(work.filePath(QStringLiteral("mem.wav"))) > 1.0); // "Can't load the file ..."
+    }
+
+    void e_listsEveryVoiceAndDescribesOne()
+    {
+        RunResult r = RunLoqa({QStringLiteral("/E")});
+        QCOMPARE(r.exitCode, 0);
+        const QList<QByteArray> lines = r.out.split('\n');
+        QCOMPARE(lines.at(0), QByteArray("All speech engines installed on your system:"));
+        QCOMPARE(lines.at(1), QByteArray());
+        QVERIFY(lines.at(2).startsWith("0. "));
+        QVERIFY(lines.at(3).startsWith("1. "));
+        QVERIFY(lines.size() > 100);
+
+        r = RunLoqa({QStringLiteral("/e"), QStringLiteral("-e"), QStringLiteral("3")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith("The info of speech engine No.3\n\nName: "));
+        QVERIFY(r.out.contains("\nGender: FEMALE\n"));
+        QVERIFY(r.out.contains("\nMaxSpeed: 0\n"));
+        QVERIFY(r.out.contains("\nMaxVolume: 100\nMinVolume: 0\n"));
+
+        for (const QStringList &args : {QStringList{"/e", "-e", "99999"}, QStringList{"/e", "-e"}}) {
+            r = RunLoqa(args);
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY2(r.out.startsWith("The info of speech engine No.0\n\nName: "), r.out.constData());
+        }
+    }
+
+    void noVoiceData_failsClearly()
+    {
+        // An engine data folder without any voice data in it.
+        QTemporaryDir empty;
+        QVERIFY(QDir(empty.path()).mkdir(QStringLiteral("espeak-ng-data")));
+        const QStringList env{QStringLiteral("ESPEAK_DATA_PATH=") + empty.path()};
+        RunResult r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("hello")}, QDir::tempPath(), 20000, env);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(!r.err.isEmpty() && r.err.count('\n') == 1, r.err.constData());
+        r = RunLoqa({QStringLiteral("/e"), QStringLiteral("-e"), QStringLiteral("0")}, QString(), 20000, env);
+        QCOMPARE(r.exitCode, 1);
+    }
+
+    void unknownCommand_opensHelpAndPrintsUsage()
+    {
+        QTemporaryDir bin;
+        const QString opener = bin.filePath(QStringLiteral("xdg-open"));
+        const QString record = bin.filePath(QStringLiteral("opened.txt"));
+        QVERIFY(writeFile(opener, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(record).toUtf8()));
+        QFile::setPermissions(opener, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
+        const RunResult r = RunLoqa({QStringLiteral("/anything-else")}, QString(), 20000,
+                                    {QStringLiteral("PATH=") + bin.path() + QStringLiteral(":") + qEnvironmentVariable("PATH"),
+                                     QStringLiteral("DISPLAY=:99")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith("Usage: loqa"));
+        QTRY_VERIFY(QFile::exists(record));
+        QFile f(record);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY2(f.readAll().endsWith("/loqa.html"), "the help file");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCmdLineRun)
+#include "tst_cmdline_run.moc"

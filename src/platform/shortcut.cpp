@@ -57,10 +57,14 @@ Qt::Key keyFromName(const QString &name)
         if (name.compare(QLatin1String(named.name), Qt::CaseInsensitive) == 0)
             return named.key;
     }
+    // Other keys by the toolkit's name for them, when that name is the whole text.
     const QKeySequence seq = QKeySequence::fromString(name, QKeySequence::PortableText);
-    if (seq.count() == 1 && seq[0].keyboardModifiers() == Qt::NoModifier)
-        return seq[0].key();
-    return Qt::Key(0);
+    if (seq.count() != 1 || seq[0].keyboardModifiers() != Qt::NoModifier)
+        return Qt::Key(0);
+    const Qt::Key key = seq[0].key();
+    if (key == Qt::Key_unknown || (key >= Qt::Key_F25 && key <= Qt::Key_F35))
+        return Qt::Key(0);
+    return keyName(key).compare(name, Qt::CaseInsensitive) == 0 ? key : Qt::Key(0);
 }
 
 } // namespace

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The benchmarks. Each prints one summary line: name, value, unit, target.
+# Run by `make bench` inside the private session (sound server, no display).
+set -euo pipefail
+build=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
+loqa=$(cd "$build" && pwd)/bin/loqa
+firstsound=$(cd "$build" && pwd)/bin/bench_firstsound
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+runs=${BENCH_RUNS:-3}
+
+"$here/make-text.sh" 100000 > "$work/book.txt"
+"$here/make-text.sh" 10000 > "$work/small.txt"
+"$here/make-text.sh" 1000000 > "$work/mega.txt"
+"$here/make-text.sh" 900 > "$work/minute.txt"
+echo "Hello there, this is one line." > "$work/line.txt"
+
+now() { date +%s.%N; }
+median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+line() { printf '%-28s %10s %-4s %s\n' "$1" "$2" "$3" "$4"; }
+
+# Rendering speed: loqa against espeak-ng alone, same voice and speed, alternated.
+: > "$work/loqa.t"; : > "$work/espeak.t"
+for _ in $(seq "$runs"); do
+    t0=$(now); "$loqa" /ttw "$work/book.txt" "$work/out.wav" -w 0 >/dev/null; t1=$(now)
+    echo "$t1 - $t0" | bc -l >> "$work/loqa.t"
+    t0=$(now); espeak-ng -v en -s 175 -w "$work/ref.wav" -f "$work/book.txt"; t1=$(now)
+    echo "$t1 - $t0" | bc -l >> "$work/espeak.t"
+done
+lt=$(median < "$work/loqa.t"); et=$(median < "$work/espeak.t")
+audio=$(soxi -D "$work/out.wav")
+line render_time_loqa "$(printf %.2f "$lt")" s "audio $(printf %.0f "$audio") s"
+line render_time_espeak "$(printf %.2f "$et")" s "reference"
+line render_time_ratio "$(echo "$lt / $et" | bc -l | xargs printf %.3f)" x "<= 1.05"
+
+# Memory: peak resident size of that run, and of the same on a 10 KB text.
+big=$( { /usr/bin/time -f %M "$loqa" /ttw "$work/book.txt" "$work/out.wav" -w 0 >/dev/null; } 2>&1 | tail -n1)
+small=$( { /usr/bin/time -f %M "$loqa" /ttw "$work/small.txt" "$work/small.wav" -w 0 >/dev/null; } 2>&1 | tail -n1)
+line render_peak_rss_100k "$((big / 1024))" MB "<= 60"
+line render_peak_rss_growth "$(( (big - small) / 1024 ))" MB "<= 10 (100 KB vs 10 KB)"
+
+# First sound: process start to the first sound heard at the null sink.
+mega=$("$firstsound" "$loqa" "$work/mega.txt" 5)
+one=$("$firstsound" "$loqa" "$work/line.txt" 5)
+line first_sound_1mb "$mega" ms "<= 300"
+line first_sound_one_line "$one" ms "reference"
+line first_sound_difference "$((mega - one))" ms "<= 50"
+
+# Pacing: -w 8 on about a minute of speech takes an eighth of it.
+t0=$(now); "$loqa" /ttw "$work/minute.txt" "$work/minute.wav" -w 8 >/dev/null; t1=$(now)
+took=$(echo "$t1 - $t0" | bc -l); audio=$(soxi -D "$work/minute.wav")
+line pacing_w8 "$(printf %.2f "$took")" s "$(printf %.2f "$(echo "$audio / 8" | bc -l)") +-10% (audio $(printf %.1f "$audio") s / 8)"

@@ -114,6 +114,8 @@ template <typename... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+template <typename... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Every scalar setting with its default, in the order of reading and writing.
 std::vector<Setting> settingsTable(QSize screen, const QString &appPath)
@@ -320,7 +322,7 @@ QStringList ParseDocumentList(QByteArrayView bytes)
         qsizetype end = pos;
         while (end < size && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
-        paths << QString::fromUtf8(bytes.sliced(pos, end - pos));
+        paths << TextFromUtf8(bytes.sliced(pos, end - pos));
         pos = end;
         if (pos < size)
             pos += (bytes[pos] == '\r' && pos + 1 < size && bytes[pos + 1] == '\n') ? 2 : 1;

@@ -1,5 +1,7 @@
 #include "inifile.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -79,6 +81,12 @@ int hexDigit(char c)
 }
 
 } // namespace
+
+QString TextFromUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
 
 // --- Table -----------------------------------------------------------------
 
@@ -217,7 +225,7 @@ QStringList IniFile::sectionNames() const
     QStringList names;
     names.reserve(qsizetype(m_sections.size()));
     for (const Section &section : m_sections)
-        names << QString::fromUtf8(text(section.name));
+        names << TextFromUtf8(text(section.name));
     return names;
 }
 
@@ -242,7 +250,7 @@ QString IniFile::readString(QStringView section, QStringView key, const QString 
     const QByteArrayView bytes = text(line->value);
     if (!bytes.isValidUtf8())
         return defaultValue;
-    return QString::fromUtf8(bytes);
+    return TextFromUtf8(bytes);
 }
 
 qint32 IniFile::readInteger(QStringView section, QStringView key, qint32 defaultValue) const
@@ -268,9 +276,9 @@ QStringList IniFile::readSectionLines(QStringView section) const
     lines.reserve(qsizetype(found.lines.size()));
     for (const Line &line : found.lines) {
         if (line.isKey)
-            lines << QString::fromUtf8(text(line.key)) + QLatin1Char('=') + QString::fromUtf8(text(line.value));
+            lines << TextFromUtf8(text(line.key)) + QLatin1Char('=') + TextFromUtf8(text(line.value));
         else
-            lines << QString::fromUtf8(text(line.key));
+            lines << TextFromUtf8(text(line.key));
     }
     return lines;
 }

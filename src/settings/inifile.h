@@ -11,6 +11,10 @@
 
 namespace loqa {
 
+// UTF-8 bytes as text: bytes that are not UTF-8 become U+FFFD, and a leading
+// U+FEFF is kept (QString::fromUtf8 would drop it as a byte order mark).
+QString TextFromUtf8(QByteArrayView bytes);
+
 // The text of loqa.ini in memory, taken apart on reading and put together again
 // on writing, so that what the program does not know survives a save.
 //

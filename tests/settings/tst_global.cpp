@@ -48,6 +48,7 @@ private slots:
     void values_data();
     void values();
     void remindersWithEqualKeysCollapse();
+    void listsMoveToTheEnd();
     void textCannotAddLines();
     void documentList_data();
     void documentList();
@@ -244,6 +245,29 @@ void TestGlobal::remindersWithEqualKeysCollapse()
     QVERIFY(!ini.hasSection(u"ReminderList"));
 }
 
+void TestGlobal::listsMoveToTheEnd()
+{
+    const auto sections = [this] {
+        IniFile ini;
+        ini.parse(read("loqa.ini"));
+        return ini.sectionNames();
+    };
+    const QStringList scalars{"Auto", "General", "Convert", "UI", "Clipboard", "Alarm", "Reminder"};
+    LoadSettings(kScreen);
+    SaveSettings();
+    QCOMPARE(sections(), scalars + QStringList({"HotkeyList", "GlobalHotkeyIDList"}));
+
+    // Every later save takes the two rewritten lists out and puts them back at the end.
+    LoadSettings(kScreen);
+    ReminderList << "1/1/2030 8:00:00 AM=Wake up";
+    SaveSettings();
+    QCOMPARE(sections(), scalars + QStringList({"GlobalHotkeyIDList", "ReminderList", "HotkeyList"}));
+    write("loqa.ini", read("loqa.ini") + "[Mine]\r\nx=1\r\n");
+    LoadSettings(kScreen);
+    SaveSettings();
+    QCOMPARE(sections(), scalars + QStringList({"GlobalHotkeyIDList", "Mine", "ReminderList", "HotkeyList"}));
+}
+
 void TestGlobal::textCannotAddLines()
 {
     LoadSettings(kScreen);
@@ -278,6 +302,8 @@ void TestGlobal::documentList_data()
     QTest::newRow("UTF-8") << QByteArray("/tmp/caf\xC3\xA9.txt\r\n") << QStringList({QString::fromUtf8("/tmp/caf\xC3\xA9.txt")});
     QTest::newRow("not UTF-8") << QByteArray("/tmp/caf\xE9.txt\r\n/b\r\n")
                                << QStringList({QString::fromUtf8("/tmp/caf\xEF\xBF\xBD.txt"), "/b"});
+    QTest::newRow("U+FEFF after the first line") << QByteArray("/a\r\n\xEF\xBB\xBF/b\r\n")
+                                                 << QStringList({"/a", QString(QChar(0xFEFF)) + "/b"});
     QTest::newRow("NUL") << QByteArray("/a\0b\r\n/c\r\n", 10) << QStringList({QString("/a") + QChar(0) + "b", "/c"});
 }
 

@@ -226,16 +226,20 @@ void TestIniFile::lineBreaksInWrittenTextBecomeBlanks()
 
 void TestIniFile::textThatIsNotUtf8()
 {
-    const QByteArray bytes = "[S]\r\nLatin=Caf\xE9\r\nGood=Caf\xC3\xA9\r\nUnknown\xFF=\xFE\xFF\r\n\xC0\xAF raw\r\n";
+    const QByteArray bytes = "[S]\r\nLatin=Caf\xE9\r\nGood=Caf\xC3\xA9\r\nUnknown\xFF=\xFE\xFF\r\n\xC0\xAF raw\r\n"
+                             "Mark=\xEF\xBB\xBFx\r\n";
     IniFile ini;
     QVERIFY(ini.parse(bytes));
     QCOMPARE(ini.readString(u"S", u"Latin", "default"), QString("default"));
     QCOMPARE(ini.readString(u"S", u"Good", "default"), QString::fromUtf8("Caf\xC3\xA9"));
-    QCOMPARE(ini.readSectionLines(u"S").size(), 4);
+    // U+FEFF inside the file is a character like any other, not a byte order mark.
+    QCOMPARE(ini.readString(u"S", u"Mark", "default"), QString(QChar(0xFEFF)) + "x");
+    QCOMPARE(ini.readSectionLines(u"S").size(), 5);
     QCOMPARE(ini.readSectionLines(u"S").at(0), QString::fromUtf8("Latin=Caf\xEF\xBF\xBD"));
     // What the program does not read survives byte for byte.
     ini.writeString(u"S", u"Good", u"x");
-    QCOMPARE(ini.toBytes(), "[S]\r\nLatin=Caf\xE9\r\nGood=x\r\nUnknown\xFF=\xFE\xFF\r\n\xC0\xAF raw\r\n\r\n");
+    QCOMPARE(ini.toBytes(), "[S]\r\nLatin=Caf\xE9\r\nGood=x\r\nUnknown\xFF=\xFE\xFF\r\n\xC0\xAF raw\r\n"
+                            "Mark=\xEF\xBB\xBFx\r\n\r\n");
 }
 
 void TestIniFile::badInput_data()

@@ -1,0 +1,2 @@
+﻿/tmp/café.txt
+/tmp/caf�.txt

@@ -1,0 +1,2 @@
+/home/Ann/a.txt
+/home/Ann/B Note.TXT

@@ -1,10 +1,12 @@
 #include "cmdline.h"
 
 #include "apppath.h"
+#include "lame.h"
 #include "qmutils.h"
 #include "textfile.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -315,12 +317,51 @@ void TQMCmdLine::SpeechStopped(TMSpeech *sender)
         FLoop->quit();
 }
 
-int TQMCmdLine::Mp3Step()
+namespace {
+
+QString encoderFailure(const loqa::Mp3Result &result, const QString &dest)
 {
-    return Fail(QStringLiteral("MP3 output is not available yet"));
+    if (result.exitCode == -1)
+        return QStringLiteral("the MP3 encoder (lame) could not be started");
+    if (result.exitCode != 0)
+        return QStringLiteral("the MP3 encoder failed (exit status %1) writing %2%3")
+            .arg(result.exitCode)
+            .arg(dest, result.message.isEmpty() ? QString() : QStringLiteral(": ") + result.message);
+    if (!QFileInfo(dest).isFile() || QFileInfo(dest).size() == 0)
+        return QStringLiteral("the MP3 encoder left no file at %1").arg(dest);
+    return {};
 }
 
-int TQMCmdLine::ConvertCommand(bool)
+} // namespace
+
+int TQMCmdLine::Mp3Step()
 {
-    return Fail(QStringLiteral("MP3 conversion is not available yet"));
+    const QString wav = FSpeech->Filename;
+    if (QFileInfo(wav).size() < 44)
+        return Fail(QStringLiteral("the WAV file %1 could not be written").arg(wav));
+    const QString mp3 = ReplaceExtension(wav, QStringLiteral(".mp3"));
+    const loqa::Mp3Result result = loqa::EncodeMp3(wav, mp3, switchFor("-r").value, switchFor("-b").value,
+                                                   switchFor("-m").value, switchFor("-q").value);
+    const QString failure = encoderFailure(result, mp3);
+    if (!failure.isEmpty()) {
+        // The rendering is finished work: it stays for the user.
+        return Fail(failure + QStringLiteral("; the speech is kept in ") + wav);
+    }
+    QFile::remove(wav);
+    return ExitOk;
+}
+
+int TQMCmdLine::ConvertCommand(bool encode)
+{
+    const QString source = Argument(2);
+    if (source.isEmpty() || !QFileInfo(source).isFile())
+        return Fail(source.isEmpty() ? QStringLiteral("no input file was given")
+                                     : QStringLiteral("the input file %1 does not exist").arg(source));
+    const QString extension = encode ? QStringLiteral(".mp3") : QStringLiteral(".wav");
+    const QString dest = ConvertedOutputName(source, Argument(3), extension);
+    const auto convert = encode ? loqa::EncodeMp3 : loqa::DecodeMp3;
+    const loqa::Mp3Result result = convert(source, dest, switchFor("-r").value, switchFor("-b").value,
+                                           switchFor("-m").value, switchFor("-q").value);
+    const QString failure = encoderFailure(result, dest);
+    return failure.isEmpty() ? ExitOk : Fail(failure);
 }

@@ -89,6 +89,13 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(f.readAll()), args.join(QLatin1Char('|')) + QLatin1Char('|'));
         QCOMPARE(loqa::RunAndWait({QStringLiteral("/nonexistent/program")}), -1);
+        // Hidden: nothing reaches the terminal, and the last error line comes back.
+        QString last;
+        QCOMPARE(loqa::RunAndWait({QStringLiteral("sh"), QStringLiteral("-c"),
+                                   QStringLiteral("echo out; echo first >&2; echo 'last words' >&2; exit 3")},
+                                  loqa::SW_HIDE, &last),
+                 3);
+        QCOMPARE(last, QStringLiteral("last words"));
         QCOMPARE(loqa::RunAndWait({}), -1);
     }
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The bridge to the external MP3 encoder: WAV to MP3 and back, through `lame`
+// run as its own process. Both routines return when the encoder has ended.
+namespace loqa {
+
+struct Mp3Result {
+    int exitCode = -1;  // the encoder's exit status; -1 when it could not be started
+    QString message;    // the encoder's last word on its error output
+    bool ok() const { return exitCode == 0; }
+};
+
+// The encoder: `lame` beside the executable when it is there, else `lame` on PATH.
+QString Mp3Encoder();
+
+// The encoder's argument vector, program first. The short form leaves the options out.
+QStringList Mp3Command(bool decode, const QString &source, const QString &dest, const QString &resample,
+                       const QString &bitrate, const QString &mode, const QString &quality, bool shortForm = false);
+
+Mp3Result EncodeMp3(const QString &source, const QString &dest, const QString &resample, const QString &bitrate,
+                    const QString &mode, const QString &quality);
+Mp3Result DecodeMp3(const QString &source, const QString &dest, const QString &resample, const QString &bitrate,
+                    const QString &mode, const QString &quality);
+
+} // namespace loqa

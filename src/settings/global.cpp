@@ -110,12 +110,10 @@ struct Setting {
     std::variant<IntegerSetting, BoolSetting, TextSetting> target; // variable and default
 };
 
-template <typename... Ts>
-struct Overloaded : Ts... {
+template <typename... Ts> struct Overloaded : Ts... {
     using Ts::operator()...;
 };
-template <typename... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
+template <typename... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Every scalar setting with its default, in the order of reading and writing.
 std::vector<Setting> settingsTable(QSize screen, const QString &appPath)
@@ -230,7 +228,8 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw ESettingsError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("short write");
+        const QString reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("short write");
         file.cancelWriting();
         throw ESettingsError(QStringLiteral("Cannot write %1: %2").arg(path, reason));
     }
@@ -276,12 +275,13 @@ void writeReminders(IniFile &ini)
 void ReadSettings(const IniFile &ini, QSize screenSize, const QString &appPath)
 {
     for (const Setting &setting : settingsTable(screenSize, appPath)) {
-        std::visit(Overloaded{
-                       [&](const IntegerSetting &s) { *s.first = ini.readInteger(setting.section, setting.key, s.second); },
-                       [&](const BoolSetting &s) { *s.first = ini.readBool(setting.section, setting.key, s.second); },
-                       [&](const TextSetting &s) { *s.first = ini.readString(setting.section, setting.key, s.second); },
-                   },
-                   setting.target);
+        std::visit(
+            Overloaded{
+                [&](const IntegerSetting &s) { *s.first = ini.readInteger(setting.section, setting.key, s.second); },
+                [&](const BoolSetting &s) { *s.first = ini.readBool(setting.section, setting.key, s.second); },
+                [&](const TextSetting &s) { *s.first = ini.readString(setting.section, setting.key, s.second); },
+            },
+            setting.target);
     }
     ReminderList = ini.readSectionLines(kReminderSection);
     for (int i = 0; i < HotkeyCount; ++i) {

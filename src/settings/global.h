@@ -50,7 +50,7 @@ extern qint32 Pit;
 // [UI]
 extern qint32 TabPos;
 extern qint32 TabStyle;
-extern qint32 MemoBGColor; // 0x00BBGGRR
+extern qint32 MemoBGColor;   // 0x00BBGGRR
 extern qint32 MemoFontColor; // 0x00BBGGRR
 extern qint32 MemoFontSize;
 extern QString MemoFontName;
@@ -160,9 +160,7 @@ inline constexpr std::array<qint32, HotkeyCount> DefaultGlobalHotkeyIDList{
 class ESettingsError : public std::runtime_error
 {
 public:
-    explicit ESettingsError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
+    explicit ESettingsError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
     const QString &message() const { return m_message; }
 
 private:

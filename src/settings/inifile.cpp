@@ -84,14 +84,14 @@ int hexDigit(char c)
 
 QString TextFromUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 
 // --- Table -----------------------------------------------------------------
 
-template <typename TextOf>
-std::optional<quint32> IniFile::Table::find(QByteArrayView key, TextOf textOf) const
+template <typename TextOf> std::optional<quint32> IniFile::Table::find(QByteArrayView key, TextOf textOf) const
 {
     if (m_slots.empty())
         return std::nullopt;
@@ -105,8 +105,7 @@ std::optional<quint32> IniFile::Table::find(QByteArrayView key, TextOf textOf) c
     }
 }
 
-template <typename TextOf>
-void IniFile::Table::insert(QByteArrayView key, quint32 entry, TextOf textOf)
+template <typename TextOf> void IniFile::Table::insert(QByteArrayView key, quint32 entry, TextOf textOf)
 {
     if ((m_count + 1) * 2 > m_slots.size()) {
         std::vector<quint32> old = std::move(m_slots);

@@ -85,11 +85,9 @@ private:
     class Table
     {
     public:
-        template <typename TextOf>
-        std::optional<quint32> find(QByteArrayView key, TextOf textOf) const;
+        template <typename TextOf> std::optional<quint32> find(QByteArrayView key, TextOf textOf) const;
         // A later entry with an equal text takes the place of the earlier one.
-        template <typename TextOf>
-        void insert(QByteArrayView key, quint32 entry, TextOf textOf);
+        template <typename TextOf> void insert(QByteArrayView key, quint32 entry, TextOf textOf);
         void clear();
         bool isEmpty() const { return m_count == 0; }
 

@@ -79,7 +79,8 @@ void TestGlobal::cleanup()
 {
     // Read-only files and folders must not keep the temporary home alive.
     for (const QString &name : filesIn(m_home->path()))
-        QFile::setPermissions(m_home->file(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(m_home->file(name),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     m_home.reset();
     qunsetenv("LOQA_HOME");
 }
@@ -105,14 +106,14 @@ void TestGlobal::firstRun()
             systemWide << i;
     }
     QCOMPARE(systemWide, QList<int>({21, 26, 27, 33}));
-    QCOMPARE(DocumentList,
-             QStringList({AppPath() + "txt/sample1.txt", AppPath() + "txt/sample2.txt", AppPath() + "txt/sample3.txt"}));
+    QCOMPARE(DocumentList, QStringList({AppPath() + "txt/sample1.txt", AppPath() + "txt/sample2.txt",
+                                        AppPath() + "txt/sample3.txt"}));
 
     SaveSettings();
     QCOMPARE(read("loqa.ini"), testData("fresh.ini"));
-    QCOMPARE(read("loqa.apl"), (AppPath() + "txt/sample1.txt\r\n" + AppPath() + "txt/sample2.txt\r\n" + AppPath() +
-                                "txt/sample3.txt\r\n")
-                                   .toUtf8());
+    QCOMPARE(read("loqa.apl"),
+             (AppPath() + "txt/sample1.txt\r\n" + AppPath() + "txt/sample2.txt\r\n" + AppPath() + "txt/sample3.txt\r\n")
+                 .toUtf8());
     QVERIFY(!IsFirstStart());
 }
 
@@ -143,10 +144,10 @@ void TestGlobal::handEditedFile()
     write("loqa.apl", "/home/Ann/My Texts/A.txt\r\n");
     LoadSettings(kScreen);
 
-    QCOMPARE(MainLeft, 338); // "abc"
+    QCOMPARE(MainLeft, 338);  // "abc"
     QCOMPARE(MainWidth, 800); // "mainwidth = 800"
-    QCOMPARE(Spd, 150); // the last of two, "0x96"
-    QVERIFY(Repeat); // "2"
+    QCOMPARE(Spd, 150);       // the last of two, "0x96"
+    QVERIFY(Repeat);          // "2"
     QCOMPARE(GreetingString, QString("Hello there"));
     QCOMPARE(AlarmBefore, QString("It is"));
     QCOMPARE(AlarmInterval, 30); // "$1E"
@@ -178,9 +179,12 @@ void TestGlobal::values_data()
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("empty boolean, default false") << QByteArray("[General]\r\nRepeat=\r\n") << "Repeat" << "0";
-    QTest::newRow("empty boolean, default true") << QByteArray("[General]\r\nShowHint=\r\n") << "ShowHint" << "1";
-    QTest::newRow("boolean zero") << QByteArray("[General]\r\nShowHint=0x0\r\n") << "ShowHint" << "0";
+    QTest::newRow("empty boolean, default false") << QByteArray("[General]\r\nRepeat=\r\n") << "Repeat"
+                                                  << "0";
+    QTest::newRow("empty boolean, default true") << QByteArray("[General]\r\nShowHint=\r\n") << "ShowHint"
+                                                 << "1";
+    QTest::newRow("boolean zero") << QByteArray("[General]\r\nShowHint=0x0\r\n") << "ShowHint"
+                                  << "0";
     QTest::newRow("empty text is not missing") << QByteArray("[General]\r\nGreetingString=\r\n") << "GreetingString"
                                                << "";
     QTest::newRow("text in another case") << QByteArray("[GENERAL]\r\ngreetingstring=Hi\r\n") << "GreetingString"
@@ -189,12 +193,16 @@ void TestGlobal::values_data()
                                     << "Courier New";
     QTest::newRow("id left by an earlier run") << QByteArray("[GlobalHotkeyIDList]\r\n26=49153\r\n") << "id 26"
                                                << "49153";
-    QTest::newRow("id not a number") << QByteArray("[GlobalHotkeyIDList]\r\n26=yes\r\n") << "id 26" << "1";
-    QTest::newRow("id zero") << QByteArray("[GlobalHotkeyIDList]\r\n21=0\r\n") << "id 21" << "0";
-    QTest::newRow("shortcut emptied") << QByteArray("[HotkeyList]\r\n21=\r\n") << "hotkey 21" << "";
+    QTest::newRow("id not a number") << QByteArray("[GlobalHotkeyIDList]\r\n26=yes\r\n") << "id 26"
+                                     << "1";
+    QTest::newRow("id zero") << QByteArray("[GlobalHotkeyIDList]\r\n21=0\r\n") << "id 21"
+                             << "0";
+    QTest::newRow("shortcut emptied") << QByteArray("[HotkeyList]\r\n21=\r\n") << "hotkey 21"
+                                      << "";
     QTest::newRow("shortcut kept as text") << QByteArray("[HotkeyList]\r\n22=  Shift+F3 \r\n") << "hotkey 22"
                                            << "Shift+F3";
-    QTest::newRow("negative position") << QByteArray("[Auto]\r\nMainLeft=-8\r\n") << "MainLeft" << "-8";
+    QTest::newRow("negative position") << QByteArray("[Auto]\r\nMainLeft=-8\r\n") << "MainLeft"
+                                       << "-8";
 }
 
 void TestGlobal::values()
@@ -299,11 +307,12 @@ void TestGlobal::documentList_data()
     QTest::newRow("empty last line") << QByteArray("/a\r\n\r\n") << QStringList({"/a", ""});
     QTest::newRow("empty file") << QByteArray() << QStringList();
     QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF/a\r\n") << QStringList({"/a"});
-    QTest::newRow("UTF-8") << QByteArray("/tmp/caf\xC3\xA9.txt\r\n") << QStringList({QString::fromUtf8("/tmp/caf\xC3\xA9.txt")});
+    QTest::newRow("UTF-8") << QByteArray("/tmp/caf\xC3\xA9.txt\r\n")
+                           << QStringList({QString::fromUtf8("/tmp/caf\xC3\xA9.txt")});
     QTest::newRow("not UTF-8") << QByteArray("/tmp/caf\xE9.txt\r\n/b\r\n")
                                << QStringList({QString::fromUtf8("/tmp/caf\xEF\xBF\xBD.txt"), "/b"});
-    QTest::newRow("U+FEFF after the first line") << QByteArray("/a\r\n\xEF\xBB\xBF/b\r\n")
-                                                 << QStringList({"/a", QString(QChar(0xFEFF)) + "/b"});
+    QTest::newRow("U+FEFF after the first line")
+        << QByteArray("/a\r\n\xEF\xBB\xBF/b\r\n") << QStringList({"/a", QString(QChar(0xFEFF)) + "/b"});
     QTest::newRow("NUL") << QByteArray("/a\0b\r\n/c\r\n", 10) << QStringList({QString("/a") + QChar(0) + "b", "/c"});
 }
 
@@ -371,7 +380,8 @@ void TestGlobal::readOnlyIniFailsTheSave()
 void TestGlobal::saveKeepsPermissions()
 {
     const auto mode = [this](const char *name) {
-        struct stat info {};
+        struct stat info {
+        };
         return ::stat(QFile::encodeName(m_home->file(name)).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
     };
     write("loqa.ini", "[Auto]\r\n");

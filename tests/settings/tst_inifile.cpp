@@ -107,8 +107,9 @@ void TestIniFile::linesAreClassifiedAfterTrimming()
     QCOMPARE(ini.readString(u"First Section", u"Eq", "x"), QString("a=b"));
     QCOMPARE(ini.readString(u"", u"Nameless", "x"), QString("yes"));
     QCOMPARE(ini.readString(u"a]b", u"[not a header", "x"), QString("x"));
-    QCOMPARE(ini.readSectionLines(u"First Section"),
-             QStringList({"Key One=value with  inner blanks", "  a line without equals  ", "Empty=", "=no key", "Eq=a=b"}));
+    QCOMPARE(
+        ini.readSectionLines(u"First Section"),
+        QStringList({"Key One=value with  inner blanks", "  a line without equals  ", "Empty=", "=no key", "Eq=a=b"}));
     QCOMPARE(ini.readSectionLines(u"a]b"), QStringList({"[not a header"}));
     QVERIFY(ini.readSectionLines(u"Missing").isEmpty());
 

@@ -14,6 +14,7 @@ runs=${BENCH_RUNS:-3}
 "$here/make-text.sh" 10000 > "$work/small.txt"
 "$here/make-text.sh" 1000000 > "$work/mega.txt"
 "$here/make-text.sh" 900 > "$work/minute.txt"
+"$here/make-text.sh" 50000 > "$work/half.txt"
 echo "Hello there, this is one line." > "$work/line.txt"
 
 now() { date +%s.%N; }
@@ -51,3 +52,17 @@ line first_sound_difference "$((mega - one))" ms "<= 50"
 t0=$(now); "$loqa" /ttw "$work/minute.txt" "$work/minute.wav" -w 8 >/dev/null; t1=$(now)
 took=$(echo "$t1 - $t0" | bc -l); audio=$(soxi -D "$work/minute.wav")
 line pacing_w8 "$(printf %.2f "$took")" s "$(printf %.2f "$(echo "$audio / 8" | bc -l)") +-10% (audio $(printf %.1f "$audio") s / 8)"
+
+# MP3: loqa /ttm against espeak-ng followed by lame with the same options, alternated.
+: > "$work/ttm.t"; : > "$work/pipe.t"
+for _ in $(seq "$runs"); do
+    t0=$(now); "$loqa" /ttm "$work/half.txt" "$work/half.mp3" -w 0 >/dev/null; t1=$(now)
+    echo "$t1 - $t0" | bc -l >> "$work/ttm.t"
+    t0=$(now); espeak-ng -v en -s 175 -w "$work/ref.wav" -f "$work/half.txt"
+    lame --quiet -b 128 -m s -q 5 "$work/ref.wav" "$work/ref.mp3"; rm -f "$work/ref.wav"; t1=$(now)
+    echo "$t1 - $t0" | bc -l >> "$work/pipe.t"
+done
+mt=$(median < "$work/ttm.t"); pt=$(median < "$work/pipe.t")
+line mp3_time_loqa "$(printf %.2f "$mt")" s "audio $(printf %.0f "$(soxi -D "$work/half.mp3")") s"
+line mp3_time_espeak_lame "$(printf %.2f "$pt")" s "reference"
+line mp3_time_ratio "$(echo "$mt / $pt" | bc -l | xargs printf %.3f)" x "<= 1.05"

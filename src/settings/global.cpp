@@ -180,8 +180,9 @@ std::vector<Setting> settingsTable(QSize screen, const QString &appPath)
     };
 }
 
-// The whole of a regular file, up to IniFile::MaxSize bytes; nothing (and the
-// reason) when it is missing, not a regular file, unreadable or larger.
+// The whole of a regular file of up to IniFile::MaxSize bytes; nothing (and the
+// reason) when it is missing, not a regular file (a folder, a pipe, a device
+// that never ends), unreadable or larger.
 std::optional<QByteArray> readWholeFile(const QString &path, QString *error)
 {
     const QFileInfo info(path);
@@ -198,7 +199,7 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error)
         *error = file.errorString();
         return std::nullopt;
     }
-    QByteArray bytes = file.read(IniFile::MaxSize + 1);
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         *error = file.errorString();
         return std::nullopt;

@@ -84,6 +84,8 @@ int hexDigit(char c)
 
 QString TextFromUtf8(QByteArrayView bytes)
 {
+    if (bytes.isEmpty())
+        return QString();
     QStringDecoder decoder(QStringDecoder::Utf8,
                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(bytes);

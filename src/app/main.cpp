@@ -1,10 +1,13 @@
 #include "apppath.h"
 #include "cmdline.h"
+#include "converter.h"
+#include "global.h"
 #include "qmutils.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QLabel>
+#include <QDir>
+#include <QScreen>
 
 #include <memory>
 #include <unistd.h>
@@ -33,6 +36,16 @@ int runCommandLine(int argc, char **argv)
     return converter.Execute();
 }
 
+// The folders the window keeps its files in, and the sample documents of a first start.
+void prepareAppPath()
+{
+    const QString home = loqa::AppPath();
+    for (const char *folder : {"", "txt", "wav", "mp3"})
+        QDir().mkpath(home + QLatin1String(folder));
+    if (loqa::IsFirstStart())
+        loqa::InstallSampleDocuments();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -43,10 +56,12 @@ int main(int argc, char **argv)
         return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(loqa::ApplicationTitle());
-    QLabel placeholder(QStringLiteral("Loquora"));
-    placeholder.setWindowTitle(loqa::ApplicationTitle());
-    placeholder.setMinimumSize(320, 120);
-    placeholder.setAlignment(Qt::AlignCenter);
-    placeholder.show();
+    // Hidden in the tray is still running; the window's Exit ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    prepareAppPath();
+    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+    TFormCvt form(screen);
+    if (form.ShowAtStart())
+        form.show();
     return app.exec();
 }

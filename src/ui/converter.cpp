@@ -1,0 +1,644 @@
+#include "converter.h"
+
+#include "apppath.h"
+#include "clipmon.h"
+#include "documentfile.h"
+#include "global.h"
+#include "globalhotkeys.h"
+#include "mspeech.h"
+#include "qmutils.h"
+#include "shortcut.h"
+#include "systray.h"
+#include "toolicons.h"
+#include "uitexts.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSlider>
+#include <QSplitter>
+#include <QStatusTipEvent>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace loqa;
+
+namespace {
+
+QColor fromBgr(qint32 value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+// Runs one step of the window's creation; a failure loses that step only.
+template <typename Fn>
+void guarded(Fn fn)
+{
+    try {
+        fn();
+    } catch (...) {
+    }
+}
+
+const char *const kMenuTitles[6] = {"File", "Edit", "Search", "Playback", "Tools", "Help"};
+const char *const kMenuHints[6] = {
+    "File operations. New, Save, Close, etc.", "Edit operations. Cut, Copy, Undo, etc.",
+    "Search operations. Find, Replace, etc.", "Reading/conversion commands. Play, Pause, Stop, etc.",
+    "Misc commands. Options, Open favorite folder, etc.", ""};
+
+QString QInputDialogText(QWidget *parent, const QString &initial, bool *ok)
+{
+    return QInputDialog::getText(parent, ApplicationTitle(), QStringLiteral("Find what:"), QLineEdit::Normal, initial,
+                                 ok);
+}
+
+// Replaces every occurrence, as one step the editor can undo.
+void ReplaceDialog(QWidget *parent, QPlainTextEdit *memo)
+{
+    bool ok = false;
+    const QString what = QInputDialog::getText(parent, ApplicationTitle(), QStringLiteral("Find what:"),
+                                               QLineEdit::Normal, memo->textCursor().selectedText(), &ok);
+    if (!ok || what.isEmpty())
+        return;
+    const QString with = QInputDialog::getText(parent, ApplicationTitle(), QStringLiteral("Replace with:"),
+                                               QLineEdit::Normal, QString(), &ok);
+    if (!ok)
+        return;
+    QTextCursor edit(memo->document());
+    edit.beginEditBlock();
+    QTextCursor found = memo->document()->find(what);
+    while (!found.isNull()) {
+        found.insertText(with);
+        found = memo->document()->find(what, found);
+    }
+    edit.endEditBlock();
+}
+
+} // namespace
+
+TFormCvt::TFormCvt(QSize screenSize, QWidget *parent) : TQMForm(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FormCvt"));
+    setWindowTitle(QStringLiteral("Loquora"));
+    setWindowIcon(AppIcon());
+    setAcceptDrops(true);
+    CreateActions();
+    CreateMenus();
+    CreateLayout();
+    FormCreate(screenSize);
+}
+
+TFormCvt::~TFormCvt()
+{
+    FormDestroy();
+    MSpeech1->OnStart = nullptr;
+    MSpeech1->OnStop = nullptr;
+}
+
+void TFormCvt::CreateActions()
+{
+    for (int i = 0; i < ActionCount; ++i) {
+        auto *a = new QAction(QString::fromLatin1(kActions[size_t(i)].caption), this);
+        a->setObjectName(QLatin1String(kActions[size_t(i)].name));
+        const QString hint = QString::fromLatin1(kActions[size_t(i)].hint);
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+        a->setShortcutContext(Qt::WindowShortcut);
+        ActionList1[size_t(i)] = a;
+        addAction(a); // shortcuts work while the window has the focus
+    }
+    action(ActionTTS)->setIcon(ToolIcon(ImgReadAloud));
+    action(ActionTTW)->setIcon(ToolIcon(ImgReadWav));
+    action(ActionTTM)->setIcon(ToolIcon(ImgReadMp3));
+    action(ActionPause)->setIcon(ToolIcon(ImgPause));
+    action(ActionStop)->setIcon(ToolIcon(ImgStop));
+    action(ActionPrev)->setIcon(ToolIcon(ImgPrev));
+    action(ActionNext)->setIcon(ToolIcon(ImgNext));
+    action(ActionOptions)->setIcon(ToolIcon(ImgOptions));
+    for (ActionIndex i : {ActionTTXSelected, ActionPause, ActionStop, ActionSearchFindNext})
+        action(i)->setEnabled(false);
+
+    auto on = [this](ActionIndex i, auto fn) { connect(action(i), &QAction::triggered, this, fn); };
+    on(ActionFileNew, &TFormCvt::ActionFileNewExecute);
+    on(ActionFileOpen, &TFormCvt::ActionFileOpenExecute);
+    on(ActionFileSave, &TFormCvt::ActionFileSaveExecute);
+    on(ActionFileSaveAs, &TFormCvt::ActionFileSaveAsExecute);
+    on(ActionFileClose, &TFormCvt::ActionFileCloseExecute);
+    on(ActionFileCloseAll, &TFormCvt::ActionFileCloseAllExecute);
+    on(ActionFileExit, &TFormCvt::close);
+    on(ActionFileMoveFirst, [this] { MoveExecute(0); });
+    on(ActionFileMovePrev, [this] { MoveExecute(1); });
+    on(ActionFileMoveNext, [this] { MoveExecute(2); });
+    on(ActionFileMoveLast, [this] { MoveExecute(3); });
+    on(ActionTTS, &TFormCvt::ActionTTSExecute);
+    on(ActionTTW, &TFormCvt::ActionTTWExecute);
+    on(ActionTTM, &TFormCvt::ActionTTMExecute);
+    on(ActionTTXCursor, &TFormCvt::ActionTTXCursorExecute);
+    on(ActionTTXSelected, &TFormCvt::ActionTTXSelectedExecute);
+    on(ActionPause, &TFormCvt::ActionPauseExecute);
+    on(ActionStop, &TFormCvt::ActionStopExecute);
+    on(ActionPrev, &TFormCvt::ActionPrevExecute);
+    on(ActionNext, &TFormCvt::ActionNextExecute);
+    on(ActionBrowseTxt, [this] { BrowseFolder(DefTxtPath); });
+    on(ActionBrowseWav, [this] { BrowseFolder(DefWavPath); });
+    on(ActionBrowseMp3, [this] { BrowseFolder(DefMp3Path); });
+    on(ActionHelp, [] {
+        const QString help = CompanionFile(QStringLiteral("loqa.html"));
+        ShellOpen(help.isEmpty() ? AppPath() + QStringLiteral("loqa.html") : help, QStringLiteral("Open"),
+                  SW_SHOWMAXIMIZED);
+    });
+    on(ActionHelpContact, [] { ShellOpen(QLatin1String(kSupportMail), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
+    on(ActionHelpVOXAHome, [] { ShellOpen(QLatin1String(kProductHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
+    on(ActionHelpQMHome, [] { ShellOpen(QLatin1String(kMakerHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
+    on(ActionHelpAbout, [this] {
+        QMessageBox::about(this, ApplicationTitle(),
+                           QStringLiteral("<b>Loquora</b> %1<br>A text-to-speech reader and converter.<br>"
+                                          "Speech by eSpeak NG; MP3 by LAME.")
+                               .arg(QStringLiteral(LOQA_VERSION)));
+    });
+    on(ActionShowMain, [this] {
+        if (isVisible() && !isMinimized()) {
+            hide();
+        } else {
+            showNormal();
+            raise();
+            activateWindow();
+        }
+    });
+
+    // The editing and search commands work on the editor.
+    on(ActionEditUndo, [this] { Memo1->undo(); });
+    on(ActionEditCut, [this] { Memo1->cut(); });
+    on(ActionEditCopy, [this] { Memo1->copy(); });
+    on(ActionEditPaste, [this] { Memo1->paste(); });
+    on(ActionEditDel, [this] { Memo1->textCursor().removeSelectedText(); });
+    on(ActionEditSelectAll, [this] { Memo1->selectAll(); });
+    auto find = [this](bool fromStart, bool ask) {
+        if (ask || FSearchText.isEmpty()) {
+            bool ok = false;
+            const QString text = QInputDialogText(this, FSearchText, &ok);
+            if (!ok || text.isEmpty())
+                return;
+            FSearchText = text;
+        }
+        if (fromStart)
+            Memo1->moveCursor(QTextCursor::Start);
+        if (!Memo1->find(FSearchText))
+            PanelStatus->setText(QStringLiteral(" Not found: ") + FSearchText);
+        FSearched = true;
+        action(ActionSearchFindNext)->setEnabled(true);
+    };
+    on(ActionSearchFind, [find] { find(false, true); });
+    on(ActionSearchFindFirst, [find] { find(true, true); });
+    on(ActionSearchFindNext, [find] { find(false, false); });
+    on(ActionSearchReplace, [this] { ReplaceDialog(this, Memo1); });
+}
+
+void TFormCvt::CreateMenus()
+{
+    using A = ActionIndex;
+    const std::vector<std::vector<int>> items{
+        {A::ActionFileNew, A::ActionFileOpen, -1, A::ActionFileSave, A::ActionFileSaveAs, A::ActionFileClose,
+         A::ActionFileCloseAll, -1, A::ActionFileExit},
+        {A::ActionEditUndo, -1, A::ActionEditCut, A::ActionEditCopy, A::ActionEditPaste, A::ActionEditDel, -1,
+         A::ActionEditSelectAll},
+        {A::ActionSearchFind, A::ActionSearchReplace, -1, A::ActionSearchFindFirst, A::ActionSearchFindNext},
+        {A::ActionTTS, A::ActionTTW, A::ActionTTM, -1, A::ActionTTXCursor, A::ActionTTXSelected, -1, A::ActionPause,
+         A::ActionStop, -1, A::ActionPrev, A::ActionNext},
+        {A::ActionBrowseTxt, A::ActionBrowseWav, A::ActionBrowseMp3, -1, A::ActionReadClipboard, -1, A::ActionOptions},
+        {A::ActionHelp, -1, A::ActionHelpContact, A::ActionHelpVOXAHome, A::ActionHelpQMHome, -1, A::ActionHelpAbout},
+    };
+    auto fill = [this](QMenu *menu, const std::vector<int> &list) {
+        for (int i : list) {
+            if (i < 0)
+                menu->addSeparator();
+            else
+                menu->addAction(action(ActionIndex(i)));
+        }
+    };
+    for (size_t m = 0; m < MainMenu.size(); ++m) {
+        MainMenu[m] = new QMenu(QString::fromLatin1(kMenuTitles[m]), this);
+        fill(MainMenu[m], items[m]);
+    }
+    connect(MainMenu[3], &QMenu::aboutToShow, this, &TFormCvt::UpdateSelectedEnabling);
+
+    PopupMenuTTX = new QMenu(this);
+    fill(PopupMenuTTX, {A::ActionTTS, A::ActionTTW, A::ActionTTM});
+    PopupMenuTab = new QMenu(this);
+    fill(PopupMenuTab, {A::ActionFileSave, A::ActionFileSaveAs, -1, A::ActionFileClose, A::ActionFileCloseAll, -1,
+                        A::ActionFileMoveFirst, A::ActionFileMovePrev, A::ActionFileMoveNext, A::ActionFileMoveLast});
+    PopupMenuMemo = new QMenu(this);
+    fill(PopupMenuMemo, {A::ActionEditUndo, -1, A::ActionEditCut, A::ActionEditCopy, A::ActionEditPaste,
+                         A::ActionEditDel, -1, A::ActionEditSelectAll, -1, A::ActionTTXCursor, A::ActionTTXSelected});
+    connect(PopupMenuMemo, &QMenu::aboutToShow, this, &TFormCvt::UpdateSelectedEnabling);
+    PopupMenuTray = new QMenu(this);
+    fill(PopupMenuTray, {A::ActionShowMain, -1, A::ActionTTS, A::ActionPause, A::ActionStop, -1,
+                         A::ActionReadClipboard, -1, A::ActionOptions, -1, A::ActionFileExit});
+}
+
+void TFormCvt::CreateLayout()
+{
+    auto *client = new QVBoxLayout(PanelQMClient);
+    client->setContentsMargins(0, 0, 0, 0);
+    client->setSpacing(0);
+
+    // The caption-only menu buttons.
+    MainMenus = new QWidget(PanelQMClient);
+    MainMenus->setObjectName(QStringLiteral("MainMenus"));
+    auto *menus = new QHBoxLayout(MainMenus);
+    menus->setContentsMargins(2, 1, 2, 1);
+    menus->setSpacing(0);
+    for (size_t m = 0; m < MainMenu.size(); ++m) {
+        auto *button = new QToolButton(MainMenus);
+        button->setText(QString::fromLatin1(kMenuTitles[m]));
+        button->setObjectName(QStringLiteral("MenuButton") + QString::fromLatin1(kMenuTitles[m]));
+        button->setAutoRaise(true);
+        button->setMenu(MainMenu[m]);
+        button->setPopupMode(m == 4 ? QToolButton::MenuButtonPopup : QToolButton::InstantPopup);
+        button->setToolTip(QString::fromLatin1(kMenuHints[m]));
+        button->setStatusTip(QString::fromLatin1(kMenuHints[m]));
+        if (m == 4) // Tools runs Options when clicked
+            connect(button, &QToolButton::clicked, action(ActionOptions), &QAction::trigger);
+        menus->addWidget(button);
+    }
+    menus->addStretch(1);
+    client->addWidget(MainMenus);
+
+    ToolBar = new QToolBar(PanelQMClient);
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setIconSize(QSize(48, 48));
+    ToolBar->setFixedHeight(54);
+    ToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolButtonTTX = new QToolButton(ToolBar);
+    ToolButtonTTX->setObjectName(QStringLiteral("ToolButtonTTX"));
+    ToolButtonTTX->setPopupMode(QToolButton::MenuButtonPopup);
+    ToolButtonTTX->setMenu(PopupMenuTTX);
+    ToolButtonTTX->setIconSize(QSize(48, 48));
+    ToolButtonTTX->setAutoRaise(true);
+    ToolBar->addWidget(ToolButtonTTX);
+    ToolBar->addSeparator();
+    ToolBar->addAction(action(ActionPause));
+    ToolBar->addAction(action(ActionStop));
+    ToolBar->addSeparator();
+    ToolBar->addAction(action(ActionPrev));
+    ToolBar->addAction(action(ActionNext));
+    ToolBar->addSeparator();
+
+    auto *voicePanel = new QWidget(ToolBar);
+    auto *voiceLayout = new QVBoxLayout(voicePanel);
+    voiceLayout->setContentsMargins(2, 1, 2, 1);
+    voiceLayout->setSpacing(1);
+    ComboBoxExEngines = new QComboBox(voicePanel);
+    ComboBoxExEngines->setObjectName(QStringLiteral("ComboBoxExEngines"));
+    ComboBoxExEngines->setMaxVisibleItems(8);
+    ComboBoxExEngines->setMinimumWidth(170);
+    ComboBoxExEngines->setIconSize(QSize(16, 16));
+    const QString engineHint = QStringLiteral("Select Voice -- Get more from ") + QLatin1String(kMoreVoicesPage);
+    ComboBoxExEngines->setToolTip(engineHint);
+    ComboBoxExEngines->setStatusTip(engineHint);
+    auto *bars = new QHBoxLayout;
+    bars->setSpacing(4);
+    TrackBarVol = new QSlider(Qt::Horizontal, voicePanel);
+    TrackBarVol->setObjectName(QStringLiteral("TrackBarVol"));
+    TrackBarVol->setRange(0, 65535);
+    TrackBarVol->setPageStep(2048);
+    TrackBarVol->setToolTip(QStringLiteral("Adjust Volume"));
+    TrackBarVol->setStatusTip(QStringLiteral("Adjust Volume"));
+    TrackBarSpd = new QSlider(Qt::Horizontal, voicePanel);
+    TrackBarSpd->setObjectName(QStringLiteral("TrackBarSpd"));
+    TrackBarSpd->setRange(50, 500);
+    TrackBarSpd->setPageStep(2048);
+    TrackBarSpd->setToolTip(QStringLiteral("Adjust Speed"));
+    TrackBarSpd->setStatusTip(QStringLiteral("Adjust Speed"));
+    bars->addWidget(TrackBarVol);
+    bars->addWidget(TrackBarSpd);
+    voiceLayout->addWidget(ComboBoxExEngines);
+    voiceLayout->addLayout(bars);
+    ToolBar->addWidget(voicePanel);
+    ToolBar->addSeparator();
+    ToolBar->addAction(action(ActionOptions));
+    client->addWidget(ToolBar);
+
+    TabControl1 = new QTabBar(PanelQMClient);
+    TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    TabControl1->setExpanding(false);
+    TabControl1->setUsesScrollButtons(true);
+    TabControl1->setMouseTracking(true); // hot tracking
+    TabControl1->installEventFilter(this);
+    Memo1 = new QPlainTextEdit(PanelQMClient);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo1, &QPlainTextEdit::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenuMemo->popup(Memo1->viewport()->mapToGlobal(at)); });
+    auto *tabArea = new QWidget(PanelQMClient);
+    tabArea->setObjectName(QStringLiteral("TabArea"));
+    auto *tabLayout = new QBoxLayout(QBoxLayout::TopToBottom, tabArea);
+    tabLayout->setContentsMargins(2, 2, 2, 2);
+    tabLayout->setSpacing(0);
+    tabLayout->addWidget(TabControl1);
+    tabLayout->addWidget(Memo1, 1);
+    client->addWidget(tabArea, 1);
+
+    PanelBottom = new QWidget(PanelQMClient);
+    PanelBottom->setObjectName(QStringLiteral("PanelBottom"));
+    PanelBottom->setFixedHeight(19);
+    auto *bottom = new QHBoxLayout(PanelBottom);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    auto *splitter = new QSplitter(Qt::Horizontal, PanelBottom);
+    PanelStatus = new QLabel(QStringLiteral(" Ready"), splitter);
+    PanelStatus->setObjectName(QStringLiteral("PanelStatus"));
+    PanelStatus->setMinimumWidth(20);
+    GaugeWordPosition = new QProgressBar(splitter);
+    GaugeWordPosition->setObjectName(QStringLiteral("GaugeWordPosition"));
+    GaugeWordPosition->setTextVisible(false);
+    GaugeWordPosition->setFixedWidth(185);
+    QPalette gauge = GaugeWordPosition->palette();
+    gauge.setColor(QPalette::Highlight, QColor(0x44, 0x77, 0xAA));
+    gauge.setColor(QPalette::Base, palette().color(QPalette::Button));
+    GaugeWordPosition->setPalette(gauge);
+    splitter->addWidget(PanelStatus);
+    splitter->addWidget(GaugeWordPosition);
+    splitter->setStretchFactor(0, 1);
+    bottom->addWidget(splitter);
+    client->addWidget(PanelBottom);
+
+    MSpeech1 = new TMSpeech(this);
+    MSpeech1->setObjectName(QStringLiteral("MSpeech1"));
+    MSpeech1->OnStart = [this](TMSpeech *) { MSpeech1Start(); };
+    MSpeech1->OnStop = [this](TMSpeech *) { MSpeech1Stop(); };
+    ClipboardMonitor1 = new TClipboardMonitor(this);
+    SysTray1 = new TSysTray(this);
+    SysTray1->SetIcon(AppIcon());
+    SysTray1->PopupMenu = PopupMenuTray;
+    SysTray1->OnIconDoubleClick = [this](auto &&...) { action(ActionShowMain)->trigger(); };
+    TimerWordPosition = new QTimer(this);
+    TimerWordPosition->setInterval(100);
+    connect(TimerWordPosition, &QTimer::timeout, this, &TFormCvt::TimerWordPositionTimer);
+    TimerAandR = new QTimer(this);
+    TimerAandR->setInterval(1000);
+
+    connect(ComboBoxExEngines, &QComboBox::activated, this, &TFormCvt::ComboBoxExEnginesChange);
+    connect(TrackBarVol, &QSlider::valueChanged, this, &TFormCvt::TrackBarVolChange);
+    connect(TrackBarSpd, &QSlider::valueChanged, this, &TFormCvt::TrackBarSpdChange);
+    connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {
+        if (!FSilentTabs && index >= 0)
+            ShowCurrentDocument();
+    });
+    connect(&GlobalHotkeys::instance(), &GlobalHotkeys::pressed, this, &TFormCvt::HotkeyPressed);
+}
+
+void TFormCvt::FormCreate(QSize screenSize)
+{
+    guarded([&] { ReadState = 0, PartStart = 0; });
+    guarded([&] { LoadSettings(screenSize); });
+    // Dropped files are accepted from the start (the window takes them in dropEvent).
+    guarded([&] {
+        setAttribute(Qt::WA_AlwaysShowToolTips, ShowHint);
+        QCoreApplication::instance()->setProperty("loqaShowHint", ShowHint);
+        connect(TQMApplication::Instance(), &TQMApplication::OnMinimize, this, [this] {
+            if (Tray && MiniToTray)
+                hide();
+        });
+    });
+    guarded([&] {
+        setGeometry(MainLeft, MainTop, MainWidth, MainHeight);
+        setWindowFlag(Qt::WindowStaysOnTopHint, StayOnTop);
+    });
+    guarded([&] { BuildEngineList(); });
+    guarded([&] {
+        const QSignalBlocker blockSpeed(TrackBarSpd), blockVolume(TrackBarVol);
+        TrackBarSpd->setValue(Spd);
+        TrackBarVol->setValue(GetWaveVolume());
+    });
+    // The dialogs take their folders when they open (DefTxtPath, DefWavPath, DefMp3Path).
+    guarded([&] { ApplyShortcuts(); });
+    guarded([&] { ApplyTabSettings(); });
+    guarded([&] { ApplyMemoSettings(); });
+    guarded([&] {
+        ToolBar->setVisible(ShowToolbar);
+        MainMenus->setVisible(ShowMainMenus);
+        PanelBottom->setVisible(ShowStatusBar);
+    });
+    guarded([&] {
+        SysTray1->SetActive(Tray);
+        FShowAtStart = !(Tray && MiniStartup);
+    });
+    guarded([&] {
+        if (Alarm || Reminder)
+            TimerAandR->start();
+    });
+    guarded([&] {
+        RestoreTabs();
+        UpdateModeCaptions();
+        UpdateStatus();
+    });
+    guarded([&] {
+        if (Greeting && ConvertMode <= 0)
+            ReadText(GreetingString);
+    });
+}
+
+void TFormCvt::ApplyShortcuts()
+{
+    for (int i = 0; i < ActionCount; ++i) {
+        const QKeyCombination shortcut = TextToShortcut(HotkeyList[size_t(i)]);
+        action(ActionIndex(i))->setShortcut(IsEmptyShortcut(shortcut) ? QKeySequence() : QKeySequence(shortcut));
+        if (GlobalHotkeyIDList[size_t(i)] != 0)
+            GlobalHotkeyIDList[size_t(i)] = RegisterGlobalHotKey(this, shortcut);
+    }
+}
+
+void TFormCvt::ApplyTabSettings()
+{
+    static const QTabBar::Shape shapes[4] = {QTabBar::RoundedNorth, QTabBar::RoundedSouth, QTabBar::RoundedWest,
+                                             QTabBar::RoundedEast};
+    auto *layout = static_cast<QBoxLayout *>(TabControl1->parentWidget()->layout());
+    const int pos = std::clamp(TabPos, 0, 3);
+    TabControl1->setShape(shapes[pos]);
+    static const QBoxLayout::Direction directions[4] = {QBoxLayout::TopToBottom, QBoxLayout::BottomToTop,
+                                                        QBoxLayout::LeftToRight, QBoxLayout::RightToLeft};
+    layout->setDirection(directions[pos]);
+    // 0 tabs, 1 buttons, 2 flat buttons.
+    TabControl1->setDocumentMode(TabStyle == 2);
+    TabControl1->setDrawBase(TabStyle == 0);
+}
+
+void TFormCvt::ApplyMemoSettings()
+{
+    QPalette p = Memo1->palette();
+    p.setColor(QPalette::Base, fromBgr(MemoBGColor));
+    p.setColor(QPalette::Text, fromBgr(MemoFontColor));
+    Memo1->setPalette(p);
+    Memo1->setLineWrapMode(MemoWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    QFont font(MemoFontName);
+    if (MemoFontName.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
+        font.setStyleHint(QFont::Monospace); // the font the desktop has for it
+    if (MemoFontSize > 0)
+        font.setPointSize(MemoFontSize);
+    font.setBold(MemoFontBold);
+    font.setItalic(MemoFontItalic);
+    font.setUnderline(MemoFontUnderline);
+    font.setStrikeOut(MemoFontStrikeOut);
+    Memo1->setFont(font);
+    Memo1->setHorizontalScrollBarPolicy(MemoScrollBars & 1 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(MemoScrollBars & 2 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+}
+
+void TFormCvt::BuildEngineList()
+{
+    ComboBoxExEngines->clear();
+    for (const QString &name : MSpeech1->Engines())
+        ComboBoxExEngines->addItem(EngineIcon(EngineImageIndex(name)), name);
+    try {
+        if (EngineIndex < 0 || EngineIndex >= ComboBoxExEngines->count())
+            throw EMSpeechException(QStringLiteral("no such voice"));
+        ComboBoxExEngines->setCurrentIndex(EngineIndex);
+        MSpeech1->SelectEngine(MSpeech1->Engines().at(EngineIndex));
+    } catch (...) {
+        ComboBoxExEngines->setCurrentIndex(0);
+        EngineIndex = 0;
+        if (!MSpeech1->Engines().isEmpty())
+            MSpeech1->SelectEngine(MSpeech1->Engines().at(0));
+    }
+}
+
+void TFormCvt::ComboBoxExEnginesChange(int index)
+{
+    EngineIndex = index;
+}
+
+void TFormCvt::TrackBarVolChange(int position)
+{
+    SetWaveVolume(position);
+    PanelStatus->setText(VolumeStatusText(position));
+}
+
+void TFormCvt::TrackBarSpdChange(int position)
+{
+    Spd = position;
+    PanelStatus->setText(SpeedStatusText(position));
+}
+
+void TFormCvt::BrowseFolder(const QString &folder)
+{
+    QDir().mkpath(folder);
+    ShellOpen(folder, QStringLiteral("explore"), SW_SHOWMAXIMIZED);
+}
+
+void TFormCvt::ShowError(const QString &text)
+{
+    QMessageBox::critical(this, ApplicationTitle(), text);
+}
+
+void TFormCvt::FormShow()
+{
+    TQMForm::FormShow();
+    SetMinWidth(340);
+    SetMinHeight(120);
+    ComboBoxExEngines->view()->setMinimumWidth(270);
+}
+
+bool TFormCvt::HotkeyPressed(Qt::KeyboardModifiers modifiers, Qt::Key key)
+{
+    for (int i = 0; i < ActionCount; ++i) {
+        if (GlobalHotkeyIDList[size_t(i)] == 0)
+            continue;
+        const QKeyCombination shortcut = TextToShortcut(HotkeyList[size_t(i)]);
+        if (shortcut.key() == key && shortcut.keyboardModifiers() == modifiers) {
+            if (i == ActionTTXSelected)
+                UpdateSelectedEnabling();
+            if (action(ActionIndex(i))->isEnabled())
+                action(ActionIndex(i))->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+void TFormCvt::closeEvent(QCloseEvent *event)
+{
+    FormDestroy();
+    TQMForm::closeEvent(event);
+    QApplication::quit();
+}
+
+void TFormCvt::FormDestroy()
+{
+    if (FDestroyed)
+        return;
+    FDestroyed = true;
+    const QRect frame = geometry();
+    MainWidth = frame.width();
+    MainHeight = frame.height();
+    MainLeft = frame.x();
+    MainTop = frame.y();
+    for (int i = 0; i < ActionCount; ++i) {
+        if (GlobalHotkeyIDList[size_t(i)] != 0)
+            UnregisterGlobalHotKey(GlobalHotkeyIDList[size_t(i)]);
+    }
+    setAcceptDrops(false);
+    try {
+        SaveSettings();
+    } catch (const ESettingsError &error) {
+        QMessageBox::critical(nullptr, ApplicationTitle(), error.message());
+    }
+}
+
+void TFormCvt::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFormCvt::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    DropFiles(paths);
+    event->acceptProposedAction();
+}
+
+bool TFormCvt::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == TabControl1 && event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton) {
+            TabMouseUp(mouse->position().toPoint());
+            return true;
+        }
+    }
+    return TQMForm::eventFilter(watched, event);
+}
+
+bool TFormCvt::event(QEvent *event)
+{
+    // Hints of the menus, tool buttons and bars show in the status panel.
+    if (event->type() == QEvent::StatusTip && ShowHint)
+        ShowHintText(static_cast<QStatusTipEvent *>(event)->tip());
+    return TQMForm::event(event);
+}
+
+void TFormCvt::ShowHintText(const QString &hint)
+{
+    if (!hint.isEmpty())
+        PanelStatus->setText(QStringLiteral(" ") + hint);
+}

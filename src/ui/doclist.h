@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The rules of the open-document list: one full path per tab, in tab order.
+// Paths are kept as given and compared exactly (file names differ by case here).
+namespace loqa::docs {
+
+// A tab shows the file name without folder and extension.
+QString TabCaption(const QString &path);
+
+// DefTxtPath + "untitled.txt": what an emptied list holds.
+QString PlaceholderPath(const QString &defTxtPath);
+
+// The first DefTxtPath + "untitled<n>.txt", n from 1, for which `exists` is false.
+QString NewDocumentName(const QString &defTxtPath, const std::function<bool(const QString &)> &exists);
+
+// Appends the path unless it is in the list already; true when it was added.
+bool AddDocument(QStringList &list, const QString &path);
+
+// After the document at `current` was saved as `chosen`: a path not in the list
+// replaces the current entry in place; one that is (the document's own path or
+// another tab's) moves the document to the end, leaving one entry for it.
+// Returns the document's new index.
+int SaveAsUpdate(QStringList &list, int current, const QString &chosen);
+
+// Removes the entry; an emptied list gets the placeholder. Returns the index to select.
+int CloseDocument(QStringList &list, int index, const QString &placeholder);
+
+enum class Move { First, Prev, Next, Last };
+// Exchanges the entry with its target place. Returns the new index, or -1 when
+// the move is not possible from there.
+int MoveDocument(QStringList &list, int index, Move move);
+
+struct Navigation {
+    bool moveFirst = false, movePrev = false, moveNext = false, moveLast = false;
+    bool prev = false, next = false;
+};
+// What the Move, Prev and Next commands allow with this document shown.
+Navigation NavigationFor(int playIndex, int count, bool repeat);
+
+// Only text files join the list when dropped on the window.
+bool IsDroppableDocument(const QString &path);
+
+} // namespace loqa::docs

@@ -1,0 +1,127 @@
+#include "readingrules.h"
+
+#include <QFileInfo>
+
+namespace loqa {
+
+QString RunOutputName(int readState, const QString &documentPath, const QString &folder, bool mp3)
+{
+    const QString extension = mp3 ? QStringLiteral(".mp3") : QStringLiteral(".wav");
+    if (readState == 1 || readState == 2) {
+        QString name = QFileInfo(documentPath).fileName();
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot > 0)
+            name.truncate(dot);
+        return folder + (readState == 2 ? QStringLiteral("PartOf") : QString()) + name + extension;
+    }
+    return folder + QStringLiteral("Clipboard") + extension;
+}
+
+QString ModeText(int convertMode)
+{
+    switch (convertMode) {
+    case 0: return QStringLiteral(" Aloud");
+    case 1: return QStringLiteral(" to WAV");
+    case 2: return QStringLiteral(" to MP3");
+    default: return QString();
+    }
+}
+
+QString RunStatusText(int readState, int convertMode, const QString &caption)
+{
+    switch (readState) {
+    case 0: return caption;
+    case 1: return QStringLiteral("Reading ") + caption + ModeText(convertMode);
+    case 2: return QStringLiteral("Reading ") + caption + QStringLiteral(" [PART]") + ModeText(convertMode);
+    case 3: return QStringLiteral("Reading Clipboard") + ModeText(convertMode);
+    default: return caption;
+    }
+}
+
+QString TrayHintText(const QString &status, bool running, bool paused)
+{
+    if (paused)
+        return status + QStringLiteral(" | LOQA [Paused]");
+    return status + (running ? QStringLiteral(" | LOQA") : QStringLiteral(" | LOQA [Stopped]"));
+}
+
+QStringList SplitTextLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            lines.append(text.mid(start, i - start));
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+QString CursorCaption(int convertMode)
+{
+    switch (convertMode) {
+    case 1: return QStringLiteral("Read from Cursor to WAV File");
+    case 2: return QStringLiteral("Read from Cursor to MP3 File");
+    default: return QStringLiteral("Read from Cursor Aloud");
+    }
+}
+
+QString SelectedCaption(int convertMode)
+{
+    switch (convertMode) {
+    case 1: return QStringLiteral("Read Selected Text to WAV File");
+    case 2: return QStringLiteral("Read Selected Text to MP3 File");
+    default: return QStringLiteral("Read Selected Text Aloud");
+    }
+}
+
+bool SelectedTextEnabled(int selectionLength, int readState)
+{
+    return selectionLength >= 1 && (readState == 0 || readState == 3);
+}
+
+void SpokenPosition::reset(const QByteArray &utf8)
+{
+    m_text = utf8;
+    m_byte = 0;
+    m_char = 0;
+}
+
+int SpokenPosition::charPosition(qsizetype byteOffset)
+{
+    byteOffset = std::clamp<qsizetype>(byteOffset, 0, m_text.size());
+    if (byteOffset < m_byte) {
+        m_byte = 0;
+        m_char = 0;
+    }
+    while (m_byte < byteOffset) {
+        const auto lead = static_cast<unsigned char>(m_text[m_byte]);
+        if (lead == '\r' && m_byte + 1 < m_text.size() && m_text[m_byte + 1] == '\n') {
+            m_byte += 2; // one line end in the editor
+            m_char += 1;
+            continue;
+        }
+        qsizetype length = 1;
+        int units = 1;
+        if (lead >= 0xF0) {
+            length = 4;
+            units = 2; // outside the basic plane: two UTF-16 units
+        } else if (lead >= 0xE0) {
+            length = 3;
+        } else if (lead >= 0xC0) {
+            length = 2;
+        }
+        m_byte += length;
+        m_char += units;
+    }
+    return m_char;
+}
+
+} // namespace loqa

@@ -1,0 +1,137 @@
+// The windowed program under the private X server with a window manager:
+// started the way a user starts it, driven by xdotool, closed with Alt+F4.
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+QString xdotool(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(15000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString findWindow(const QString &title)
+{
+    for (int i = 0; i < 100; ++i) {
+        const QString id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                    QStringLiteral("^") + title + QStringLiteral("$")});
+        if (!id.isEmpty())
+            return id.split(QLatin1Char('\n')).first();
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+QRect geometryOf(const QString &window)
+{
+    const QString out = xdotool({QStringLiteral("getwindowgeometry"), window});
+    static const QRegularExpression pos(QStringLiteral("Position: (-?\\d+),(-?\\d+)"));
+    static const QRegularExpression size(QStringLiteral("Geometry: (\\d+)x(\\d+)"));
+    const auto p = pos.match(out), s = size.match(out);
+    if (!p.hasMatch() || !s.hasMatch())
+        return {};
+    return QRect(p.captured(1).toInt(), p.captured(2).toInt(), s.captured(1).toInt(), s.captured(2).toInt());
+}
+
+void saveScreenshot(const QString &name)
+{
+    const QString dir = qEnvironmentVariable("LOQA_SCREENSHOT_DIR");
+    if (dir.isEmpty() || !QGuiApplication::primaryScreen())
+        return;
+    QDir().mkpath(dir);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!HaveDisplay())
+            QSKIP("needs the private display");
+    }
+
+    void firstStart_showsTheSamplesAndSavesAtExit()
+    {
+        TempHome home;
+        QProcess loqa;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LOQA_HOME"), home.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        loqa.setProcessEnvironment(env);
+        loqa.start(LoqaBinary(), {});
+        QVERIFY(loqa.waitForStarted());
+        const QString window = findWindow(QStringLiteral("Loquora"));
+        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        QTest::qWait(500);
+
+        // The three sample documents, put in place by the first start.
+        for (const char *name : {"sample1.txt", "sample2.txt", "sample3.txt"})
+            QVERIFY(QFile::exists(home.file(QStringLiteral("txt/") + QLatin1String(name))));
+        // At the centred default place.
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        const QRect frame = geometryOf(window);
+        QCOMPARE(frame.size(), QSize(603, 402));
+        QCOMPARE(frame.topLeft(), QPoint((screen.width() - 603) / 2, (screen.height() - 402) / 2));
+        saveScreenshot(QStringLiteral("mainwindow-first-start"));
+
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        xdotool({QStringLiteral("key"), QStringLiteral("--window"), window, QStringLiteral("alt+F4")});
+        QVERIFY2(loqa.waitForFinished(15000), "Alt+F4 did not close the window");
+        QCOMPARE(loqa.exitCode(), 0);
+
+        const QString txt = home.path() + QStringLiteral("/txt/");
+        QCOMPARE(fileBytes(home.file(QStringLiteral("loqa.apl"))),
+                 (txt + QStringLiteral("sample1.txt\r\n") + txt + QStringLiteral("sample2.txt\r\n") + txt +
+                  QStringLiteral("sample3.txt\r\n"))
+                     .toUtf8());
+        // loqa.ini: what a fresh save writes, with this screen's centred place and the
+        // ids the four system-wide hotkeys were registered under.
+        QByteArray expected = fileBytes(qEnvironmentVariable("LOQA_SOURCE_DIR") + QStringLiteral("/tests/settings/data/fresh.ini"));
+        QVERIFY(!expected.isEmpty());
+        expected.replace("@APPPATH@", (home.path() + QLatin1Char('/')).toUtf8());
+        expected.replace("MainLeft=338\r\n", QStringLiteral("MainLeft=%1\r\n").arg((screen.width() - 603) / 2).toUtf8());
+        expected.replace("MainTop=311\r\n", QStringLiteral("MainTop=%1\r\n").arg((screen.height() - 402) / 2).toUtf8());
+        expected.replace("\r\n26=1\r\n", "\r\n26=2\r\n");
+        expected.replace("\r\n27=1\r\n", "\r\n27=3\r\n");
+        expected.replace("\r\n33=1\r\n", "\r\n33=4\r\n");
+        const QByteArray saved = fileBytes(home.file(QStringLiteral("loqa.ini")));
+        if (saved != expected) {
+            QFile diff(QDir::tempPath() + QStringLiteral("/loqa-ini-saved.ini"));
+            diff.open(QIODevice::WriteOnly);
+            diff.write(saved);
+        }
+        QCOMPARE(saved, expected);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (HaveDisplay())
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_mainwindow.moc"

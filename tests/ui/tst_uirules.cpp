@@ -1,0 +1,219 @@
+#include "actions.h"
+#include "doclist.h"
+#include "readingrules.h"
+#include "uitexts.h"
+
+#include <QSet>
+#include <QTest>
+
+using namespace loqa;
+
+class TestUiRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void actionTable()
+    {
+        QCOMPARE(int(kActions.size()), 41);
+        QCOMPARE(QLatin1String(kActions[ActionTTS].name), QLatin1String("ActionTTS"));
+        QCOMPARE(QLatin1String(kActions[21].caption), QLatin1String("Read Aloud"));
+        QCOMPARE(QLatin1String(kActions[40].name), QLatin1String("ActionHelpAbout"));
+        QSet<QString> names;
+        for (const ActionInfo &a : kActions)
+            names.insert(QLatin1String(a.name));
+        QCOMPARE(names.size(), 41);
+    }
+
+    void statusTexts_data()
+    {
+        QTest::addColumn<bool>("volume");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("volume half") << true << 32768 << " Volume: 50% [32768] -- Left/Right arrow key to Fine-tune";
+        QTest::newRow("volume full") << true << 65535 << " Volume: 100% [65535] -- Left/Right arrow key to Fine-tune";
+        QTest::newRow("volume none") << true << 0 << " Volume: 0% [0] -- Left/Right arrow key to Fine-tune";
+        QTest::newRow("speed lowest") << false << 50 << " Speed: 0% [50] -- Left/Right arrow key to Fine-tune";
+        QTest::newRow("speed half") << false << 275 << " Speed: 50% [275] -- Left/Right arrow key to Fine-tune";
+        QTest::newRow("speed top") << false << 500 << " Speed: 100% [500] -- Left/Right arrow key to Fine-tune";
+    }
+
+    void statusTexts()
+    {
+        QFETCH(bool, volume);
+        QFETCH(int, position);
+        QFETCH(QString, text);
+        QCOMPARE(volume ? VolumeStatusText(position) : SpeedStatusText(position), text);
+    }
+
+    void documentStatus()
+    {
+        QCOMPARE(DocumentStatusText("/home/u/txt/notes.txt", "1234"), QStringLiteral(" /home/u/txt/notes.txt [1234 Bytes]"));
+    }
+
+    void engineImages_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("image");
+        QTest::newRow("male") << "English (America) Male" << 0;
+        QTest::newRow("female only") << "English (America) Female" << 1;
+        QTest::newRow("male and mary") << "Mary Male" << 0;
+        QTest::newRow("mike") << "Mike voice" << 2;
+        QTest::newRow("mary") << "Mary" << 3;
+        QTest::newRow("robosoft") << "RoboSoft One" << 4;
+        QTest::newRow("case matters") << "english male" << 5;
+    }
+
+    void engineImages()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, image);
+        QCOMPARE(EngineImageIndex(name), image);
+    }
+
+    void tabCaptionAndNames()
+    {
+        QCOMPARE(docs::TabCaption("/a/b/Notes.Final.txt"), QStringLiteral("Notes.Final"));
+        QCOMPARE(docs::TabCaption("/a/b/README"), QStringLiteral("README"));
+        QCOMPARE(docs::PlaceholderPath("/t/"), QStringLiteral("/t/untitled.txt"));
+        const QSet<QString> present{"/t/untitled1.txt", "/t/untitled2.txt", "/t/untitled4.txt"};
+        QCOMPARE(docs::NewDocumentName("/t/", [&](const QString &p) { return present.contains(p); }),
+                 QStringLiteral("/t/untitled3.txt"));
+    }
+
+    void addKeepsPathsAsGiven()
+    {
+        QStringList list{"/Docs/Notes.txt"};
+        QVERIFY(!docs::AddDocument(list, "/Docs/Notes.txt"));
+        QVERIFY(docs::AddDocument(list, "/docs/notes.txt")); // another file on this system
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(list.first(), QStringLiteral("/Docs/Notes.txt"));
+    }
+
+    void saveAs()
+    {
+        QStringList list{"/a", "/b", "/c"};
+        QCOMPARE(docs::SaveAsUpdate(list, 1, "/new"), 1); // a new path takes the place
+        QCOMPARE(list, (QStringList{"/a", "/new", "/c"}));
+        QCOMPARE(docs::SaveAsUpdate(list, 0, "/c"), 1); // onto another tab's file: one tab, at the end
+        QCOMPARE(list, (QStringList{"/new", "/c"}));
+        QCOMPARE(docs::SaveAsUpdate(list, 0, "/new"), 1); // onto its own path: to the end
+        QCOMPARE(list, (QStringList{"/c", "/new"}));
+    }
+
+    void closeLeavesAPlaceholder()
+    {
+        QStringList list{"/a", "/b"};
+        QCOMPARE(docs::CloseDocument(list, 1, "/t/untitled.txt"), 0);
+        QCOMPARE(docs::CloseDocument(list, 0, "/t/untitled.txt"), 0);
+        QCOMPARE(list, (QStringList{"/t/untitled.txt"}));
+    }
+
+    void moves_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("move");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("last from first exchanges") << 0 << int(docs::Move::Last) << 3 << "DBCA";
+        QTest::newRow("first from last exchanges") << 3 << int(docs::Move::First) << 0 << "DBCA";
+        QTest::newRow("prev") << 2 << int(docs::Move::Prev) << 1 << "ACBD";
+        QTest::newRow("next") << 1 << int(docs::Move::Next) << 2 << "ACBD";
+        QTest::newRow("no prev from first") << 0 << int(docs::Move::Prev) << -1 << "ABCD";
+        QTest::newRow("no next from last") << 3 << int(docs::Move::Next) << -1 << "ABCD";
+    }
+
+    void moves()
+    {
+        QFETCH(int, index);
+        QFETCH(int, move);
+        QFETCH(int, selected);
+        QFETCH(QString, order);
+        QStringList list{"A", "B", "C", "D"};
+        QCOMPARE(docs::MoveDocument(list, index, docs::Move(move)), selected);
+        QCOMPARE(list.join(QString()), order);
+    }
+
+    void navigation()
+    {
+        docs::Navigation n = docs::NavigationFor(0, 3, false);
+        QVERIFY(!n.prev && n.next && !n.moveFirst && !n.movePrev && n.moveNext && n.moveLast);
+        n = docs::NavigationFor(2, 3, false);
+        QVERIFY(n.prev && !n.next && n.moveFirst && n.movePrev && !n.moveNext && !n.moveLast);
+        n = docs::NavigationFor(0, 3, true);
+        QVERIFY(n.prev && n.next);
+        n = docs::NavigationFor(0, 1, false);
+        QVERIFY(!n.prev && !n.next && !n.moveFirst && !n.moveLast);
+    }
+
+    void drops()
+    {
+        QVERIFY(docs::IsDroppableDocument("/x/Notes.TXT"));
+        QVERIFY(!docs::IsDroppableDocument("/x/song.mp3"));
+        QVERIFY(!docs::IsDroppableDocument("/x/txt"));
+    }
+
+    void outputNames_data()
+    {
+        QTest::addColumn<int>("readState");
+        QTest::addColumn<bool>("mp3");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("document to wav") << 1 << false << "/w/notes.wav";
+        QTest::newRow("document to mp3") << 1 << true << "/m/notes.mp3";
+        QTest::newRow("part to mp3") << 2 << true << "/m/PartOfnotes.mp3";
+        QTest::newRow("part to wav") << 2 << false << "/w/PartOfnotes.wav";
+        QTest::newRow("stopped run") << 0 << true << "/m/Clipboard.mp3";
+        QTest::newRow("clipboard") << 3 << false << "/w/Clipboard.wav";
+    }
+
+    void outputNames()
+    {
+        QFETCH(int, readState);
+        QFETCH(bool, mp3);
+        QFETCH(QString, name);
+        QCOMPARE(RunOutputName(readState, "/d/notes.txt", mp3 ? "/m/" : "/w/", mp3), name);
+    }
+
+    void runTexts()
+    {
+        QCOMPARE(RunStatusText(0, 2, "notes"), QStringLiteral("notes"));
+        QCOMPARE(RunStatusText(1, 0, "notes"), QStringLiteral("Reading notes Aloud"));
+        QCOMPARE(RunStatusText(2, 1, "notes"), QStringLiteral("Reading notes [PART] to WAV"));
+        QCOMPARE(RunStatusText(3, 2, "notes"), QStringLiteral("Reading Clipboard to MP3"));
+        QCOMPARE(TrayHintText("Reading notes Aloud", true, false), QStringLiteral("Reading notes Aloud | LOQA"));
+        QCOMPARE(TrayHintText("notes", false, false), QStringLiteral("notes | LOQA [Stopped]"));
+        QCOMPARE(TrayHintText("Reading notes Aloud", true, true), QStringLiteral("Reading notes Aloud | LOQA [Paused]"));
+        QCOMPARE(CursorCaption(1), QStringLiteral("Read from Cursor to WAV File"));
+        QCOMPARE(SelectedCaption(2), QStringLiteral("Read Selected Text to MP3 File"));
+        QCOMPARE(SelectedCaption(0), QStringLiteral("Read Selected Text Aloud"));
+    }
+
+    void selectedTextEnabling()
+    {
+        QVERIFY(SelectedTextEnabled(1, 0));
+        QVERIFY(SelectedTextEnabled(5, 3)); // during a clipboard reading
+        QVERIFY(!SelectedTextEnabled(5, 1));
+        QVERIFY(!SelectedTextEnabled(5, 2));
+        QVERIFY(!SelectedTextEnabled(0, 0));
+    }
+
+    void spokenPositionsLandOnCharacters()
+    {
+        // The engine's text: UTF-8, lines ended by CR LF; the editor's: LF.
+        const QString editor = QStringLiteral("Grüße 😀 x\nПривет мир");
+        QByteArray spoken;
+        for (const QString &line : SplitTextLines(editor))
+            spoken += line.toUtf8() + "\r\n";
+        SpokenPosition map;
+        map.reset(spoken);
+        for (const QString &word : {QStringLiteral("x"), QStringLiteral("мир"), QStringLiteral("Привет"), QStringLiteral("😀")}) {
+            QString engineText = QString::fromUtf8(spoken);
+            const qsizetype byteOffset = engineText.left(engineText.indexOf(word)).toUtf8().size();
+            QCOMPARE(editor.mid(map.charPosition(byteOffset), word.size()), word);
+        }
+        QCOMPARE(SplitTextLines("a\r\nb\rc\n"), (QStringList{"a", "b", "c"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUiRules)
+#include "tst_uirules.moc"

@@ -36,11 +36,8 @@ $(BUILD)/CMakeCache.txt:
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Until the main window lands, this shows the command-line reader at work on a sample text.
-SAMPLE ?= data/samples/sample1.txt
 run: build
-	@if [ -f "$(SAMPLE)" ]; then $(BUILD)/bin/loqa /tts "$(SAMPLE)"; \
-	else $(BUILD)/bin/loqa /tts "Welcome to Loquora. This is the command-line reader at work."; fi
+	$(BUILD)/bin/loqa
 
 test: build
 	tests/harness/session.sh sh -c 'cd $(BUILD) && ctest --output-on-failure --timeout 300 -j1'

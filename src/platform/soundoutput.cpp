@@ -70,9 +70,10 @@ private:
     Clock::time_point m_resumedAt = Clock::now();
 };
 
+// LOQA_SOUND=null plays nothing (at the speed of real time) in place of the sound server.
 bool forcedNull()
 {
-    return qEnvironmentVariable("LOQA_PLATFORM") == QLatin1String("null");
+    return qEnvironmentVariable("LOQA_SOUND") == QLatin1String("null");
 }
 
 } // namespace

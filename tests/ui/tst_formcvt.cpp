@@ -1,0 +1,378 @@
+// The main window in the test's own process (offscreen), with the real engine
+// speaking through the private sound server and the real encoder.
+#include "converter.h"
+#include "global.h"
+#include "mspeech.h"
+#include "systray.h"
+#include "sinkrecorder.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTabBar>
+#include <QTest>
+
+using namespace loqa;
+
+namespace {
+
+const char *const kProse =
+    "The quick brown fox jumps over the lazy dog. A journey of a thousand miles begins with a single step. "
+    "All that glitters is not gold, and not all those who wander are lost. Every cloud has a silver lining.";
+
+bool isWordStart(const QString &text, int at)
+{
+    return at >= 0 && at < text.size() && text.at(at).isLetterOrNumber() && (at == 0 || !text.at(at - 1).isLetterOrNumber());
+}
+
+} // namespace
+
+class TestFormCvt : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TempHome> home;
+    std::unique_ptr<TFormCvt> form;
+
+    QString txt(const QString &name) const { return home->path() + QStringLiteral("/txt/") + name; }
+
+    // A home with these documents (name, text) and settings lines, and the window on it.
+    void start(const QList<std::pair<QString, QByteArray>> &documents, const QByteArray &ini = QByteArray(),
+               bool show = true)
+    {
+        form.reset();
+        home = std::make_unique<TempHome>();
+        qputenv("LOQA_HOME", home->path().toUtf8());
+        QByteArray apl;
+        for (const auto &[name, text] : documents) {
+            QVERIFY(home->write(QStringLiteral("txt/") + name, text));
+            apl += txt(name).toUtf8() + "\r\n";
+        }
+        QDir().mkpath(home->file(QStringLiteral("wav")));
+        QDir().mkpath(home->file(QStringLiteral("mp3")));
+        QVERIFY(home->write(QStringLiteral("loqa.apl"), apl));
+        QVERIFY(home->write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n" + ini));
+        form = std::make_unique<TFormCvt>(QSize(1280, 800));
+        if (show)
+            form->show();
+    }
+
+    int engineFor(const QString &prefix) const
+    {
+        const QStringList &engines = form->MSpeech1->Engines();
+        for (int i = 0; i < engines.size(); ++i) {
+            if (engines.at(i).startsWith(prefix) && engines.at(i).endsWith(QLatin1String(" Male")))
+                return i;
+        }
+        return -1;
+    }
+
+    void waitIdle(int timeout = 60000)
+    {
+        QTRY_VERIFY2_WITH_TIMEOUT(!form->action(ActionStop)->isEnabled() && form->ReadState == 0 &&
+                                      form->action(ActionTTS)->isEnabled(),
+                                  qPrintable(QStringLiteral("stop %1, state %2, tts %3")
+                                                 .arg(form->action(ActionStop)->isEnabled())
+                                                 .arg(form->ReadState)
+                                                 .arg(form->action(ActionTTS)->isEnabled())),
+                                  timeout);
+    }
+
+private slots:
+    void init() {}
+    void cleanup()
+    {
+        form.reset();
+        home.reset();
+    }
+
+    void documents_tabsCommandsAndStatus()
+    {
+        start({{"a.txt", "Alpha"}, {"b.txt", "Bravo text"}, {"c.txt", "Charlie"}, {"d.txt", "Delta"}},
+              "[Auto]\r\nPlayIndex=9\r\n");
+        // A PlayIndex past the end shows the first document.
+        QCOMPARE(form->TabControl1->count(), 4);
+        QCOMPARE(form->CurrentIndex(), 0);
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Alpha"));
+        QCOMPARE(form->TabControl1->tabText(1), QStringLiteral("b"));
+        QVERIFY(!form->action(ActionPrev)->isEnabled());
+        QVERIFY(form->action(ActionNext)->isEnabled());
+
+        // Move to Last exchanges the first and the last: D B C A, A selected.
+        form->action(ActionFileMoveLast)->trigger();
+        QCOMPARE(DocumentList, (QStringList{txt("d.txt"), txt("b.txt"), txt("c.txt"), txt("a.txt")}));
+        QCOMPARE(form->CurrentIndex(), 3);
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Alpha"));
+        QVERIFY(!form->action(ActionNext)->isEnabled());
+
+        // Switching shows the path and the size.
+        form->TabControl1->setCurrentIndex(1);
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Bravo text"));
+        QCOMPARE(form->PanelStatus->text(), QStringLiteral(" %1 [10 Bytes]").arg(txt("b.txt")));
+        QCOMPARE(PlayIndex, 1);
+
+        // Edits reach the file by Save only.
+        form->Memo1->setPlainText(QStringLiteral("Bravo edited"));
+        form->action(ActionFileSave)->trigger();
+        QCOMPARE(home->read(QStringLiteral("txt/b.txt")), QByteArray("Bravo edited"));
+
+        // New: the first free untitled number.
+        home->write(QStringLiteral("txt/untitled1.txt"), "");
+        home->write(QStringLiteral("txt/untitled2.txt"), "");
+        home->write(QStringLiteral("txt/untitled4.txt"), "");
+        form->action(ActionFileNew)->trigger();
+        QCOMPARE(DocumentList.last(), txt("untitled3.txt"));
+        QVERIFY(QFile::exists(txt("untitled3.txt")));
+        QCOMPARE(form->CurrentIndex(), 4);
+
+        // Dropped files: text files join once; others are skipped.
+        home->write(QStringLiteral("other/e.TXT"), "Echo");
+        home->write(QStringLiteral("other/song.mp3"), "ID3");
+        form->DropFiles({home->file(QStringLiteral("other/e.TXT")), home->file(QStringLiteral("other/song.mp3")),
+                         txt("b.txt")});
+        QCOMPARE(DocumentList.size(), 6);
+        QCOMPARE(DocumentList.last(), home->file(QStringLiteral("other/e.TXT")));
+        QCOMPARE(form->CurrentIndex(), 4); // the shown document stays
+
+        // Close All leaves the placeholder, made with the welcome text.
+        form->action(ActionFileCloseAll)->trigger();
+        QCOMPARE(DocumentList, QStringList{txt("untitled.txt")});
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Welcome to Loquora!"));
+        QCOMPARE(home->read(QStringLiteral("txt/untitled.txt")), QByteArray("Welcome to Loquora!"));
+    }
+
+    void documents_vanishedAndEmptyList()
+    {
+        start({{"a.txt", "Alpha"}, {"b.txt", "Bravo"}});
+        QFile::remove(txt("b.txt"));
+        form->action(ActionNext)->trigger();
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Welcome to Loquora!"));
+        QCOMPARE(home->read(QStringLiteral("txt/b.txt")), QByteArray("Welcome to Loquora!"));
+
+        // An empty list: no tabs, and the document commands do nothing harmful.
+        start({});
+        QCOMPARE(form->TabControl1->count(), 0);
+        QVERIFY(!form->action(ActionFileSave)->isEnabled());
+        for (ActionIndex a : {ActionFileSave, ActionFileClose, ActionFileMoveLast, ActionPrev, ActionNext})
+            form->action(a)->trigger();
+        QCOMPARE(DocumentList.size(), 0);
+    }
+
+    void readAloud_isHeardWithTheHighlightOnWordStarts()
+    {
+        if (!HaveSoundServer())
+            QSKIP("needs the private sound server");
+        start({{"notes.txt", QByteArray(kProse)}});
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        form->action(ActionTTS)->trigger();
+        QCOMPARE(form->ReadState, 1);
+        QTRY_VERIFY(form->action(ActionStop)->isEnabled());
+        QCOMPARE(form->PanelStatus->text().left(25), QStringLiteral("Reading notes Aloud"));
+        QVERIFY(!form->action(ActionTTS)->isEnabled());
+        QVERIFY(form->Memo1->isReadOnly());
+        const QString text = form->Memo1->toPlainText();
+        int last = -1, moves = 0, gauge = 0;
+        for (int i = 0; i < 40; ++i) {
+            QTest::qWait(100);
+            const QTextCursor c = form->Memo1->textCursor();
+            if (c.hasSelection() && c.selectionStart() != last) {
+                QVERIFY2(c.selectionStart() > last, "the highlight went back");
+                QVERIFY2(isWordStart(text, c.selectionStart()), qPrintable(text.mid(c.selectionStart(), 12)));
+                last = c.selectionStart();
+                ++moves;
+            }
+            gauge = std::max(gauge, form->GaugeWordPosition->value());
+        }
+        QVERIFY(moves >= 5);
+        QVERIFY(gauge > 0);
+        form->action(ActionStop)->trigger();
+        waitIdle();
+        QTest::qWait(300);
+        rec.stop();
+        QVERIFY2(rec.analyse().heardSeconds > 2.0, qPrintable(QStringLiteral("%1 s heard of %2 s, peak %3").arg(rec.analyse().heardSeconds).arg(rec.recordedSeconds()).arg(rec.analyse().peak)));
+        QVERIFY(!form->Memo1->isReadOnly());
+    }
+
+    void pauseResumeStop()
+    {
+        if (!HaveSoundServer())
+            QSKIP("needs the private sound server");
+        start({{"b.txt", QByteArray(kProse)}, {"c.txt", "Charlie is another document."}});
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        form->action(ActionTTS)->trigger();
+        QTRY_VERIFY(form->action(ActionPause)->isEnabled());
+        QTest::qWait(1200);
+        form->action(ActionPause)->trigger();
+        const double pausedAt = rec.elapsedMs() / 1000.0;
+        QVERIFY(form->MSpeech1->Paused());
+        const uint32_t word = form->MSpeech1->WordPosition();
+        // While paused the user looks at another document; resuming returns to b.
+        form->TabControl1->setCurrentIndex(1);
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Charlie is another document."));
+        QTest::qWait(800);
+        const double resumedAt = rec.elapsedMs() / 1000.0;
+        form->action(ActionPause)->trigger();
+        QCOMPARE(form->CurrentIndex(), 0);
+        QCOMPARE(form->Memo1->toPlainText(), QString::fromLatin1(kProse));
+        QTest::qWait(1000);
+        QVERIFY(form->MSpeech1->WordPosition() > word); // on from where it paused
+        form->action(ActionStop)->trigger();
+        const double stoppedAt = rec.elapsedMs() / 1000.0;
+        waitIdle();
+        QCOMPARE(form->ReadState, 0);
+        QTest::qWait(400);
+        rec.stop();
+        QCOMPARE(rec.analyse(pausedAt + 0.15, resumedAt).heardSeconds, 0.0);
+        QVERIFY(rec.analyse(resumedAt, stoppedAt).heardSeconds > 0.3);
+        QCOMPARE(rec.analyse(stoppedAt + 0.15, 1e9).heardSeconds, 0.0);
+        QVERIFY(form->ComboBoxExEngines->isEnabled());
+    }
+
+    void autoNext_walksThroughTheDocuments_data()
+    {
+        QTest::addColumn<bool>("repeat");
+        QTest::newRow("once") << false;
+        QTest::newRow("repeat") << true;
+    }
+
+    void autoNext_walksThroughTheDocuments()
+    {
+        QFETCH(bool, repeat);
+        start({{"one.txt", "First."}, {"two.txt", "Second."}, {"three.txt", "Third."}},
+              QByteArray("[Convert]\r\nRealTime=0\r\n[General]\r\nRepeat=") + (repeat ? "1" : "0") + "\r\n");
+        form->action(ActionTTW)->trigger();
+        if (!repeat) {
+            waitIdle();
+            for (const char *name : {"one.wav", "two.wav", "three.wav"})
+                QVERIFY2(QFile::exists(home->file(QStringLiteral("wav/") + QLatin1String(name))), name);
+            QCOMPARE(form->CurrentIndex(), 2);
+        } else {
+            // After the last comes the first again, until Stop.
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home->file(QStringLiteral("wav/three.wav"))), 30000);
+            QTRY_VERIFY_WITH_TIMEOUT((form->CurrentIndex() == 0 || form->CurrentIndex() == 1) &&
+                                         form->action(ActionStop)->isEnabled(),
+                                     30000);
+            QCOMPARE(form->ReadState, 1);
+            form->action(ActionStop)->trigger();
+            waitIdle();
+        }
+    }
+
+    void nextDuringARun_restartsOnTheNextDocument()
+    {
+        if (!HaveSoundServer())
+            QSKIP("needs the private sound server");
+        start({{"a.txt", QByteArray(kProse)}, {"b.txt", "Bravo starts here and goes on for a while."}});
+        form->action(ActionTTS)->trigger();
+        QTRY_VERIFY(form->action(ActionStop)->isEnabled());
+        QTest::qWait(500);
+        form->action(ActionNext)->trigger();
+        QCOMPARE(form->CurrentIndex(), 1);
+        QCOMPARE(form->ReadState, 1);
+        QTRY_VERIFY(form->action(ActionStop)->isEnabled());
+        QTRY_VERIFY(form->Memo1->textCursor().hasSelection());
+        QVERIFY(form->Memo1->textCursor().selectionStart() < 10); // from its beginning
+        QVERIFY2(form->SysTray1->Hint().startsWith(QLatin1String("Reading b Aloud | LOQA")), qPrintable(form->SysTray1->Hint()));
+        form->action(ActionStop)->trigger();
+        waitIdle();
+    }
+
+    void conversions_nameTheirFiles()
+    {
+        start({{"notes.txt", QByteArray(kProse)}}, "[Convert]\r\nRealTime=0\r\n[General]\r\nAutoNext=0\r\n");
+        form->action(ActionTTW)->trigger();
+        waitIdle();
+        QVERIFY(QFile(home->file(QStringLiteral("wav/notes.wav"))).size() > 100000);
+
+        form->action(ActionTTM)->trigger();
+        waitIdle();
+        QTRY_VERIFY(QFile::exists(home->file(QStringLiteral("mp3/notes.mp3"))));
+        QCOMPARE(ConvertMode, 2);
+
+        // Read from Cursor in MP3 mode: PartOf the document.
+        QFile::remove(home->file(QStringLiteral("wav/notes.wav")));
+        QTextCursor c = form->Memo1->textCursor();
+        c.setPosition(100);
+        form->Memo1->setTextCursor(c);
+        form->action(ActionTTXCursor)->trigger();
+        QCOMPARE(form->PartStart, 100);
+        waitIdle();
+        QVERIFY(QFile::exists(home->file(QStringLiteral("mp3/PartOfnotes.mp3"))));
+        QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/PartOfnotes.wav"))));
+        QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/notes.wav"))));
+    }
+
+    void stoppedMp3Conversion_isKeptAsClipboard()
+    {
+        start({{"notes.txt", QByteArray(kProse) + kProse + kProse}}, "[Convert]\r\nRealTime=256\r\n");
+        form->action(ActionTTM)->trigger();
+        QTRY_VERIFY(form->action(ActionStop)->isEnabled());
+        QTest::qWait(1500);
+        form->action(ActionStop)->trigger();
+        waitIdle();
+        QTRY_VERIFY(QFile::exists(home->file(QStringLiteral("mp3/Clipboard.mp3"))));
+        QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/notes.wav"))));
+    }
+
+    void otherLanguages_highlightOnWordStarts_data()
+    {
+        QTest::addColumn<QString>("voice");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("german") << "German" << QStringLiteral("Grüße aus der Straße über den Flüssen, schöne Bäume und große Wälder.");
+        QTest::newRow("russian") << "Russian" << QStringLiteral("Привет, мир! Съешь же ещё этих мягких французских булок, да выпей чаю.");
+    }
+
+    void otherLanguages_highlightOnWordStarts()
+    {
+        QFETCH(QString, voice);
+        QFETCH(QString, text);
+        start({{"lang.txt", (text + QStringLiteral("\n") + text).toUtf8()}},
+              "[Convert]\r\nRealTime=512\r\n[General]\r\nAutoNext=0\r\n");
+        const int engine = engineFor(voice);
+        QVERIFY(engine >= 0);
+        EngineIndex = engine;
+        form->action(ActionTTW)->trigger();
+        const QString shown = form->Memo1->toPlainText();
+        int checked = 0;
+        while (form->action(ActionStop)->isEnabled() || checked == 0) {
+            QTest::qWait(100);
+            const QTextCursor c = form->Memo1->textCursor();
+            if (c.hasSelection()) {
+                QVERIFY2(isWordStart(shown, c.selectionStart()), qPrintable(shown.mid(c.selectionStart(), 10)));
+                ++checked;
+            }
+            if (checked > 200)
+                break;
+        }
+        QVERIFY(checked >= 5);
+        waitIdle();
+    }
+
+    void selectedText_enabling()
+    {
+        start({{"a.txt", "Some text to select."}});
+        form->UpdateSelectedEnabling();
+        QVERIFY(!form->action(ActionTTXSelected)->isEnabled());
+        QTextCursor c = form->Memo1->textCursor();
+        c.setPosition(0);
+        c.setPosition(4, QTextCursor::KeepAnchor);
+        form->Memo1->setTextCursor(c);
+        form->UpdateSelectedEnabling();
+        QVERIFY(form->action(ActionTTXSelected)->isEnabled());
+        form->ReadState = 1;
+        form->UpdateSelectedEnabling();
+        QVERIFY(!form->action(ActionTTXSelected)->isEnabled());
+        form->ReadState = 0;
+    }
+};
+
+QTEST_MAIN(TestFormCvt)
+#include "tst_formcvt.moc"

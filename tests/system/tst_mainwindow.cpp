@@ -1,5 +1,6 @@
 // The windowed program under the private X server with a window manager:
 // started the way a user starts it, driven by xdotool, closed with Alt+F4.
+#include "sinkrecorder.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -97,7 +98,7 @@ private slots:
         saveScreenshot(QStringLiteral("mainwindow-first-start"));
 
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
-        xdotool({QStringLiteral("key"), QStringLiteral("--window"), window, QStringLiteral("alt+F4")});
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
         QVERIFY2(loqa.waitForFinished(15000), "Alt+F4 did not close the window");
         QCOMPARE(loqa.exitCode(), 0);
 
@@ -123,6 +124,44 @@ private slots:
             diff.write(saved);
         }
         QCOMPARE(saved, expected);
+    }
+
+    // A global hotkey answers while another program has the focus. (Ctrl+Alt+F2 itself
+    // cannot be pressed on an X server: its keymap makes it a terminal switch.)
+    void globalHotkey_readsFromAnywhere()
+    {
+        if (!HaveSoundServer())
+            QSKIP("needs the private sound server");
+        TempHome home;
+        QVERIFY(home.write(QStringLiteral("txt/hot.txt"), "This document is read when the hotkey is pressed anywhere."));
+        QVERIFY(home.write(QStringLiteral("loqa.apl"), (home.path() + QStringLiteral("/txt/hot.txt\r\n")).toUtf8()));
+        QVERIFY(home.write(QStringLiteral("loqa.ini"),
+                           "[General]\r\nGreeting=0\r\n[HotkeyList]\r\n21=Shift+Ctrl+F2\r\n"
+                           "[GlobalHotkeyIDList]\r\n21=1\r\n"));
+        QProcess loqa;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LOQA_HOME"), home.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        loqa.setProcessEnvironment(env);
+        loqa.start(LoqaBinary(), {});
+        const QString window = findWindow(QStringLiteral("Loquora"));
+        QVERIFY2(!window.isEmpty(), qPrintable(QString::fromUtf8(loqa.readAllStandardError()) + QString::number(loqa.state())));
+        // Another program takes the focus.
+        QProcess other;
+        other.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("otherprogram"),
+                                                 QStringLiteral("another program")});
+        QTest::qWait(800);
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        xdotool({QStringLiteral("key"), QStringLiteral("shift+ctrl+F2")});
+        QTRY_VERIFY2_WITH_TIMEOUT((rec.poll(), rec.analyse().heardSeconds > 0.5),
+                                  qPrintable(QString::fromUtf8(loqa.readAllStandardError())), 10000);
+        other.kill();
+        other.waitForFinished();
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+        if (!loqa.waitForFinished(10000))
+            loqa.kill();
     }
 };
 

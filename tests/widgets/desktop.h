@@ -47,7 +47,11 @@ inline bool Run(const QString &program, const QStringList &arguments, const QByt
     }
     QElapsedTimer clock;
     clock.start();
-    while (!p.waitForFinished(5)) {
+    // The end may be noticed inside processEvents, after which waitForFinished
+    // no longer reports it: ask the state.
+    while (p.state() != QProcess::NotRunning) {
+        if (p.waitForFinished(5))
+            break;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         if (clock.elapsed() > 20000) {
             p.kill();

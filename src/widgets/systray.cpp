@@ -1,0 +1,163 @@
+#include "systray.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPixmap>
+#include <QStyleHints>
+#include <QTextBoundaryFinder>
+#include <QToolTip>
+#include <QWidget>
+
+QString CutHint(const QString &text, int maxBytes)
+{
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype kept = 0;
+    qsizetype bytes = 0;
+    for (qsizetype next = graphemes.toNextBoundary(); next >= 0; next = graphemes.toNextBoundary()) {
+        bytes += QStringView(text).mid(kept, next - kept).toUtf8().size();
+        if (bytes > maxBytes)
+            break;
+        kept = next;
+    }
+    return text.left(kept);
+}
+
+QPoint PopupMenuPosition(TPopupAlignment align, QPoint cursor, QSize size)
+{
+    switch (align) {
+    case paLeft:
+        return cursor;
+    case paRight:
+        return {cursor.x() - size.width(), cursor.y()};
+    case paCenter:
+        return {cursor.x() - size.width() / 2, cursor.y()};
+    }
+    return cursor;
+}
+
+TSysTray::TSysTray(QObject *owner) : QObject(owner), FTrayIcon(new QSystemTrayIcon(this))
+{
+    if (auto *widget = qobject_cast<QWidget *>(owner))
+        FOwnerWindow = widget->window();
+    // Handled after the tray's own mouse handling has returned, so that a menu
+    // command may even destroy the icon.
+    connect(FTrayIcon, &QSystemTrayIcon::activated, this, &TSysTray::Activated, Qt::QueuedConnection);
+    Modify();
+}
+
+TSysTray::~TSysTray()
+{
+    if (FActive)
+        FTrayIcon->hide();
+}
+
+void TSysTray::SetActive(bool value)
+{
+    if (value == FActive)
+        return;
+    FActive = value;
+    Modify();
+    FTrayIcon->setVisible(FActive);
+}
+
+void TSysTray::SetIcon(const QIcon &icon)
+{
+    FIcon = icon;
+    Modify();
+}
+
+void TSysTray::SetHint(const QString &text)
+{
+    FHint = CutHint(text);
+    Modify();
+}
+
+QRect TSysTray::IconGeometry() const
+{
+    return FActive ? FTrayIcon->geometry() : QRect();
+}
+
+void TSysTray::Modify()
+{
+    if (FIcon.isNull()) {
+        // An empty picture still takes its place in the tray.
+        QPixmap blank(16, 16);
+        blank.fill(Qt::transparent);
+        FTrayIcon->setIcon(QIcon(blank));
+    } else {
+        FTrayIcon->setIcon(FIcon);
+    }
+    const QString previous = FTrayIcon->toolTip();
+    FTrayIcon->setToolTip(FHint);
+    // A tooltip on show for the icon takes the new text at once.
+    if (FActive && previous != FHint && QToolTip::isVisible() && QToolTip::text() == previous &&
+        FTrayIcon->geometry().contains(QCursor::pos()))
+        QToolTip::showText(QCursor::pos(), FHint);
+}
+
+void TSysTray::BringOwnerToFront()
+{
+    if (FOwnerWindow && FOwnerWindow->isVisible() && !FOwnerWindow->isMinimized()) {
+        FOwnerWindow->raise();
+        FOwnerWindow->activateWindow();
+    }
+}
+
+void TSysTray::Activated(QSystemTrayIcon::ActivationReason reason)
+{
+    Qt::MouseButton button;
+    TPopupModeItem mode;
+    bool doubleClick = false;
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        button = Qt::LeftButton;
+        mode = pmLeftClick;
+        break;
+    case QSystemTrayIcon::Context:
+        button = Qt::RightButton;
+        mode = pmRightClick;
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        button = Qt::LeftButton;
+        mode = pmLeftDblClick;
+        doubleClick = true;
+        break;
+    default:
+        return;
+    }
+    // While the menu is open, clicks belong to the menu.
+    if (FMenuOpen)
+        return;
+    const QPoint cursor = QCursor::pos();
+    // The toolkit reports the second press of a double click as a press of
+    // its own, before the double click; it is part of the double click.
+    if (reason == QSystemTrayIcon::Trigger) {
+        const QStyleHints *hints = QGuiApplication::styleHints();
+        const bool second = FLastPress.isValid() && FLastPress.elapsed() < hints->mouseDoubleClickInterval() &&
+                            (cursor - FLastPressPosition).manhattanLength() <= hints->mouseDoubleClickDistance();
+        FLastPress.start();
+        FLastPressPosition = cursor;
+        if (second) {
+            FLastPress.invalidate();
+            return;
+        }
+    }
+    QPointer<TSysTray> self(this);
+    QPointer<QMenu> menu = PopupMenu;
+    if (menu && PopupMode.testFlag(mode)) {
+        BringOwnerToFront();
+        FMenuOpen = true;
+        menu->exec(PopupMenuPosition(PopupAlign, cursor, menu->sizeHint()));
+        if (!self)
+            return;
+        FMenuOpen = false;
+        FLastPress.invalidate();
+    }
+    // Menu first, event second.
+    const TMouseEvent handler = doubleClick ? OnIconDoubleClick : OnIconMouseDown;
+    if (handler) {
+        BringOwnerToFront();
+        handler(this, button, cursor.x(), cursor.y());
+    }
+}

@@ -1,0 +1,114 @@
+// The clipboard monitor. Without a display (offscreen) the program's own
+// clipboard stands in for the desktop's; with the private X session another
+// program (xclip) owns the desktop clipboard and the primary selection.
+#include "clipmon.h"
+#include "desktop.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QSignalSpy>
+
+#include <memory>
+
+using namespace desktop;
+
+class TestClipboardMonitor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void ownChanges_raiseOneEventEach_whileActiveAndEnabled()
+    {
+        TClipboardMonitor monitor;
+        QVERIFY(!monitor.Active());
+        QVERIFY(monitor.Enabled);
+        int events = 0;
+        monitor.OnClipboardChange = [&] { ++events; };
+        QClipboard *clipboard = QGuiApplication::clipboard();
+
+        clipboard->setText(QStringLiteral("before"));
+        QCOMPARE(events, 0);
+        // Joining twice watches once.
+        monitor.SetActive(true);
+        monitor.SetActive(true);
+        clipboard->setText(QStringLiteral("same"));
+        QTRY_COMPARE(events, 1);
+        clipboard->setText(QStringLiteral("same"));
+        QTRY_COMPARE(events, 2);
+
+        monitor.Enabled = false;
+        clipboard->setText(QStringLiteral("unseen"));
+        monitor.Enabled = true;
+        clipboard->setText(QStringLiteral("seen"));
+        QTRY_COMPARE(events, 3);
+
+        monitor.SetActive(false);
+        monitor.SetActive(false);
+        clipboard->setText(QStringLiteral("after"));
+        QCoreApplication::processEvents();
+        QCOMPARE(events, 3);
+        // Active again, without a handler: nothing to call, nothing fails.
+        monitor.OnClipboardChange = nullptr;
+        monitor.SetActive(true);
+        clipboard->setText(QStringLiteral("no handler"));
+    }
+
+    void destroyedWhileActive_hearsNothingMore()
+    {
+        int events = 0;
+        auto monitor = std::make_unique<TClipboardMonitor>();
+        monitor->OnClipboardChange = [&] { ++events; };
+        monitor->SetActive(true);
+        monitor.reset();
+        QGuiApplication::clipboard()->setText(QStringLiteral("after the monitor"));
+        QCoreApplication::processEvents();
+        QCOMPARE(events, 0);
+    }
+
+    void otherProgram_changes_raiseOneEventEach()
+    {
+        if (!HaveDisplay())
+            QSKIP("needs the private X session (LOQA_TEST_DISPLAY)");
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        TClipboardMonitor monitor;
+        // The handler reads the clipboard, as the main window's does.
+        QStringList seen;
+        monitor.OnClipboardChange = [&] { seen << clipboard->text(); };
+        monitor.SetActive(true);
+        // Every change the toolkit reports, whether the monitor passes it on or not.
+        QSignalSpy changes(clipboard, &QClipboard::dataChanged);
+
+        QVERIFY(CopyText(QStringLiteral("alpha")));
+        QTRY_COMPARE(changes.size(), 1);
+        // The same text copied again is a change of its own.
+        QVERIFY(CopyText(QStringLiteral("alpha")));
+        QTRY_COMPARE(changes.size(), 2);
+        // The primary selection is not the clipboard.
+        QVERIFY(CopyText(QStringLiteral("selected"), QStringLiteral("primary")));
+        QVERIFY(CopyText(QStringLiteral("omega")));
+        QTRY_COMPARE(seen.size(), 3);
+        QCOMPARE(seen, QStringList({"alpha", "alpha", "omega"}));
+
+        // Disabled: the change happens, the event does not.
+        monitor.Enabled = false;
+        QVERIFY(CopyText(QStringLiteral("hidden")));
+        QTRY_COMPARE(changes.size(), 4);
+        monitor.Enabled = true;
+        // A copy by this program itself, twice the same.
+        clipboard->setText(QStringLiteral("mine"));
+        clipboard->setText(QStringLiteral("mine"));
+        QVERIFY(CopyText(QStringLiteral("last")));
+        QTRY_COMPARE(seen.size(), 6);
+        QCOMPARE(seen.mid(3), QStringList({"mine", "mine", "last"}));
+        QCOMPARE(changes.size(), 7);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    ChoosePlatform();
+    QApplication app(argc, argv);
+    TestClipboardMonitor test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_clipmon.moc"

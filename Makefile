@@ -61,7 +61,7 @@ fuzz: deps
 	fi
 
 bench: build
-	tests/harness/session.sh --no-display bench/run.sh $(BUILD)
+	tests/harness/session.sh bench/run.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -5,7 +5,8 @@ set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")" && pwd)
 loqa=$(cd "$build" && pwd)/bin/loqa
-firstsound=$(cd "$build" && pwd)/bin/bench_firstsound
+bin=$(cd "$build" && pwd)/bin
+firstsound=$bin/bench_firstsound
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 runs=${BENCH_RUNS:-3}
@@ -66,3 +67,12 @@ mt=$(median < "$work/ttm.t"); pt=$(median < "$work/pipe.t")
 line mp3_time_loqa "$(printf %.2f "$mt")" s "audio $(printf %.0f "$(soxi -D "$work/half.mp3")") s"
 line mp3_time_espeak_lame "$(printf %.2f "$pt")" s "reference"
 line mp3_time_ratio "$(echo "$mt / $pt" | bc -l | xargs printf %.3f)" x "<= 1.05"
+
+# Documents and the window.
+"$bin/bench_documentload"
+"$bin/bench_window" switch
+if [ -n "${DISPLAY:-}" ]; then
+    line cold_start_three_documents "$("$here/coldstart.sh" "$loqa")" ms "<= 400"
+fi
+"$bin/bench_window" firstsound
+"$bin/bench_window" lag

@@ -1,6 +1,7 @@
 #include "textfile.h"
 
 #include "documentfile.h"
+#include "readingrules.h"
 
 #include <QFile>
 
@@ -13,21 +14,7 @@ QString DecodeText(const QByteArray &bytes)
 
 QStringList SplitLines(const QString &text)
 {
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lines.append(text.mid(start, i - start));
-            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines.append(text.mid(start));
-    return lines;
+    return SplitTextLines(text);
 }
 
 bool LoadTextLines(const QString &path, QStringList &lines, QString *error)

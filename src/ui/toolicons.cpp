@@ -35,16 +35,23 @@ void drawWaves(QPainter &p, const QPointF &at, qreal s)
     }
 }
 
+// A closed shape through points given in parts of the picture's size.
+void drawPolygon(QPainter &p, qreal s, std::initializer_list<QPointF> points)
+{
+    QPainterPath path;
+    for (const QPointF &point : points) {
+        if (path.elementCount() == 0)
+            path.moveTo(point * s);
+        else
+            path.lineTo(point * s);
+    }
+    path.closeSubpath();
+    p.drawPath(path);
+}
+
 void drawPage(QPainter &p, qreal s)
 {
-    QPainterPath page;
-    page.moveTo(0.22 * s, 0.10 * s);
-    page.lineTo(0.62 * s, 0.10 * s);
-    page.lineTo(0.78 * s, 0.26 * s);
-    page.lineTo(0.78 * s, 0.90 * s);
-    page.lineTo(0.22 * s, 0.90 * s);
-    page.closeSubpath();
-    p.drawPath(page);
+    drawPolygon(p, s, {{0.22, 0.10}, {0.62, 0.10}, {0.78, 0.26}, {0.78, 0.90}, {0.22, 0.90}});
 }
 
 void paint(QPainter &p, ToolImage image, const QColor &c, qreal s)
@@ -55,15 +62,7 @@ void paint(QPainter &p, ToolImage image, const QColor &c, qreal s)
     p.setBrush(c);
     switch (image) {
     case ImgReadAloud: {
-        QPainterPath speaker;
-        speaker.moveTo(0.14 * s, 0.38 * s);
-        speaker.lineTo(0.30 * s, 0.38 * s);
-        speaker.lineTo(0.50 * s, 0.20 * s);
-        speaker.lineTo(0.50 * s, 0.80 * s);
-        speaker.lineTo(0.30 * s, 0.62 * s);
-        speaker.lineTo(0.14 * s, 0.62 * s);
-        speaker.closeSubpath();
-        p.drawPath(speaker);
+        drawPolygon(p, s, {{0.14, 0.38}, {0.30, 0.38}, {0.50, 0.20}, {0.50, 0.80}, {0.30, 0.62}, {0.14, 0.62}});
         p.setBrush(Qt::NoBrush);
         drawWaves(p, QPointF(0.52 * s, 0.5 * s), s);
         break;

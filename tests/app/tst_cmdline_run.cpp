@@ -8,30 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-double wavSeconds(const QString &path)
-{
-    QProcess soxi;
-    soxi.start(QStringLiteral("soxi"), {QStringLiteral("-D"), path});
-    soxi.waitForFinished();
-    return soxi.exitCode() == 0 ? soxi.readAllStandardOutput().trimmed().toDouble() : -1;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QString describe(const RunResult &r)
-{
-    return QStringLiteral("exit %1, out [%2], err [%3]")
-        .arg(r.exitCode)
-        .arg(QString::fromUtf8(r.out.left(300)), QString::fromUtf8(r.err.left(300)));
-}
-
-} // namespace
 
 class TestCmdLineRun : public QObject
 {
@@ -47,7 +23,7 @@ private slots:
         const RunResult r = RunLoqa({QStringLiteral("/TTS"), QStringLiteral("Hello there, this is a test")});
         QTest::qWait(300);
         rec.stop();
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         const auto heard = rec.analyse();
         QVERIFY2(heard.heardSeconds > 0.8, qPrintable(QString::number(heard.heardSeconds)));
     }
@@ -65,25 +41,25 @@ private slots:
     {
         QTemporaryDir work, docs;
         const QString notes = docs.filePath(QStringLiteral("notes.txt"));
-        QVERIFY(writeFile(notes, "Notes for the meeting.\nSecond line.\n"));
+        QVERIFY(WriteFile(notes, "Notes for the meeting.\nSecond line.\n"));
 
         RunResult r = RunLoqa({QStringLiteral("/ttw")}, work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        QVERIFY(wavSeconds(work.filePath(QStringLiteral("output.wav"))) > 0.8); // "Welcome to Loquora!"
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        QVERIFY(AudioSeconds(work.filePath(QStringLiteral("output.wav"))) > 0.8); // "Welcome to Loquora!"
 
         r = RunLoqa({QStringLiteral("/ttw"), notes}, work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        QVERIFY(wavSeconds(docs.filePath(QStringLiteral("notes.wav"))) > 1.5);
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        QVERIFY(AudioSeconds(docs.filePath(QStringLiteral("notes.wav"))) > 1.5);
 
         r = RunLoqa({QStringLiteral("/ttw"), notes, QStringLiteral("out.MP3"), QStringLiteral("-w"), QStringLiteral("0")},
                     work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("out.wav"))));
         QVERIFY(!QFile::exists(work.filePath(QStringLiteral("out.MP3"))));
 
         QFile::remove(work.filePath(QStringLiteral("output.wav")));
         r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("Some text"), QStringLiteral("elsewhere.wav")}, work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("output.wav"))));
     }
 
@@ -94,8 +70,8 @@ private slots:
                                      QStringLiteral("fast"), QStringLiteral("-p"), QStringLiteral("x"),
                                      QStringLiteral("-e"), QStringLiteral("nine"), QStringLiteral("-w")},
                                     work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        QVERIFY(wavSeconds(work.filePath(QStringLiteral("output.wav"))) > 0.5);
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        QVERIFY(AudioSeconds(work.filePath(QStringLiteral("output.wav"))) > 0.5);
     }
 
     void ttw_unwritableOutput_failsClearly_data()
@@ -110,7 +86,7 @@ private slots:
         QFETCH(QString, output);
         QTemporaryDir work;
         const QString notes = work.filePath(QStringLiteral("notes.txt"));
-        QVERIFY(writeFile(notes, "Some notes."));
+        QVERIFY(WriteFile(notes, "Some notes."));
         const RunResult r = RunLoqa({QStringLiteral("/ttw"), notes, output}, work.path(), 20000);
         QVERIFY(r.finished);
         QCOMPARE(r.exitCode, 1);
@@ -141,11 +117,11 @@ private slots:
         QFETCH(QByteArray, bytes);
         QTemporaryDir work;
         const QString text = work.filePath(QStringLiteral("odd.txt"));
-        QVERIFY(writeFile(text, bytes));
+        QVERIFY(WriteFile(text, bytes));
         const RunResult r = RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("0")},
                                     work.path(), 120000);
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        QVERIFY(wavSeconds(work.filePath(QStringLiteral("odd.wav"))) >= 0);
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        QVERIFY(AudioSeconds(work.filePath(QStringLiteral("odd.wav"))) >= 0);
     }
 
     void ttw_unreadableTextFile_rendersTheSentenceAndFails()
@@ -156,12 +132,14 @@ private slots:
                                     work.path());
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("cannot read /proc/self/mem"), r.err.constData());
-        QVERIFY(wavSeconds(work.filePath(QStringLiteral("mem.wav"))) > 1.0); // "Can't load the file ..."
+        QVERIFY(AudioSeconds(work.filePath(QStringLiteral("mem.wav"))) > 1.0); // "Can't load the file ..."
     }
 
     void e_listsEveryVoiceAndDescribesOne()
     {
-        RunResult r = RunLoqa({QStringLiteral("/E")});
+        // Without a display the report goes to standard output (with one, to a message box).
+        const QStringList noDisplay{QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY")};
+        RunResult r = RunLoqa({QStringLiteral("/E")}, QString(), 60000, noDisplay);
         QCOMPARE(r.exitCode, 0);
         const QList<QByteArray> lines = r.out.split('\n');
         QCOMPARE(lines.at(0), QByteArray("All speech engines installed on your system:"));
@@ -170,7 +148,7 @@ private slots:
         QVERIFY(lines.at(3).startsWith("1. "));
         QVERIFY(lines.size() > 100);
 
-        r = RunLoqa({QStringLiteral("/e"), QStringLiteral("-e"), QStringLiteral("3")});
+        r = RunLoqa({QStringLiteral("/e"), QStringLiteral("-e"), QStringLiteral("3")}, QString(), 60000, noDisplay);
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith("The info of speech engine No.3\n\nName: "));
         QVERIFY(r.out.contains("\nGender: FEMALE\n"));
@@ -178,7 +156,7 @@ private slots:
         QVERIFY(r.out.contains("\nMaxVolume: 100\nMinVolume: 0\n"));
 
         for (const QStringList &args : {QStringList{"/e", "-e", "99999"}, QStringList{"/e", "-e"}}) {
-            r = RunLoqa(args);
+            r = RunLoqa(args, QString(), 60000, noDisplay);
             QCOMPARE(r.exitCode, 0);
             QVERIFY2(r.out.startsWith("The info of speech engine No.0\n\nName: "), r.out.constData());
         }
@@ -193,7 +171,8 @@ private slots:
         RunResult r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("hello")}, QDir::tempPath(), 20000, env);
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(!r.err.isEmpty() && r.err.count('\n') == 1, r.err.constData());
-        r = RunLoqa({QStringLiteral("/e"), QStringLiteral("-e"), QStringLiteral("0")}, QString(), 20000, env);
+        r = RunLoqa({QStringLiteral("/e"), QStringLiteral("-e"), QStringLiteral("0")}, QString(), 20000,
+                    env + QStringList{QStringLiteral("DISPLAY")});
         QCOMPARE(r.exitCode, 1);
     }
 
@@ -202,7 +181,7 @@ private slots:
         QTemporaryDir bin;
         const QString opener = bin.filePath(QStringLiteral("xdg-open"));
         const QString record = bin.filePath(QStringLiteral("opened.txt"));
-        QVERIFY(writeFile(opener, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(record).toUtf8()));
+        QVERIFY(WriteFile(opener, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(record).toUtf8()));
         QFile::setPermissions(opener, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
         const RunResult r = RunLoqa({QStringLiteral("/anything-else")}, QString(), 20000,
                                     {QStringLiteral("PATH=") + bin.path() + QStringLiteral(":") + qEnvironmentVariable("PATH"),

@@ -10,14 +10,6 @@
 
 namespace {
 
-double seconds(const QString &path)
-{
-    QProcess soxi;
-    soxi.start(QStringLiteral("soxi"), {QStringLiteral("-D"), path});
-    soxi.waitForFinished();
-    return soxi.exitCode() == 0 ? soxi.readAllStandardOutput().trimmed().toDouble() : -1;
-}
-
 QString soxiField(const QString &path, const QString &field)
 {
     QProcess soxi;
@@ -26,22 +18,13 @@ QString soxiField(const QString &path, const QString &field)
     return QString::fromUtf8(soxi.readAllStandardOutput().trimmed());
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
-QString describe(const RunResult &r)
-{
-    return QStringLiteral("exit %1, err [%2]").arg(r.exitCode).arg(QString::fromUtf8(r.err.left(400)));
-}
 
 // Renders a WAV of some speech with the real engine.
 QString speech(const QTemporaryDir &dir, const QString &name)
 {
     const QString text = dir.filePath(name + QStringLiteral(".txt"));
-    writeFile(text, "A few sentences of speech for the encoder. It turns them into an MP3 file and back again.");
+    WriteFile(text, "A few sentences of speech for the encoder. It turns them into an MP3 file and back again.");
     RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("0")}, dir.path());
     QFile::remove(text);
     return dir.filePath(name + QStringLiteral(".wav"));
@@ -61,7 +44,7 @@ private slots:
         const QString exe = app.filePath(QStringLiteral("loqa"));
         QVERIFY(QFile::copy(LoqaBinary(), exe));
         const QString record = app.filePath(QStringLiteral("args.txt"));
-        QVERIFY(writeFile(app.filePath(QStringLiteral("lame")),
+        QVERIFY(WriteFile(app.filePath(QStringLiteral("lame")),
                           QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '%1'\n"
                                          "for last in \"$@\"; do :; done\necho made > \"$last\"\n"
                                          "echo \"stand-in says no\" >&2\nexit ${STANDIN_EXIT:-0}\n")
@@ -70,7 +53,7 @@ private slots:
         QFile::setPermissions(app.filePath(QStringLiteral("lame")),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         const QString input = work.filePath(QStringLiteral("-my \"talk\".wav"));
-        QVERIFY(writeFile(input, "RIFF"));
+        QVERIFY(WriteFile(input, "RIFF"));
         auto run = [&](const QStringList &args) {
             QProcess p;
             p.setWorkingDirectory(work.path());
@@ -108,19 +91,19 @@ private slots:
     {
         QTemporaryDir work, docs;
         const QString notes = docs.filePath(QStringLiteral("notes.txt"));
-        QVERIFY(writeFile(notes, "These notes become an MP3 file. The WAV in between goes away."));
+        QVERIFY(WriteFile(notes, "These notes become an MP3 file. The WAV in between goes away."));
         RunResult r = RunLoqa({"/ttm", notes, "-w", "0"}, work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        QVERIFY(seconds(docs.filePath(QStringLiteral("notes.mp3"))) > 2.0);
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        QVERIFY(AudioSeconds(docs.filePath(QStringLiteral("notes.mp3"))) > 2.0);
         QVERIFY(!QFile::exists(docs.filePath(QStringLiteral("notes.wav"))));
 
         r = RunLoqa({"/ttm", notes, "out.mp3", "-w", "0"}, work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("out.mp3"))));
         QVERIFY(!QFile::exists(work.filePath(QStringLiteral("out.wav"))));
 
         r = RunLoqa({"/ttm", "hello", "-w", "0"}, work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("output.mp3"))));
         QVERIFY(!QFile::exists(work.filePath(QStringLiteral("output.wav"))));
     }
@@ -129,17 +112,17 @@ private slots:
     {
         QTemporaryDir work;
         const QString wav = speech(work, QStringLiteral("my talk"));
-        const double original = seconds(wav);
+        const double original = AudioSeconds(wav);
         QVERIFY(original > 3.0);
         RunResult r = RunLoqa({"/wtm", wav, "out.txt", "-b", "64"}, work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         const QString mp3 = work.filePath(QStringLiteral("my talk.mp3"));
-        QVERIFY(qAbs(seconds(mp3) - original) < original * 0.05);
+        QVERIFY(qAbs(AudioSeconds(mp3) - original) < original * 0.05);
         QCOMPARE(soxiField(mp3, QStringLiteral("-B")), QStringLiteral("64.0k"));
 
         r = RunLoqa({"/mtw", mp3, "back.WAV"}, work.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
-        QVERIFY(qAbs(seconds(work.filePath(QStringLiteral("back.WAV"))) - original) < original * 0.05);
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        QVERIFY(qAbs(AudioSeconds(work.filePath(QStringLiteral("back.WAV"))) - original) < original * 0.05);
     }
 
     void failures_areReportedAndTheRenderingKept()
@@ -156,11 +139,11 @@ private slots:
 
         // Without an encoder, /ttm keeps the finished WAV and says where it is.
         const QString notes = work.filePath(QStringLiteral("notes.txt"));
-        QVERIFY(writeFile(notes, "Kept speech."));
+        QVERIFY(WriteFile(notes, "Kept speech."));
         r = RunLoqa({"/ttm", notes, "-w", "0"}, work.path(), 60000, {QStringLiteral("PATH=/nonexistent")});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("could not be started") && r.err.contains("notes.wav"), r.err.constData());
-        QVERIFY(seconds(work.filePath(QStringLiteral("notes.wav"))) > 0.5);
+        QVERIFY(AudioSeconds(work.filePath(QStringLiteral("notes.wav"))) > 0.5);
     }
 };
 

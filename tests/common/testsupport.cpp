@@ -64,3 +64,24 @@ bool HaveDisplay()
 {
     return !qEnvironmentVariableIsEmpty("LOQA_TEST_DISPLAY");
 }
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QString Describe(const RunResult &result)
+{
+    return QStringLiteral("exit %1, out [%2], err [%3]")
+        .arg(result.exitCode)
+        .arg(QString::fromUtf8(result.out.left(300)), QString::fromUtf8(result.err.left(400)));
+}
+
+double AudioSeconds(const QString &path)
+{
+    QProcess soxi;
+    soxi.start(QStringLiteral("soxi"), {QStringLiteral("-D"), path});
+    soxi.waitForFinished();
+    return soxi.exitCode() == 0 ? soxi.readAllStandardOutput().trimmed().toDouble() : -1;
+}

@@ -30,6 +30,12 @@ struct RunResult {
 RunResult RunLoqa(const QStringList &arguments, const QString &workingDir = QString(), int timeoutMs = 60000,
                   const QStringList &extraEnvironment = {});
 QString LoqaBinary();
+// Writes a file whole; false when it could not.
+bool WriteFile(const QString &path, const QByteArray &bytes);
+// "exit 1, err [...]": what a failed run said, for a test's message.
+QString Describe(const RunResult &result);
+// The duration of an audio file in seconds (soxi), -1 when it cannot be read.
+double AudioSeconds(const QString &path);
 // True when the test runs inside the private session (sound server present).
 bool HaveSoundServer();
 bool HaveDisplay();

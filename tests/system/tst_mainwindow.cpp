@@ -60,6 +60,16 @@ QByteArray fileBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Starts the windowed program on a home folder, on the private display.
+void startLoqa(QProcess &loqa, const TempHome &home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LOQA_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    loqa.setProcessEnvironment(env);
+    loqa.start(LoqaBinary(), {});
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -77,11 +87,7 @@ private slots:
     {
         TempHome home;
         QProcess loqa;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LOQA_HOME"), home.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        loqa.setProcessEnvironment(env);
-        loqa.start(LoqaBinary(), {});
+        startLoqa(loqa, home);
         QVERIFY(loqa.waitForStarted());
         const QString window = findWindow(QStringLiteral("Loquora"));
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
@@ -139,11 +145,7 @@ private slots:
                            "[General]\r\nGreeting=0\r\n[HotkeyList]\r\n21=Shift+Ctrl+F2\r\n"
                            "[GlobalHotkeyIDList]\r\n21=1\r\n"));
         QProcess loqa;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LOQA_HOME"), home.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        loqa.setProcessEnvironment(env);
-        loqa.start(LoqaBinary(), {});
+        startLoqa(loqa, home);
         const QString window = findWindow(QStringLiteral("Loquora"));
         QVERIFY2(!window.isEmpty(), qPrintable(QString::fromUtf8(loqa.readAllStandardError()) + QString::number(loqa.state())));
         // Another program takes the focus.

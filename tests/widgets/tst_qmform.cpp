@@ -99,20 +99,6 @@ private slots:
         QCOMPARE(FrameHitTest(part, x, y, w, sizeable), code);
     }
 
-    void hitCodes_dragTheirEdges()
-    {
-        QVERIFY(!EdgesForHitCode(HTCAPTION));
-        QVERIFY(!EdgesForHitCode(HTNOWHERE));
-        QCOMPARE(*EdgesForHitCode(HTTOPLEFT), Qt::TopEdge | Qt::LeftEdge);
-        QCOMPARE(*EdgesForHitCode(HTTOPRIGHT), Qt::TopEdge | Qt::RightEdge);
-        QCOMPARE(*EdgesForHitCode(HTBOTTOMLEFT), Qt::BottomEdge | Qt::LeftEdge);
-        QCOMPARE(*EdgesForHitCode(HTBOTTOMRIGHT), Qt::BottomEdge | Qt::RightEdge);
-        QCOMPARE(*EdgesForHitCode(HTLEFT), Qt::Edges(Qt::LeftEdge));
-        QCOMPARE(*EdgesForHitCode(HTRIGHT), Qt::Edges(Qt::RightEdge));
-        QCOMPARE(*EdgesForHitCode(HTTOP), Qt::Edges(Qt::TopEdge));
-        QCOMPARE(*EdgesForHitCode(HTBOTTOM), Qt::Edges(Qt::BottomEdge));
-    }
-
     void cursor_data()
     {
         QTest::addColumn<TFramePart>("part");
@@ -186,6 +172,10 @@ private slots:
             QCOMPARE(form.LabelQMCaption->text(), QStringLiteral(" Loquora"));
             QCOMPARE(form.LabelQMCaption->pos(), QPoint(CaptionLeft(w, form.LabelQMCaption->width()), 10));
         }
+        QCOMPARE(form.minImage->toolTip(), QStringLiteral("Minimize"));
+        QCOMPARE(form.maxImage->toolTip(), QStringLiteral("Maximize"));
+        QCOMPARE(form.hryrImage->toolTip(), QStringLiteral("Restore"));
+        QCOMPARE(form.closeImage->toolTip(), QStringLiteral("Close"));
         // The maximise button lies above the restore button.
         QVERIFY(form.PanelQMTop->childAt(form.maxImage->geometry().center()) == form.maxImage);
     }

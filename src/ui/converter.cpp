@@ -409,8 +409,9 @@ void TFormCvt::FormCreate(QSize screenSize)
     guarded([&] { LoadSettings(screenSize); });
     // Dropped files are accepted from the start (the window takes them in dropEvent).
     guarded([&] {
-        setAttribute(Qt::WA_AlwaysShowToolTips, ShowHint);
-        QCoreApplication::instance()->setProperty("loqaShowHint", ShowHint);
+        // Hints (tool tips and the status panel's texts) for the whole application, or none.
+        if (!ShowHint)
+            QCoreApplication::instance()->installEventFilter(this);
         connect(TQMApplication::Instance(), &TQMApplication::OnMinimize, this, [this] {
             if (Tray && MiniToTray)
                 hide();
@@ -619,6 +620,8 @@ void TFormCvt::dropEvent(QDropEvent *event)
 
 bool TFormCvt::eventFilter(QObject *watched, QEvent *event)
 {
+    if (!ShowHint && event->type() == QEvent::ToolTip)
+        return true;
     if (watched == TabControl1 && event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <chrono>
 
 namespace speech::espeak {
 
@@ -234,11 +235,22 @@ void EspeakCentral::postAudioStop(CentralState &state, std::shared_ptr<BufNotify
     });
 }
 
-void EspeakCentral::postWordPosition(CentralState &state, std::shared_ptr<BufNotifySink> sink, uint32_t byteOffset)
+void EspeakCentral::postWordPosition(CentralState &state, std::shared_ptr<BufNotifySink> sink, uint32_t byteOffset,
+                                     bool throttle)
 {
-    if (state.pendingWord.exchange(byteOffset) != -1)
-        return; // a delivery is on its way and will carry the newest offset
+    // The newest offset waits here and at most one delivery is on its way. Words
+    // written to a file come faster than anyone reads them: their deliveries come
+    // no closer than 20 ms apart (the next word or the stop carries the newest).
+    state.pendingWord.store(byteOffset);
+    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    if (state.wordPostQueued.load() || (throttle && now - state.lastWordPost.load() < 20))
+        return;
+    state.wordPostQueued.store(true);
+    state.lastWordPost.store(now);
     state.post([&state, sink] {
+        state.wordPostQueued.store(false);
         const int64_t word = state.pendingWord.exchange(-1);
         if (word >= 0 && state.owner && sink)
             sink->wordPosition(0, uint32_t(word));

@@ -52,7 +52,8 @@ public:
     // Called on the synthesis thread; each delivers on the central's thread.
     static void postAudioStart(CentralState &state, std::shared_ptr<BufNotifySink> sink);
     static void postAudioStop(CentralState &state, std::shared_ptr<BufNotifySink> sink);
-    static void postWordPosition(CentralState &state, std::shared_ptr<BufNotifySink> sink, uint32_t byteOffset);
+    static void postWordPosition(CentralState &state, std::shared_ptr<BufNotifySink> sink, uint32_t byteOffset,
+                                 bool throttle = false);
     static void postError(CentralState &state, int32_t code, const QString &message);
 
 private:

@@ -113,7 +113,7 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
         if (job.device)
             r->words.emplace_back(uint64_t(std::max(e->sample, 0)), offset);
         else
-            EspeakCentral::postWordPosition(*job.state, job.bufSink, offset);
+            EspeakCentral::postWordPosition(*job.state, job.bufSink, offset, true);
     }
     if (count > 0 && wav) {
         if (job.device) {

@@ -34,6 +34,8 @@ struct CentralState {
     uint64_t generation = 0;          // raised by every reset; older jobs are abandoned
     std::atomic<bool> paused{false};
     std::atomic<int64_t> pendingWord{-1};
+    std::atomic<bool> wordPostQueued{false};
+    std::atomic<int64_t> lastWordPost{0}; // milliseconds on the steady clock
 
     // With `mutex` held: abandons the running job.
     void abortRunning();

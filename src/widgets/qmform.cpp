@@ -75,7 +75,6 @@ void TQMApplication::Minimize()
 TQMForm::TQMForm(QWidget *parent, Qt::WindowType type) : QDialog(parent), FWindowType(type)
 {
     SetBorderIcons(FBorderIcons);
-    setAttribute(Qt::WA_Hover, false);
 
     PanelQMTop = new QWidget(this);
     PanelQMTop->setObjectName(QStringLiteral("PanelQMTop"));
@@ -188,7 +187,7 @@ void TQMForm::FormShow()
     closeImage->setVisible(FBorderIcons & biSystemMenu);
     minImage->setVisible(FBorderIcons & biMinimize);
     ShowMaximizeButtons();
-    // 6.
+    // 6. The caption in the middle.
     CentreCaption();
 }
 

@@ -165,6 +165,26 @@ private slots:
         if (!loqa.waitForFinished(10000))
             loqa.kill();
     }
+
+    // Started without a terminal on a desktop (from the file manager), the voice
+    // report shows in a message box captioned with the program's title.
+    void voiceReport_fromTheFileManager_isAMessageBox()
+    {
+        QProcess loqa;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        loqa.setProcessEnvironment(env);
+        loqa.start(LoqaBinary(), {QStringLiteral("/e"), QStringLiteral("-e"), QStringLiteral("1")});
+        const QString box = findWindow(QStringLiteral("loqa"));
+        QVERIFY2(!box.isEmpty(), "no message box");
+        QVERIFY(loqa.state() == QProcess::Running); // it waits for the user
+        saveScreenshot(QStringLiteral("voice-report"));
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), box});
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        QVERIFY(loqa.waitForFinished(10000));
+        QCOMPARE(loqa.exitCode(), 0);
+        QVERIFY(loqa.readAllStandardOutput().isEmpty()); // the report was in the box
+    }
 };
 
 int main(int argc, char **argv)

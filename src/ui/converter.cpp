@@ -201,7 +201,6 @@ void TFormCvt::CreateActions()
             Memo1->moveCursor(QTextCursor::Start);
         if (!Memo1->find(FSearchText))
             PanelStatus->setText(QStringLiteral(" Not found: ") + FSearchText);
-        FSearched = true;
         action(ActionSearchFindNext)->setEnabled(true);
     };
     on(ActionSearchFind, [find] { find(false, true); });

@@ -21,8 +21,6 @@ class QTabBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
-class QFileDialog;
-class QVBoxLayout;
 class TMSpeech;
 class TClipboardMonitor;
 class TSysTray;
@@ -150,7 +148,6 @@ private:
 
     bool FShowAtStart = true;
     bool FDestroyed = false;
-    bool FSearched = false;
     bool FSilentTabs = false; // tab selections made by the program itself
     QString FSearchText;
     std::unique_ptr<loqa::DocumentFile> FDocument; // how the shown document is stored on disk

@@ -90,14 +90,12 @@ void TFormCvt::ShowCurrentDocument()
     }
     if (ReadState == 1 && !MSpeech1->Paused()) {
         ActionStopExecute();
-        static const ActionIndex whole[3] = {ActionTTS, ActionTTW, ActionTTM};
         switch (ConvertMode) {
         case 0: ActionTTSExecute(); break;
         case 1: ActionTTWExecute(); break;
         case 2: ActionTTMExecute(); break;
         default: break;
         }
-        Q_UNUSED(whole);
     }
     UpdateStatus();
     PanelStatus->setText(DocumentStatusText(path, FileSizeText(path)));

@@ -2,6 +2,7 @@
 
 #include "apppath.h"
 #include "lame.h"
+#include "mp3step.h"
 #include "qmutils.h"
 #include "textfile.h"
 
@@ -317,37 +318,25 @@ void TQMCmdLine::SpeechStopped(TMSpeech *sender)
         FLoop->quit();
 }
 
-namespace {
-
-QString encoderFailure(const loqa::Mp3Result &result, const QString &dest)
-{
-    if (result.exitCode == -1)
-        return QStringLiteral("the MP3 encoder (lame) could not be started");
-    if (result.exitCode != 0)
-        return QStringLiteral("the MP3 encoder failed (exit status %1) writing %2%3")
-            .arg(result.exitCode)
-            .arg(dest, result.message.isEmpty() ? QString() : QStringLiteral(": ") + result.message);
-    if (!QFileInfo(dest).isFile() || QFileInfo(dest).size() == 0)
-        return QStringLiteral("the MP3 encoder left no file at %1").arg(dest);
-    return {};
-}
-
-} // namespace
-
 int TQMCmdLine::Mp3Step()
 {
     const QString wav = FSpeech->Filename;
     if (QFileInfo(wav).size() < 44)
         return Fail(QStringLiteral("the WAV file %1 could not be written").arg(wav));
-    const QString mp3 = ReplaceExtension(wav, QStringLiteral(".mp3"));
-    const loqa::Mp3Result result = loqa::EncodeMp3(wav, mp3, switchFor("-r").value, switchFor("-b").value,
-                                                   switchFor("-m").value, switchFor("-q").value);
-    const QString failure = encoderFailure(result, mp3);
-    if (!failure.isEmpty()) {
+    loqa::Mp3Step step;
+    step.wav = wav;
+    step.mp3 = ReplaceExtension(wav, QStringLiteral(".mp3"));
+    step.resample = switchFor("-r").value;
+    step.bitrate = switchFor("-b").value;
+    step.mode = switchFor("-m").value;
+    step.quality = switchFor("-q").value;
+    // An encoder that never ends would hold the command for ever.
+    step.limits.timeoutMs = loqa::Mp3TimeLimitMs(QFileInfo(wav).size());
+    const loqa::Mp3StepResult result = loqa::RunMp3Step(step);
+    if (!result.ok()) {
         // The rendering is finished work: it stays for the user.
-        return Fail(failure + QStringLiteral("; the speech is kept in ") + wav);
+        return Fail(result.reason + QStringLiteral("; the speech is kept in ") + wav);
     }
-    QFile::remove(wav);
     return ExitOk;
 }
 
@@ -360,8 +349,11 @@ int TQMCmdLine::ConvertCommand(bool encode)
     const QString extension = encode ? QStringLiteral(".mp3") : QStringLiteral(".wav");
     const QString dest = ConvertedOutputName(source, Argument(3), extension);
     const auto convert = encode ? loqa::EncodeMp3 : loqa::DecodeMp3;
+    // A decoded MP3 is some ten times its own size: the limit follows the larger side.
+    loqa::RunLimits limits;
+    limits.timeoutMs = loqa::Mp3TimeLimitMs(QFileInfo(source).size() * (encode ? 1 : 12));
     const loqa::Mp3Result result = convert(source, dest, switchFor("-r").value, switchFor("-b").value,
-                                           switchFor("-m").value, switchFor("-q").value);
-    const QString failure = encoderFailure(result, dest);
+                                           switchFor("-m").value, switchFor("-q").value, limits, QString());
+    const QString failure = loqa::Mp3FailureText(result, dest);
     return failure.isEmpty() ? ExitOk : Fail(failure);
 }

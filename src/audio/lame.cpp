@@ -16,16 +16,21 @@ QString asFileArgument(const QString &path)
 }
 
 Mp3Result run(bool decode, const QString &source, const QString &dest, const QString &resample,
-              const QString &bitrate, const QString &mode, const QString &quality)
+              const QString &bitrate, const QString &mode, const QString &quality, const RunLimits &limits,
+              const QString &encoder)
 {
     Mp3Result result;
+    auto command = [&](bool shortForm) {
+        QStringList argv = Mp3Command(decode, source, dest, resample, bitrate, mode, quality, shortForm);
+        if (!encoder.isEmpty())
+            argv.first() = encoder;
+        return argv;
+    };
     try {
-        result.exitCode = RunAndWait(Mp3Command(decode, source, dest, resample, bitrate, mode, quality), 0,
-                                     &result.message);
+        result.exitCode = RunAndWait(command(false), 0, &result.message, limits);
     } catch (...) {
         try {
-            result.exitCode = RunAndWait(Mp3Command(decode, source, dest, resample, bitrate, mode, quality, true),
-                                         0, &result.message);
+            result.exitCode = RunAndWait(command(true), 0, &result.message, limits);
         } catch (...) {
             result.exitCode = -1;
         }
@@ -62,15 +67,37 @@ QStringList Mp3Command(bool decode, const QString &source, const QString &dest, 
 }
 
 Mp3Result EncodeMp3(const QString &source, const QString &dest, const QString &resample, const QString &bitrate,
-                    const QString &mode, const QString &quality)
+                    const QString &mode, const QString &quality, const RunLimits &limits, const QString &encoder)
 {
-    return run(false, source, dest, resample, bitrate, mode, quality);
+    return run(false, source, dest, resample, bitrate, mode, quality, limits, encoder);
 }
 
 Mp3Result DecodeMp3(const QString &source, const QString &dest, const QString &resample, const QString &bitrate,
-                    const QString &mode, const QString &quality)
+                    const QString &mode, const QString &quality, const RunLimits &limits, const QString &encoder)
 {
-    return run(true, source, dest, resample, bitrate, mode, quality);
+    return run(true, source, dest, resample, bitrate, mode, quality, limits, encoder);
+}
+
+QString Mp3FailureText(const Mp3Result &result, const QString &dest)
+{
+    switch (result.exitCode) {
+    case 0:
+        break;
+    case RunNotStarted:
+        return QStringLiteral("the MP3 encoder (lame) could not be started");
+    case RunCancelled:
+        return QStringLiteral("the MP3 encoder was stopped before it finished %1").arg(dest);
+    case RunTimedOut:
+        return QStringLiteral("the MP3 encoder took too long and was stopped writing %1").arg(dest);
+    default:
+        return QStringLiteral("the MP3 encoder failed (exit status %1) writing %2%3")
+            .arg(result.exitCode)
+            .arg(dest, result.message.isEmpty() ? QString() : QStringLiteral(": ") + result.message);
+    }
+    const QFileInfo out(dest);
+    if (!out.isFile() || out.size() == 0)
+        return QStringLiteral("the MP3 encoder left no file at %1").arg(dest);
+    return {};
 }
 
 } // namespace loqa

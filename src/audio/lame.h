@@ -1,5 +1,7 @@
 #pragma once
 
+#include "process.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,10 +10,14 @@
 namespace loqa {
 
 struct Mp3Result {
-    int exitCode = -1;  // the encoder's exit status; -1 when it could not be started
-    QString message;    // the encoder's last word on its error output
+    int exitCode = -1; // the encoder's exit status; RunNotStarted, RunCancelled or RunTimedOut otherwise
+    QString message;   // the encoder's last word on its error output
     bool ok() const { return exitCode == 0; }
 };
+
+// Why a conversion into `dest` failed, one line; empty when it succeeded: the
+// encoder could not be started, exited non-zero, was ended, or left no file.
+QString Mp3FailureText(const Mp3Result &result, const QString &dest);
 
 // The encoder: `lame` beside the executable when it is there, else `lame` on PATH.
 QString Mp3Encoder();
@@ -20,9 +26,12 @@ QString Mp3Encoder();
 QStringList Mp3Command(bool decode, const QString &source, const QString &dest, const QString &resample,
                        const QString &bitrate, const QString &mode, const QString &quality, bool shortForm = false);
 
+// `encoder` empty: Mp3Encoder().
 Mp3Result EncodeMp3(const QString &source, const QString &dest, const QString &resample, const QString &bitrate,
-                    const QString &mode, const QString &quality);
+                    const QString &mode, const QString &quality, const RunLimits &limits = {},
+                    const QString &encoder = {});
 Mp3Result DecodeMp3(const QString &source, const QString &dest, const QString &resample, const QString &bitrate,
-                    const QString &mode, const QString &quality);
+                    const QString &mode, const QString &quality, const RunLimits &limits = {},
+                    const QString &encoder = {});
 
 } // namespace loqa

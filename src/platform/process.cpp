@@ -4,8 +4,11 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -32,9 +35,56 @@ QString lastLine(const QString &path)
     return {};
 }
 
+// Waits for the child without a limit.
+bool waitFor(pid_t pid, int *status)
+{
+    while (::waitpid(pid, status, 0) < 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return true;
+}
+
+// Ends a child that outlived its limits: asks first, then insists.
+void endChild(pid_t pid, int *status)
+{
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+        if (::waitpid(pid, status, WNOHANG) == pid)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    waitFor(pid, status);
+}
+
+// Waits for the child while watching the cancel flag and the clock; returns
+// 0 when it ended by itself, else RunCancelled or RunTimedOut.
+int waitWithin(pid_t pid, int *status, const RunLimits &limits)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limits.timeoutMs);
+    for (;;) {
+        const pid_t done = ::waitpid(pid, status, WNOHANG);
+        if (done == pid)
+            return 0;
+        if (done < 0 && errno != EINTR)
+            return RunNotStarted;
+        if (limits.cancel && limits.cancel->load()) {
+            endChild(pid, status);
+            return RunCancelled;
+        }
+        if (limits.timeoutMs >= 0 && Clock::now() >= deadline) {
+            endChild(pid, status);
+            return RunTimedOut;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 } // namespace
 
-int RunAndWait(const QStringList &argv, int showCommand, QString *errorLine)
+int RunAndWait(const QStringList &argv, int showCommand, QString *errorLine, const RunLimits &limits)
 {
     if (argv.isEmpty() || argv.first().isEmpty())
         return -1;
@@ -69,9 +119,12 @@ int RunAndWait(const QStringList &argv, int showCommand, QString *errorLine)
     if (spawned != 0)
         return -1;
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return -1;
+    if (limits.cancel || limits.timeoutMs >= 0) {
+        const int ended = waitWithin(pid, &status, limits);
+        if (ended != 0)
+            return ended;
+    } else if (!waitFor(pid, &status)) {
+        return RunNotStarted;
     }
     if (errorLine && !errorPath.isEmpty())
         *errorLine = lastLine(errors.fileName());

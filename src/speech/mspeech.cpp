@@ -46,6 +46,8 @@ void TTSNotifySink::visual(uint64_t, char, char, uint32_t hints, const void *mou
 
 void TTSNotifySink::error(int32_t code, const QString &message)
 {
+    if (FOwner)
+        FOwner->FRunError = message.left(512);
     if (FOwner && FOwner->OnError)
         FOwner->OnError(FOwner, code, message.left(512));
 }
@@ -255,6 +257,7 @@ void TMSpeech::Speak()
 void TMSpeech::SpeakText(const QString &text)
 {
     FLastSpeakError.clear();
+    FRunError.clear();
     if (!Enabled) {
         FLastSpeakError = QStringLiteral("speech is disabled");
         return;

@@ -136,6 +136,9 @@ public:
     // Why the last SpeakText spoke nothing, empty when it was accepted. The
     // component swallows these failures; callers that must report them look here.
     const QString &LastSpeakError() const { return FLastSpeakError; }
+    // Why the run of the last accepted text broke off (the engine's error report
+    // before its audio stop), empty while it goes well.
+    const QString &RunError() const { return FRunError; }
     // The file destination's real-time factor (8.8 fixed point), when Output was soFile at selection.
     void SetFileRealTime(uint16_t factor);
 
@@ -160,6 +163,7 @@ private:
     QString FVersion;
     QString FVersionStored;
     QString FLastSpeakError;
+    QString FRunError;
     TMSpeechEngineInfo FEngineInfo;
     std::unique_ptr<speech::ModeInfo> FRawDescription;
     std::unique_ptr<speech::Enumerator> FEnumerator;

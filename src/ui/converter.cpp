@@ -41,11 +41,6 @@ using namespace loqa;
 
 namespace {
 
-QColor fromBgr(qint32 value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
 // Runs one step of the window's creation; a failure loses that step only.
 template <typename Fn>
 void guarded(Fn fn)
@@ -146,15 +141,15 @@ void TFormCvt::CreateActions()
     on(ActionFileMovePrev, [this] { MoveExecute(1); });
     on(ActionFileMoveNext, [this] { MoveExecute(2); });
     on(ActionFileMoveLast, [this] { MoveExecute(3); });
-    on(ActionTTS, &TFormCvt::ActionTTSExecute);
-    on(ActionTTW, &TFormCvt::ActionTTWExecute);
-    on(ActionTTM, &TFormCvt::ActionTTMExecute);
-    on(ActionTTXCursor, &TFormCvt::ActionTTXCursorExecute);
-    on(ActionTTXSelected, &TFormCvt::ActionTTXSelectedExecute);
-    on(ActionPause, &TFormCvt::ActionPauseExecute);
-    on(ActionStop, &TFormCvt::ActionStopExecute);
-    on(ActionPrev, &TFormCvt::ActionPrevExecute);
-    on(ActionNext, &TFormCvt::ActionNextExecute);
+    on(ActionTTS, [this] { Reading->ReadDocument(cmAloud); });
+    on(ActionTTW, [this] { Reading->ReadDocument(cmWav); });
+    on(ActionTTM, [this] { Reading->ReadDocument(cmMp3); });
+    on(ActionTTXCursor, [this] { Reading->ReadFromCursor(); });
+    on(ActionTTXSelected, [this] { Reading->ReadSelected(); });
+    on(ActionPause, [this] { Reading->PauseResume(); });
+    on(ActionStop, [this] { Reading->Stop(); });
+    on(ActionPrev, [this] { Reading->Prev(); });
+    on(ActionNext, [this] { Reading->Next(); });
     on(ActionBrowseTxt, [this] { BrowseFolder(DefTxtPath); });
     on(ActionBrowseWav, [this] { BrowseFolder(DefWavPath); });
     on(ActionBrowseMp3, [this] { BrowseFolder(DefMp3Path); });
@@ -379,16 +374,14 @@ void TFormCvt::CreateLayout()
 
     MSpeech1 = new TMSpeech(this);
     MSpeech1->setObjectName(QStringLiteral("MSpeech1"));
-    MSpeech1->OnStart = [this](TMSpeech *) { MSpeech1Start(); };
-    MSpeech1->OnStop = [this](TMSpeech *) { MSpeech1Stop(); };
+    Reading = new ReadingController(MSpeech1, this, this);
+    Reading->setObjectName(QStringLiteral("Reading"));
+    ConnectReading();
     ClipboardMonitor1 = new TClipboardMonitor(this);
     SysTray1 = new TSysTray(this);
     SysTray1->SetIcon(AppIcon());
     SysTray1->PopupMenu = PopupMenuTray;
     SysTray1->OnIconDoubleClick = [this](auto &&...) { action(ActionShowMain)->trigger(); };
-    TimerWordPosition = new QTimer(this);
-    TimerWordPosition->setInterval(100);
-    connect(TimerWordPosition, &QTimer::timeout, this, &TFormCvt::TimerWordPositionTimer);
     TimerAandR = new QTimer(this);
     TimerAandR->setInterval(1000);
 
@@ -404,22 +397,18 @@ void TFormCvt::CreateLayout()
 
 void TFormCvt::FormCreate(QSize screenSize)
 {
-    guarded([&] { ReadState = 0, PartStart = 0; });
+    guarded([&] { Reading->ReadState = rsNone, Reading->PartStart = 0; });
     guarded([&] { LoadSettings(screenSize); });
     // Dropped files are accepted from the start (the window takes them in dropEvent).
+    guarded([&] { ApplyHints(); });
     guarded([&] {
-        // Hints (tool tips and the status panel's texts) for the whole application, or none.
-        if (!ShowHint)
-            QCoreApplication::instance()->installEventFilter(this);
         connect(TQMApplication::Instance(), &TQMApplication::OnMinimize, this, [this] {
             if (Tray && MiniToTray)
                 hide();
         });
     });
-    guarded([&] {
-        setGeometry(MainLeft, MainTop, MainWidth, MainHeight);
-        setWindowFlag(Qt::WindowStaysOnTopHint, StayOnTop);
-    });
+    guarded([&] { setGeometry(MainLeft, MainTop, MainWidth, MainHeight); });
+    guarded([&] { ApplyStayOnTop(); });
     guarded([&] { BuildEngineList(); });
     guarded([&] {
         const QSignalBlocker blockSpeed(TrackBarSpd), blockVolume(TrackBarVol);
@@ -429,75 +418,27 @@ void TFormCvt::FormCreate(QSize screenSize)
     // The dialogs take their folders when they open (DefTxtPath, DefWavPath, DefMp3Path).
     guarded([&] { ApplyShortcuts(); });
     guarded([&] { ApplyTabSettings(); });
-    guarded([&] { ApplyMemoSettings(); });
+    guarded([&] { ApplyEditorColours(); });
+    guarded([&] { ApplyEditorFont(); });
+    guarded([&] { ApplyScrollBarsAndWrap(); });
+    guarded([&] { ApplyToolBar(); });
+    guarded([&] { ApplyMenus(); });
+    guarded([&] { ApplyStatusBar(); });
     guarded([&] {
-        ToolBar->setVisible(ShowToolbar);
-        MainMenus->setVisible(ShowMainMenus);
-        PanelBottom->setVisible(ShowStatusBar);
-    });
-    guarded([&] {
-        SysTray1->SetActive(Tray);
+        ApplyTray();
         FShowAtStart = !(Tray && MiniStartup);
     });
-    guarded([&] {
-        if (Alarm || Reminder)
-            TimerAandR->start();
-    });
+    guarded([&] { ApplyTimers(); });
     guarded([&] {
         RestoreTabs();
         UpdateModeCaptions();
         UpdateStatus();
     });
     guarded([&] {
+        // A greeting that cannot be spoken is dropped; the status panel says why.
         if (Greeting && ConvertMode <= 0)
-            ReadText(GreetingString);
+            Reading->ReadText(GreetingString, false);
     });
-}
-
-void TFormCvt::ApplyShortcuts()
-{
-    for (int i = 0; i < ActionCount; ++i) {
-        const QKeyCombination shortcut = TextToShortcut(HotkeyList[size_t(i)]);
-        action(ActionIndex(i))->setShortcut(IsEmptyShortcut(shortcut) ? QKeySequence() : QKeySequence(shortcut));
-        if (GlobalHotkeyIDList[size_t(i)] != 0)
-            GlobalHotkeyIDList[size_t(i)] = RegisterGlobalHotKey(this, shortcut);
-    }
-}
-
-void TFormCvt::ApplyTabSettings()
-{
-    static const QTabBar::Shape shapes[4] = {QTabBar::RoundedNorth, QTabBar::RoundedSouth, QTabBar::RoundedWest,
-                                             QTabBar::RoundedEast};
-    auto *layout = static_cast<QBoxLayout *>(TabControl1->parentWidget()->layout());
-    const int pos = std::clamp(TabPos, 0, 3);
-    TabControl1->setShape(shapes[pos]);
-    static const QBoxLayout::Direction directions[4] = {QBoxLayout::TopToBottom, QBoxLayout::BottomToTop,
-                                                        QBoxLayout::LeftToRight, QBoxLayout::RightToLeft};
-    layout->setDirection(directions[pos]);
-    // 0 tabs, 1 buttons, 2 flat buttons.
-    TabControl1->setDocumentMode(TabStyle == 2);
-    TabControl1->setDrawBase(TabStyle == 0);
-}
-
-void TFormCvt::ApplyMemoSettings()
-{
-    QPalette p = Memo1->palette();
-    p.setColor(QPalette::Base, fromBgr(MemoBGColor));
-    p.setColor(QPalette::Text, fromBgr(MemoFontColor));
-    Memo1->setPalette(p);
-    Memo1->setLineWrapMode(MemoWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    QFont font(MemoFontName);
-    if (MemoFontName.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
-        font.setStyleHint(QFont::Monospace); // the font the desktop has for it
-    if (MemoFontSize > 0)
-        font.setPointSize(MemoFontSize);
-    font.setBold(MemoFontBold);
-    font.setItalic(MemoFontItalic);
-    font.setUnderline(MemoFontUnderline);
-    font.setStrikeOut(MemoFontStrikeOut);
-    Memo1->setFont(font);
-    Memo1->setHorizontalScrollBarPolicy(MemoScrollBars & 1 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    Memo1->setVerticalScrollBarPolicy(MemoScrollBars & 2 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
 void TFormCvt::BuildEngineList()
@@ -588,9 +529,10 @@ void TFormCvt::FormDestroy()
     MainHeight = frame.height();
     MainLeft = frame.x();
     MainTop = frame.y();
-    for (int i = 0; i < ActionCount; ++i) {
-        if (GlobalHotkeyIDList[size_t(i)] != 0)
-            UnregisterGlobalHotKey(GlobalHotkeyIDList[size_t(i)]);
+    for (int &grabbed : FGrabbedHotkeys) {
+        if (grabbed != 0)
+            UnregisterGlobalHotKey(grabbed);
+        grabbed = 0;
     }
     setAcceptDrops(false);
     try {
@@ -619,7 +561,7 @@ void TFormCvt::dropEvent(QDropEvent *event)
 
 bool TFormCvt::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!ShowHint && event->type() == QEvent::ToolTip)
+    if (FHintFilter && event->type() == QEvent::ToolTip)
         return true;
     if (watched == TabControl1 && event->type() == QEvent::MouseButtonRelease) {
         auto *mouse = static_cast<QMouseEvent *>(event);

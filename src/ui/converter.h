@@ -2,7 +2,7 @@
 
 #include "actions.h"
 #include "qmform.h"
-#include "readingrules.h"
+#include "readingcontroller.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -31,7 +31,7 @@ class DocumentFile;
 
 // The main window: documents in tabs over one editor, the reading commands,
 // the voice list and the volume and speed bars.
-class TFormCvt : public TQMForm
+class TFormCvt : public TQMForm, private loqa::ReadingHost
 {
     Q_OBJECT
 public:
@@ -61,15 +61,11 @@ public:
     std::array<QMenu *, 6> MainMenu{};
     std::array<QAction *, loqa::ActionCount> ActionList1{};
     TMSpeech *MSpeech1 = nullptr;
+    // Every run of MSpeech1 goes through it.
+    loqa::ReadingController *Reading = nullptr;
     TClipboardMonitor *ClipboardMonitor1 = nullptr;
     TSysTray *SysTray1 = nullptr;
-    QTimer *TimerWordPosition = nullptr;
     QTimer *TimerAandR = nullptr;
-
-    // The run in progress: 0 none or free text, 1 whole document, 2 part, 3 clipboard.
-    int ReadState = 0;
-    int PartStart = 0;
-    int PauseTab = 0;
 
     QAction *action(loqa::ActionIndex index) const { return ActionList1[size_t(index)]; }
 
@@ -82,7 +78,7 @@ public:
     // The open documents and the one shown (for tests).
     int CurrentIndex() const;
 
-    // Reading.
+    // Reading (the controller does the work).
     void ReadText(const QString &text);
     void UpdateModeCaptions();
     void UpdateStatus();
@@ -92,6 +88,21 @@ public:
     bool HotkeyPressed(Qt::KeyboardModifiers modifiers, Qt::Key key);
     // Saves the window's place and the settings; runs once, at the end.
     void FormDestroy();
+
+    // The settings applied to the live window, one group each; creation runs
+    // them in order, the options dialog when a control changes.
+    void ApplyShortcuts();
+    void ApplyTabSettings();
+    void ApplyEditorFont();
+    void ApplyEditorColours();
+    void ApplyScrollBarsAndWrap();
+    void ApplyToolBar();
+    void ApplyStatusBar();
+    void ApplyMenus();
+    void ApplyStayOnTop();
+    void ApplyTray();
+    void ApplyHints();
+    void ApplyTimers();
 
 protected:
     void FormShow() override;
@@ -107,9 +118,6 @@ private:
     void CreateLayout();
     void FormCreate(QSize screenSize);
     void BuildEngineList();
-    void ApplyMemoSettings();
-    void ApplyTabSettings();
-    void ApplyShortcuts();
     void ComboBoxExEnginesChange(int index);
     void TrackBarVolChange(int position);
     void TrackBarSpdChange(int position);
@@ -129,29 +137,29 @@ private:
     bool SaveMemoTo(const QString &path);
     bool LoadDocument(const QString &path);
 
-    // Reading commands.
-    void ActionTTSExecute();
-    void ActionTTWExecute();
-    void ActionTTMExecute();
-    void ActionTTXCursorExecute();
-    void ActionTTXSelectedExecute();
-    void ActionPauseExecute();
-    void ActionStopExecute();
-    void ActionPrevExecute();
-    void ActionNextExecute();
-    void MSpeech1Start();
+    // What the reading controller asks of the window.
+    QString EditorText() const override;
+    int EditorCursor() const override;
+    QString EditorSelection(int *start) const override;
+    int CurrentTab() const override;
+    int TabCount() const override;
+    QString TabCaption(int index) const override;
+    void ShowDocument(int index) override;
+    QString AskSaveName(bool mp3, const QString &folder, const QString &suggested) override;
+
+    // What the window shows of a run.
+    void ConnectReading();
+    void MSpeech1Start(bool documentRun);
     void MSpeech1Stop();
-    void TimerWordPositionTimer();
-    void SetReadingLocked(bool locked);
-    void ContinueAfterRun();
-    QString OutputName(bool mp3) const;
+    void TimerWordPositionTimer(int position);
+    // Prev, Next and the Move commands by the shown tab.
+    void UpdateNavigation();
 
     bool FShowAtStart = true;
     bool FDestroyed = false;
     bool FSilentTabs = false; // tab selections made by the program itself
     QString FSearchText;
     std::unique_ptr<loqa::DocumentFile> FDocument; // how the shown document is stored on disk
-    QByteArray FSpokenUtf8; // the text as the engine has it, for the highlight
-    loqa::SpokenPosition FSpokenPosition;
-    bool FConverting = false; // an MP3 encoding runs
+    std::array<int, loqa::ActionCount> FGrabbedHotkeys{}; // the global grabs made, to release them again
+    bool FHintFilter = false;                            // the application-wide filter that hides hints
 };

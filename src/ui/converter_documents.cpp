@@ -66,16 +66,10 @@ void TFormCvt::ShowCurrentDocument()
         return;
     }
     PlayIndex = index;
-    const docs::Navigation nav = docs::NavigationFor(PlayIndex, int(DocumentList.size()), Repeat);
     action(ActionFileSave)->setEnabled(true);
     action(ActionFileSaveAs)->setEnabled(true);
     action(ActionFileClose)->setEnabled(true);
-    action(ActionFileMoveFirst)->setEnabled(nav.moveFirst);
-    action(ActionFileMovePrev)->setEnabled(nav.movePrev);
-    action(ActionFileMoveNext)->setEnabled(nav.moveNext);
-    action(ActionFileMoveLast)->setEnabled(nav.moveLast);
-    action(ActionPrev)->setEnabled(nav.prev);
-    action(ActionNext)->setEnabled(nav.next);
+    UpdateNavigation();
 
     const QString path = DocumentList.at(PlayIndex);
     if (!LoadDocument(path)) {
@@ -88,17 +82,21 @@ void TFormCvt::ShowCurrentDocument()
             return;
         }
     }
-    if (ReadState == 1 && !MSpeech1->Paused()) {
-        ActionStopExecute();
-        switch (ConvertMode) {
-        case 0: ActionTTSExecute(); break;
-        case 1: ActionTTWExecute(); break;
-        case 2: ActionTTMExecute(); break;
-        default: break;
-        }
-    }
+    Reading->DocumentShown(); // a whole-document run moves on to this one
     UpdateStatus();
     PanelStatus->setText(DocumentStatusText(path, FileSizeText(path)));
+}
+
+void TFormCvt::UpdateNavigation()
+{
+    const docs::Navigation nav = docs::NavigationFor(TabControl1->currentIndex(), int(DocumentList.size()), Repeat);
+    const bool free = !Reading->Converting();
+    action(ActionFileMoveFirst)->setEnabled(nav.moveFirst);
+    action(ActionFileMovePrev)->setEnabled(nav.movePrev);
+    action(ActionFileMoveNext)->setEnabled(nav.moveNext);
+    action(ActionFileMoveLast)->setEnabled(nav.moveLast);
+    action(ActionPrev)->setEnabled(nav.prev && free);
+    action(ActionNext)->setEnabled(nav.next && free);
 }
 
 void TFormCvt::RestoreTabs()

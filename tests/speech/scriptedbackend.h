@@ -17,6 +17,11 @@ struct ScriptedLog {
     int pauses = 0, resumes = 0, resets = 0;
     int centralsAlive = 0;
     std::vector<QString> fileSets;
+    // With holdRuns a run speaks until it is reset or finishRun() is called;
+    // runError is reported by the engine before the audio stop.
+    bool holdRuns = false;
+    QString runError;
+    std::function<void()> finishRun;
 };
 
 class ScriptedAttributes : public speech::Attributes
@@ -47,8 +52,16 @@ public:
 class ScriptedCentral : public speech::Central
 {
 public:
-    ScriptedCentral(ScriptedLog &log, QUuid mode) : m_log(log), mode(mode) { ++m_log.centralsAlive; }
-    ~ScriptedCentral() override { --m_log.centralsAlive; }
+    ScriptedCentral(ScriptedLog &log, QUuid mode) : m_log(log), mode(mode)
+    {
+        ++m_log.centralsAlive;
+        m_log.finishRun = [this] { end(); };
+    }
+    ~ScriptedCentral() override
+    {
+        --m_log.centralsAlive;
+        m_log.finishRun = nullptr;
+    }
     speech::Attributes &attributes() override { return attrs; }
     speech::Dialogs &dialogs() override { return dlgs; }
     uint32_t registerSink(std::shared_ptr<speech::NotifySink> s) override
@@ -67,9 +80,21 @@ public:
                 sink->audioStart(0);
             if (bufSink)
                 bufSink->wordPosition(0, uint32_t(m_log.texts.back().size()));
-            if (sink)
-                sink->audioStop(0);
+            running = true;
+            if (!m_log.holdRuns)
+                end();
         });
+    }
+    // The run's audio ends (its error first, when one is scripted).
+    void end()
+    {
+        if (!running)
+            return;
+        running = false;
+        if (sink && !m_log.runError.isEmpty())
+            sink->error(1, m_log.runError);
+        if (sink)
+            sink->audioStop(0);
     }
     bool inject(const std::string &tag) override
     {
@@ -78,7 +103,12 @@ public:
     }
     void audioPause() override { ++m_log.pauses; }
     void audioResume() override { ++m_log.resumes; }
-    void audioReset() override { ++m_log.resets; }
+    void audioReset() override
+    {
+        ++m_log.resets;
+        QTimer::singleShot(0, &context, [this] { end(); });
+    }
+    bool running = false;
 
     ScriptedLog &m_log;
     QUuid mode;

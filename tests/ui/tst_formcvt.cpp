@@ -75,11 +75,11 @@ class TestFormCvt : public QObject
 
     void waitIdle(int timeout = 60000)
     {
-        QTRY_VERIFY2_WITH_TIMEOUT(!form->action(ActionStop)->isEnabled() && form->ReadState == 0 &&
+        QTRY_VERIFY2_WITH_TIMEOUT(!form->action(ActionStop)->isEnabled() && form->Reading->ReadState == 0 &&
                                       form->action(ActionTTS)->isEnabled(),
                                   qPrintable(QStringLiteral("stop %1, state %2, tts %3")
                                                  .arg(form->action(ActionStop)->isEnabled())
-                                                 .arg(form->ReadState)
+                                                 .arg(form->Reading->ReadState)
                                                  .arg(form->action(ActionTTS)->isEnabled())),
                                   timeout);
     }
@@ -172,7 +172,7 @@ private slots:
         SinkRecorder rec;
         QVERIFY(rec.start());
         form->action(ActionTTS)->trigger();
-        QCOMPARE(form->ReadState, 1);
+        QCOMPARE(form->Reading->ReadState, 1);
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
         QCOMPARE(form->PanelStatus->text().left(25), QStringLiteral("Reading notes Aloud"));
         QVERIFY(!form->action(ActionTTS)->isEnabled());
@@ -227,7 +227,7 @@ private slots:
         form->action(ActionStop)->trigger();
         const double stoppedAt = rec.elapsedMs() / 1000.0;
         waitIdle();
-        QCOMPARE(form->ReadState, 0);
+        QCOMPARE(form->Reading->ReadState, 0);
         QTest::qWait(400);
         rec.stop();
         QCOMPARE(rec.analyse(pausedAt + 0.15, resumedAt).heardSeconds, 0.0);
@@ -260,7 +260,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT((form->CurrentIndex() == 0 || form->CurrentIndex() == 1) &&
                                          form->action(ActionStop)->isEnabled(),
                                      30000);
-            QCOMPARE(form->ReadState, 1);
+            QCOMPARE(form->Reading->ReadState, 1);
             form->action(ActionStop)->trigger();
             waitIdle();
         }
@@ -276,13 +276,62 @@ private slots:
         QTest::qWait(500);
         form->action(ActionNext)->trigger();
         QCOMPARE(form->CurrentIndex(), 1);
-        QCOMPARE(form->ReadState, 1);
+        QCOMPARE(form->Reading->ReadState, 1);
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
         QTRY_VERIFY(form->Memo1->textCursor().hasSelection());
         QVERIFY(form->Memo1->textCursor().selectionStart() < 10); // from its beginning
         QVERIFY2(form->SysTray1->Hint().startsWith(QLatin1String("Reading b Aloud | LOQA")), qPrintable(form->SysTray1->Hint()));
         form->action(ActionStop)->trigger();
         waitIdle();
+    }
+
+    // A stand-in encoder in the home folder: records its calls, then runs `body`.
+    QString standInEncoder(const QString &body)
+    {
+        const QString path = home->file(QStringLiteral("lame-standin"));
+        WriteFile(path, QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1.calls'\n%2").arg(path, body).toUtf8());
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        form->Reading->Encoder = path;
+        return path + QStringLiteral(".calls");
+    }
+
+    // While the MP3 is made, a tab click and Next wait: every document is
+    // converted once, in order, and none is skipped.
+    void encoding_documentSwitchesWait()
+    {
+        start({{"one.txt", "First."}, {"two.txt", "Second."}, {"three.txt", "Third."}},
+              "[Convert]\r\nRealTime=0\r\n");
+        const QString calls =
+            standInEncoder(QStringLiteral("sleep 1\nfor a; do last=$a; done\necho mp3 > \"$last\"\n"));
+        form->action(ActionTTM)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->TabControl1->isEnabled(), 30000);
+        QVERIFY(!form->action(ActionNext)->isEnabled());
+        QVERIFY(!form->action(ActionTTS)->isEnabled());
+        form->action(ActionNext)->trigger();
+        QTest::mouseClick(form->TabControl1, Qt::LeftButton, {}, form->TabControl1->tabRect(2).center());
+        QCOMPARE(form->CurrentIndex(), 0);
+        waitIdle();
+        for (const char *name : {"one.mp3", "two.mp3", "three.mp3"})
+            QVERIFY2(QFile::exists(home->file(QStringLiteral("mp3/") + QLatin1String(name))), name);
+        QFile log(calls);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll().count('\n'), 3);
+        QCOMPARE(form->CurrentIndex(), 2);
+    }
+
+    // Stop ends an encoder that would never finish; the rendered speech stays.
+    void stop_endsAHangingEncoder()
+    {
+        start({{"notes.txt", "A short note."}}, "[Convert]\r\nRealTime=0\r\n[General]\r\nAutoNext=0\r\n");
+        standInEncoder(QStringLiteral("exec sleep 600\n"));
+        form->action(ActionTTM)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(form->Reading->Converting(), 30000);
+        QVERIFY(form->action(ActionStop)->isEnabled());
+        form->action(ActionStop)->trigger();
+        waitIdle(20000);
+        QVERIFY(QFile::exists(home->file(QStringLiteral("wav/notes.wav"))));
+        QVERIFY(!QFile::exists(home->file(QStringLiteral("mp3/notes.mp3"))));
+        QVERIFY2(form->PanelStatus->text().contains(QLatin1String("notes.wav")), qPrintable(form->PanelStatus->text()));
     }
 
     void conversions_nameTheirFiles()
@@ -303,7 +352,7 @@ private slots:
         c.setPosition(100);
         form->Memo1->setTextCursor(c);
         form->action(ActionTTXCursor)->trigger();
-        QCOMPARE(form->PartStart, 100);
+        QCOMPARE(form->Reading->PartStart, 100);
         waitIdle();
         QVERIFY(QFile::exists(home->file(QStringLiteral("mp3/PartOfnotes.mp3"))));
         QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/PartOfnotes.wav"))));
@@ -367,10 +416,10 @@ private slots:
         form->Memo1->setTextCursor(c);
         form->UpdateSelectedEnabling();
         QVERIFY(form->action(ActionTTXSelected)->isEnabled());
-        form->ReadState = 1;
+        form->Reading->ReadState = loqa::rsDocument;
         form->UpdateSelectedEnabling();
         QVERIFY(!form->action(ActionTTXSelected)->isEnabled());
-        form->ReadState = 0;
+        form->Reading->ReadState = loqa::rsNone;
     }
 };
 

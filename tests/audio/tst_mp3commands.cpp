@@ -144,6 +144,31 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("could not be started") && r.err.contains("notes.wav"), r.err.constData());
         QVERIFY(AudioSeconds(work.filePath(QStringLiteral("notes.wav"))) > 0.5);
+        QFile::remove(work.filePath(QStringLiteral("notes.wav")));
+
+        // An encoder that never ends is ended when its time is up.
+        QTemporaryDir app;
+        const QString exe = app.filePath(QStringLiteral("loqa"));
+        QVERIFY(QFile::copy(LoqaBinary(), exe));
+        QVERIFY(WriteFile(app.filePath(QStringLiteral("lame")), "#!/bin/sh\nexec sleep 6123\n"));
+        QFile::setPermissions(app.filePath(QStringLiteral("lame")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QProcess hung;
+        hung.setWorkingDirectory(work.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LOQA_MP3_TIME_LIMIT_MS"), QStringLiteral("500"));
+        hung.setProcessEnvironment(env);
+        hung.start(exe, {QStringLiteral("/ttm"), notes, QStringLiteral("-w"), QStringLiteral("0")});
+        QVERIFY(hung.waitForFinished(60000));
+        const QByteArray err = hung.readAllStandardError();
+        QCOMPARE(hung.exitCode(), 1);
+        QVERIFY2(err.contains("took too long") && err.contains("notes.wav"), err.constData());
+        QVERIFY(QFile::exists(work.filePath(QStringLiteral("notes.wav"))));
+        QVERIFY(!QFile::exists(work.filePath(QStringLiteral("notes.mp3"))));
+        QProcess pgrep;
+        pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("sleep 6123")});
+        QVERIFY(pgrep.waitForFinished(10000));
+        QCOMPARE(pgrep.exitCode(), 1); // no encoder left behind
     }
 };
 

@@ -17,6 +17,8 @@
 #include <QProgressBar>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
+#include <QDialog>
 
 using namespace loqa;
 
@@ -332,6 +334,36 @@ private slots:
         QVERIFY(QFile::exists(home->file(QStringLiteral("wav/notes.wav"))));
         QVERIFY(!QFile::exists(home->file(QStringLiteral("mp3/notes.mp3"))));
         QVERIFY2(form->PanelStatus->text().contains(QLatin1String("notes.wav")), qPrintable(form->PanelStatus->text()));
+    }
+
+    // The MP3 name is asked while the run still holds the read commands: a read
+    // command from inside the dialog starts nothing, and a cancelled dialog
+    // falls back to the automatic name.
+    void mp3SaveDialog_holdsTheRun()
+    {
+        start({{"notes.txt", "A short note."}},
+              "[Convert]\r\nRealTime=0\r\nAutoName=0\r\n[General]\r\nAutoNext=0\r\n");
+        bool sawDialog = false, readLocked = false;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            sawDialog = true;
+            readLocked = !form->action(ActionTTS)->isEnabled() && !form->action(ActionTTW)->isEnabled();
+            form->Reading->ReadDocument(cmWav); // what a hotkey or the tray would do
+            dialog->reject();
+        });
+        poll.start();
+        form->action(ActionTTM)->trigger();
+        waitIdle();
+        poll.stop();
+        QVERIFY(sawDialog);
+        QVERIFY(readLocked);
+        QVERIFY(QFile::exists(home->file(QStringLiteral("mp3/notes.mp3"))));
+        QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/notes.wav"))));
+        QCOMPARE(ConvertMode, 2);
     }
 
     void conversions_nameTheirFiles()

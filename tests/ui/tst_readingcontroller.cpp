@@ -24,7 +24,6 @@ public:
     QStringList texts;
     int current = 0;
     ReadingController *controller = nullptr;
-    int shown = 0;
 
     QString EditorText() const override { return texts.value(current); }
     int EditorCursor() const override { return 0; }
@@ -40,7 +39,7 @@ public:
     {
         if (index >= 0 && index < texts.size())
             current = index;
-        ++shown;
+        PlayIndex = current; // the shown document is the one played
         controller->DocumentShown();
     }
     QString AskSaveName(bool, const QString &, const QString &) override { return {}; }

@@ -3,6 +3,7 @@
 #include "converter.h"
 #include "global.h"
 #include "mspeech.h"
+#include "qmutils.h"
 #include "systray.h"
 #include "sinkrecorder.h"
 #include "testsupport.h"
@@ -364,6 +365,25 @@ private slots:
         QVERIFY(QFile::exists(home->file(QStringLiteral("mp3/notes.mp3"))));
         QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/notes.wav"))));
         QCOMPARE(ConvertMode, 2);
+    }
+
+    // Applying the shortcuts again releases the grabs made before: a changed
+    // global chord leaves nothing of the old one registered.
+    void reappliedShortcuts_leaveNoOldGrab()
+    {
+        start({{"a.txt", "Alpha"}});
+        const QString old = HotkeyList[ActionTTS];
+        const int before = GlobalHotkeyIDList[ActionTTS];
+        QVERIFY(before != 0);
+        QVERIFY(GlobalHotKeyAtomName(before).endsWith(old));
+        HotkeyList[ActionTTS] = QStringLiteral("Shift+Ctrl+F9");
+        form->ApplyShortcuts();
+        const int after = GlobalHotkeyIDList[ActionTTS];
+        QVERIFY(after != 0);
+        QVERIFY(GlobalHotKeyAtomName(after).endsWith(QLatin1String("Shift+Ctrl+F9")));
+        for (int id = 1; id <= 0x3FFF; ++id)
+            QVERIFY2(!GlobalHotKeyAtomName(id).endsWith(old), "the old chord is still registered");
+        QCOMPARE(form->action(ActionTTS)->shortcut(), QKeySequence(Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_F9));
     }
 
     void conversions_nameTheirFiles()

@@ -2,6 +2,7 @@
 
 #include "apppath.h"
 #include "lame.h"
+#include "qmshell.h"
 #include "qmutils.h"
 #include "textfile.h"
 

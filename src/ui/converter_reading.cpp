@@ -8,6 +8,7 @@
 #include "qmutils.h"
 #include "readingrules.h"
 #include "systray.h"
+#include "textfile.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,6 +3,7 @@
 #include "apppath.h"
 #include "lame.h"
 #include "mp3step.h"
+#include "qmshell.h"
 #include "qmutils.h"
 #include "textfile.h"
 

@@ -7,12 +7,10 @@
 
 class QObject;
 
-// The small utility set used throughout the program.
+// The small utility set used throughout the program. What shows a window
+// (message boxes, the desktop's opener) is in widgets/qmshell.h.
 namespace loqa {
 
-constexpr int MB_ICONINFORMATION = 0x40;
-constexpr int MB_ICONWARNING = 0x30;
-constexpr int MB_ICONERROR = 0x10;
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWMAXIMIZED = 3;
 
@@ -20,15 +18,6 @@ constexpr int SW_SHOWMAXIMIZED = 3;
 bool IsAlreadyRunning();
 // The name of the single-instance lock for a title.
 QString InstanceLockName(const QString &title);
-
-// A message box captioned with the application title; without a window system
-// the text goes to standard output.
-void ShowMessageBox(const QString &text, int flags);
-// OK/Cancel with Cancel as the default button; true only for OK.
-bool ConfirmBox(const QString &text);
-// Opens a file, folder or address with the desktop's viewer. The verb and the
-// show command are accepted for the callers' sake; the desktop decides.
-void ShellOpen(const QString &target, const QString &verb, int showCommand);
 
 // Registers a system-wide hotkey for the window and returns its id (1..0x3FFF),
 // 0 for an empty shortcut. The id comes from an atom named by the application

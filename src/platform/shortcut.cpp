@@ -110,4 +110,12 @@ QKeyCombination TextToShortcut(const QString &text)
     return QKeyCombination(mods, key);
 }
 
+bool IsSystemReservedChord(Qt::KeyboardModifiers modifiers, Qt::Key key)
+{
+    // The Windows key is not part of a stored shortcut, and the console switch
+    // ignores it; Shift is what sets a chord free.
+    const Qt::KeyboardModifiers held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    return held == (Qt::ControlModifier | Qt::AltModifier) && key >= Qt::Key_F1 && key <= Qt::Key_F12;
+}
+
 } // namespace loqa

@@ -18,4 +18,9 @@ inline bool IsEmptyShortcut(QKeyCombination shortcut)
     return shortcut.key() == Qt::Key(0) || shortcut.key() == Qt::Key_unknown;
 }
 
+// Ctrl+Alt+F1..F12, without Shift: the chords that switch virtual consoles. The
+// X server and Wayland compositors act on them before any program, so a hotkey
+// on one of them would never fire.
+bool IsSystemReservedChord(Qt::KeyboardModifiers modifiers, Qt::Key key);
+
 } // namespace loqa

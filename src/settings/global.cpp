@@ -285,11 +285,20 @@ void ReadSettings(const IniFile &ini, QSize screenSize, const QString &appPath)
             setting.target);
     }
     ReminderList = ini.readSectionLines(kReminderSection);
+    const std::array<QString, HotkeyCount> defaults = DefaultHotkeys();
     for (int i = 0; i < HotkeyCount; ++i) {
         const QString key = QString::number(i);
-        HotkeyList[i] = ini.readString(kHotkeySection, key, DefaultHotkeyList[i]);
+        HotkeyList[i] = ini.readString(kHotkeySection, key, defaults[i]);
         GlobalHotkeyIDList[i] = ini.readInteger(kGlobalHotkeySection, key, DefaultGlobalHotkeyIDList[i]);
     }
+}
+
+std::array<QString, HotkeyCount> DefaultHotkeys()
+{
+    std::array<QString, HotkeyCount> texts;
+    for (int i = 0; i < HotkeyCount; ++i)
+        texts[i] = DefaultHotkeyList[i];
+    return texts;
 }
 
 void WriteSettings(IniFile &ini)

@@ -103,48 +103,51 @@ extern std::array<QString, HotkeyCount> HotkeyList;
 // once registered). Section [GlobalHotkeyIDList].
 extern std::array<qint32, HotkeyCount> GlobalHotkeyIDList;
 
+// The shortcuts of a first start. Ctrl+Alt+F1..F12 switch virtual consoles on
+// Linux before any program sees them, so the four system-wide commands take the
+// same keys with Shift added.
 inline constexpr std::array<QLatin1String, HotkeyCount> DefaultHotkeyList{
-    QLatin1String("Ctrl+N"),       // 0 ActionFileNew
-    QLatin1String(""),             // 1 ActionFileOpen
-    QLatin1String("Ctrl+S"),       // 2 ActionFileSave
-    QLatin1String(""),             // 3 ActionFileSaveAs
-    QLatin1String(""),             // 4 ActionFileClose
-    QLatin1String(""),             // 5 ActionFileCloseAll
-    QLatin1String("Alt+F4"),       // 6 ActionFileExit
-    QLatin1String("Alt+Up"),       // 7 ActionFileMoveFirst
-    QLatin1String("Alt+Left"),     // 8 ActionFileMovePrev
-    QLatin1String("Alt+Right"),    // 9 ActionFileMoveNext
-    QLatin1String("Alt+Down"),     // 10 ActionFileMoveLast
-    QLatin1String("Ctrl+Z"),       // 11 ActionEditUndo
-    QLatin1String("Ctrl+X"),       // 12 ActionEditCut
-    QLatin1String("Ctrl+C"),       // 13 ActionEditCopy
-    QLatin1String("Ctrl+V"),       // 14 ActionEditPaste
-    QLatin1String(""),             // 15 ActionEditDel
-    QLatin1String("Ctrl+A"),       // 16 ActionEditSelectAll
-    QLatin1String("Ctrl+F"),       // 17 ActionSearchFind
-    QLatin1String("Ctrl+R"),       // 18 ActionSearchReplace
-    QLatin1String(""),             // 19 ActionSearchFindFirst
-    QLatin1String(""),             // 20 ActionSearchFindNext
-    QLatin1String("Ctrl+Alt+F2"),  // 21 ActionTTS
-    QLatin1String("F3"),           // 22 ActionTTW
-    QLatin1String("F4"),           // 23 ActionTTM
-    QLatin1String("Ctrl+Q"),       // 24 ActionTTXCursor
-    QLatin1String("Ctrl+W"),       // 25 ActionTTXSelected
-    QLatin1String("Ctrl+Alt+F5"),  // 26 ActionPause
-    QLatin1String("Ctrl+Alt+F6"),  // 27 ActionStop
-    QLatin1String("F7"),           // 28 ActionPrev
-    QLatin1String("F8"),           // 29 ActionNext
-    QLatin1String("F9"),           // 30 ActionBrowseTxt
-    QLatin1String("F10"),          // 31 ActionBrowseWav
-    QLatin1String("F11"),          // 32 ActionBrowseMp3
-    QLatin1String("Ctrl+Alt+F12"), // 33 ActionReadClipboard
-    QLatin1String("Ctrl+O"),       // 34 ActionOptions
-    QLatin1String(""),             // 35 ActionShowMain
-    QLatin1String("F1"),           // 36 ActionHelp
-    QLatin1String(""),             // 37 ActionHelpContact
-    QLatin1String(""),             // 38 ActionHelpVOXAHome
-    QLatin1String(""),             // 39 ActionHelpQMHome
-    QLatin1String(""),             // 40 ActionHelpAbout
+    QLatin1String("Ctrl+N"),             // 0 ActionFileNew
+    QLatin1String(""),                   // 1 ActionFileOpen
+    QLatin1String("Ctrl+S"),             // 2 ActionFileSave
+    QLatin1String(""),                   // 3 ActionFileSaveAs
+    QLatin1String(""),                   // 4 ActionFileClose
+    QLatin1String(""),                   // 5 ActionFileCloseAll
+    QLatin1String("Alt+F4"),             // 6 ActionFileExit
+    QLatin1String("Alt+Up"),             // 7 ActionFileMoveFirst
+    QLatin1String("Alt+Left"),           // 8 ActionFileMovePrev
+    QLatin1String("Alt+Right"),          // 9 ActionFileMoveNext
+    QLatin1String("Alt+Down"),           // 10 ActionFileMoveLast
+    QLatin1String("Ctrl+Z"),             // 11 ActionEditUndo
+    QLatin1String("Ctrl+X"),             // 12 ActionEditCut
+    QLatin1String("Ctrl+C"),             // 13 ActionEditCopy
+    QLatin1String("Ctrl+V"),             // 14 ActionEditPaste
+    QLatin1String(""),                   // 15 ActionEditDel
+    QLatin1String("Ctrl+A"),             // 16 ActionEditSelectAll
+    QLatin1String("Ctrl+F"),             // 17 ActionSearchFind
+    QLatin1String("Ctrl+R"),             // 18 ActionSearchReplace
+    QLatin1String(""),                   // 19 ActionSearchFindFirst
+    QLatin1String(""),                   // 20 ActionSearchFindNext
+    QLatin1String("Shift+Ctrl+Alt+F2"),  // 21 ActionTTS
+    QLatin1String("F3"),                 // 22 ActionTTW
+    QLatin1String("F4"),                 // 23 ActionTTM
+    QLatin1String("Ctrl+Q"),             // 24 ActionTTXCursor
+    QLatin1String("Ctrl+W"),             // 25 ActionTTXSelected
+    QLatin1String("Shift+Ctrl+Alt+F5"),  // 26 ActionPause
+    QLatin1String("Shift+Ctrl+Alt+F6"),  // 27 ActionStop
+    QLatin1String("F7"),                 // 28 ActionPrev
+    QLatin1String("F8"),                 // 29 ActionNext
+    QLatin1String("F9"),                 // 30 ActionBrowseTxt
+    QLatin1String("F10"),                // 31 ActionBrowseWav
+    QLatin1String("F11"),                // 32 ActionBrowseMp3
+    QLatin1String("Shift+Ctrl+Alt+F12"), // 33 ActionReadClipboard
+    QLatin1String("Ctrl+O"),             // 34 ActionOptions
+    QLatin1String(""),                   // 35 ActionShowMain
+    QLatin1String("F1"),                 // 36 ActionHelp
+    QLatin1String(""),                   // 37 ActionHelpContact
+    QLatin1String(""),                   // 38 ActionHelpVOXAHome
+    QLatin1String(""),                   // 39 ActionHelpQMHome
+    QLatin1String(""),                   // 40 ActionHelpAbout
 };
 
 // Read Aloud, Pause/Resume, Stop and Read Clipboard are system-wide at first.
@@ -155,6 +158,9 @@ inline constexpr std::array<qint32, HotkeyCount> DefaultGlobalHotkeyIDList{
     0, 0, 0, 1, 0, 0, 0, 0, 0, 0, //
     0,
 };
+
+// DefaultHotkeyList as texts: what a first start reads and what "Reset ALL" puts back.
+std::array<QString, HotkeyCount> DefaultHotkeys();
 
 // A settings file that could not be read or written.
 class ESettingsError : public std::runtime_error

@@ -323,19 +323,24 @@ bool TMSpeech::GetEngineInfo(const QString &name, TMSpeechEngineInfo &info)
     return true;
 }
 
-void TMSpeech::ShowDialog(int kind, uintptr_t owner, const QString &title)
+QString TMSpeech::ShowDialog(int kind, uintptr_t owner, const QString &title)
 {
     if (kind < 0 || kind > 3)
-        return;
+        return {};
     if (!FCentral)
         throw EMSpeechException(QString::fromLatin1(kNotSelected));
     speech::Dialogs &dialogs = FCentral->dialogs();
     switch (kind) {
-    case 0: dialogs.aboutDlg(owner, title); break;
-    case 1: dialogs.generalDlg(owner, title); break;
-    case 2: dialogs.lexiconDlg(owner, title); break;
-    case 3: dialogs.translateDlg(owner, title); break;
-    default: break;
+    case 0:
+        return dialogs.aboutDlg(owner, title);
+    case 1:
+        return dialogs.generalDlg(owner, title);
+    case 2:
+        return dialogs.lexiconDlg(owner, title);
+    case 3:
+        return dialogs.translateDlg(owner, title);
+    default:
+        return {};
     }
 }
 

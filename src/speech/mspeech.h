@@ -131,7 +131,9 @@ public:
     void Resume();
     void Stop();
     bool GetEngineInfo(const QString &name, TMSpeechEngineInfo &info);
-    void ShowDialog(int kind, uintptr_t owner, const QString &title);
+    // The text of one of the engine's dialogs, for the caller to show; empty for
+    // an unknown kind.
+    QString ShowDialog(int kind, uintptr_t owner, const QString &title);
 
     // Why the last SpeakText spoke nothing, empty when it was accepted. The
     // component swallows these failures; callers that must report them look here.

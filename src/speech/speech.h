@@ -121,15 +121,17 @@ public:
     virtual void speedSet(uint32_t speed) = 0;
 };
 
+// The engine's own dialogs. The speech layer shows no window: each dialog hands
+// back its text, and the window that asked shows it.
 class Dialogs
 {
 public:
     virtual ~Dialogs() = default;
     // `owner` is the native window of the dialog's owner, 0 for none.
-    virtual void aboutDlg(uintptr_t owner, const QString &title) = 0;
-    virtual void generalDlg(uintptr_t owner, const QString &title) = 0;
-    virtual void lexiconDlg(uintptr_t owner, const QString &title) = 0;
-    virtual void translateDlg(uintptr_t owner, const QString &title) = 0;
+    virtual QString aboutDlg(uintptr_t owner, const QString &title) = 0;
+    virtual QString generalDlg(uintptr_t owner, const QString &title) = 0;
+    virtual QString lexiconDlg(uintptr_t owner, const QString &title) = 0;
+    virtual QString translateDlg(uintptr_t owner, const QString &title) = 0;
 };
 
 // One engine instance bound to one audio destination.

@@ -6,6 +6,7 @@
 #include "global.h"
 #include "globalhotkeys.h"
 #include "mspeech.h"
+#include "qmshell.h"
 #include "qmutils.h"
 #include "shortcut.h"
 #include "systray.h"

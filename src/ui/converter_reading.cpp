@@ -6,6 +6,7 @@
 #include "mspeech.h"
 #include "readingcontroller.h"
 #include "systray.h"
+#include "textfile.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -4,6 +4,7 @@
 #include "global.h"
 #include "mp3step.h"
 #include "mspeech.h"
+#include "textfile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -17,8 +17,6 @@ QString ModeText(int convertMode);
 QString RunStatusText(int readState, int convertMode, const QString &caption);
 // The tray's hint for a status line.
 QString TrayHintText(const QString &status, bool running, bool paused);
-// A text's lines, as the speech component takes them: ended by CR LF, LF or CR.
-QStringList SplitTextLines(const QString &text);
 
 // Captions of Read from Cursor and Read Selected Text for a convert mode.
 QString CursorCaption(int convertMode);

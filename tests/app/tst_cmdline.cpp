@@ -1,5 +1,4 @@
 #include "cmdline.h"
-#include "textfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,32 +65,6 @@ private slots:
         QCOMPARE(TQMCmdLine::ConvertedOutputName("talk.mp3", "back.WAV", ".wav"), QStringLiteral("back.WAV"));
         QCOMPARE(TQMCmdLine::ReplaceExtension("dir.v2/file", ".wav"), QStringLiteral("dir.v2/file.wav"));
         QCOMPARE(TQMCmdLine::ReplaceExtension("a/b.c.txt", ".wav"), QStringLiteral("a/b.c.wav"));
-    }
-
-    void textDecoding_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("utf-8") << QByteArray("Gr\xC3\xBC\xC3\x9F" "e") << QStringLiteral("Grüße");
-        QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBFok") << QStringLiteral("ok");
-        QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFEh\0i\0", 6) << QStringLiteral("hi");
-        QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF\0h\0i", 6) << QStringLiteral("hi");
-        QTest::newRow("windows-1252") << QByteArray("caf\xE9 \x80 \x93q\x94") << QStringLiteral("café € “q”");
-        QTest::newRow("nul kept") << QByteArray("a\0b", 3) << QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
-    }
-
-    void textDecoding()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(loqa::DecodeText(bytes), text);
-    }
-
-    void lineSplitting()
-    {
-        QCOMPARE(loqa::SplitLines(QStringLiteral("a\r\nb\nc\rd")), (QStringList{"a", "b", "c", "d"}));
-        QCOMPARE(loqa::SplitLines(QStringLiteral("a\r\n\r\nb\r\n")), (QStringList{"a", "", "b"}));
-        QCOMPARE(loqa::SplitLines(QString()), QStringList());
     }
 };
 

@@ -143,6 +143,29 @@ private slots:
         QCOMPARE(loqa::ShortcutToText(parsed), written);
     }
 
+    // The console switches, and only they, are refused as hotkeys.
+    void systemReservedChords()
+    {
+        const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+        for (int key = Qt::Key_F1; key <= Qt::Key_F12; ++key) {
+            QVERIFY(loqa::IsSystemReservedChord(ctrlAlt, Qt::Key(key)));
+            QVERIFY(!loqa::IsSystemReservedChord(ctrlAlt | Qt::ShiftModifier, Qt::Key(key)));
+            QVERIFY(!loqa::IsSystemReservedChord(Qt::ControlModifier, Qt::Key(key)));
+            QVERIFY(!loqa::IsSystemReservedChord(Qt::AltModifier, Qt::Key(key)));
+        }
+        QVERIFY(!loqa::IsSystemReservedChord(ctrlAlt, Qt::Key_F13));
+        QVERIFY(!loqa::IsSystemReservedChord(ctrlAlt, Qt::Key_Delete));
+        QVERIFY(!loqa::IsSystemReservedChord(ctrlAlt, Qt::Key_F));
+        // The defaults of the four system-wide commands are free.
+        for (const char *text : {"Shift+Ctrl+Alt+F2", "Shift+Ctrl+Alt+F5", "Shift+Ctrl+Alt+F6", "Shift+Ctrl+Alt+F12"}) {
+            const QKeyCombination chord = loqa::TextToShortcut(QLatin1String(text));
+            QCOMPARE(loqa::ShortcutToText(chord), QLatin1String(text));
+            QVERIFY(!loqa::IsSystemReservedChord(chord.keyboardModifiers(), chord.key()));
+        }
+        const QKeyCombination old = loqa::TextToShortcut(QStringLiteral("Ctrl+Alt+F2"));
+        QVERIFY(loqa::IsSystemReservedChord(old.keyboardModifiers(), old.key()));
+    }
+
     void hotkeyAtoms()
     {
         qputenv("LOQA_PLATFORM", "null");

@@ -98,8 +98,12 @@ void TestGlobal::firstRun()
     QCOMPARE(ConvertMode, 0);
     QCOMPARE(GreetingString, QString("Welcome to Loquora!"));
     QCOMPARE(DefTxtPath, AppPath() + "txt/");
-    QCOMPARE(HotkeyList[21], QString("Ctrl+Alt+F2"));
+    QCOMPARE(HotkeyList[21], QString("Shift+Ctrl+Alt+F2"));
     QCOMPARE(HotkeyList[1], QString());
+    // "Reset ALL" puts back what a first start reads.
+    const std::array<QString, HotkeyCount> defaults = DefaultHotkeys();
+    for (int i = 0; i < HotkeyCount; ++i)
+        QCOMPARE(HotkeyList[i], defaults[i]);
     QList<int> systemWide;
     for (int i = 0; i < HotkeyCount; ++i) {
         if (GlobalHotkeyIDList[i] != 0)
@@ -158,6 +162,9 @@ void TestGlobal::handEditedFile()
     QCOMPARE(HotkeyList[21], QString()); // present and empty: no shortcut
     QCOMPARE(HotkeyList[5], QString("Shift+Ctrl+W"));
     QCOMPARE(HotkeyList[0], QString("Ctrl+N"));
+    // A stored shortcut is kept as written, even one the console switch takes.
+    QCOMPARE(HotkeyList[27], QString("Ctrl+Alt+F6"));
+    QCOMPARE(HotkeyList[26], QString("Shift+Ctrl+Alt+F5"));
     QCOMPARE(GlobalHotkeyIDList[26], 4711);
     QCOMPARE(GlobalHotkeyIDList[21], 1);
     QCOMPARE(DocumentList, QStringList({"/home/Ann/My Texts/A.txt"}));

@@ -42,10 +42,15 @@ private:
 class ScriptedDialogs : public speech::Dialogs
 {
 public:
-    void aboutDlg(uintptr_t, const QString &) override { ++shown[0]; }
-    void generalDlg(uintptr_t, const QString &) override { ++shown[1]; }
-    void lexiconDlg(uintptr_t, const QString &) override { ++shown[2]; }
-    void translateDlg(uintptr_t, const QString &) override { ++shown[3]; }
+    QString aboutDlg(uintptr_t, const QString &title) override { return said(0, "about", title); }
+    QString generalDlg(uintptr_t, const QString &title) override { return said(1, "general", title); }
+    QString lexiconDlg(uintptr_t, const QString &title) override { return said(2, "lexicon", title); }
+    QString translateDlg(uintptr_t, const QString &title) override { return said(3, "translate", title); }
+    QString said(int kind, const char *name, const QString &title)
+    {
+        ++shown[kind];
+        return QLatin1String(name) + QLatin1Char(' ') + title;
+    }
     int shown[4] = {0, 0, 0, 0};
 };
 

@@ -203,8 +203,11 @@ private slots:
         auto b = twoVoices();
         TMSpeech s(nullptr, b);
         s.SelectEngine(QStringLiteral("Alpha Male"));
+        // Each kind reaches its own dialog, title passed through; the text comes back.
+        QStringList texts;
         for (int kind : {0, 1, 2, 3, 4, -1})
-            s.ShowDialog(kind, 0, QString());
+            texts << s.ShowDialog(kind, 0, QStringLiteral("T"));
+        QCOMPARE(texts, (QStringList{"about T", "general T", "lexicon T", "translate T", "", ""}));
         TMSpeech::Interface dialogs;
         s.GetInterface(3, dialogs);
         auto *d = static_cast<ScriptedDialogs *>(std::get<speech::Dialogs *>(dialogs));

@@ -132,18 +132,22 @@ private slots:
         QCOMPARE(saved, expected);
     }
 
-    // A global hotkey answers while another program has the focus. (Ctrl+Alt+F2 itself
-    // cannot be pressed on an X server: its keymap makes it a terminal switch.)
-    void globalHotkey_readsFromAnywhere()
+    // The default system-wide hotkeys answer while another program has the focus:
+    // Shift+Ctrl+Alt+F2 reads the current document aloud, Shift+Ctrl+Alt+F6 stops.
+    // (Ctrl+Alt+F2 itself, the original default, never reaches a program: the X
+    // server's keymap makes it a console switch.)
+    void defaultGlobalHotkeys_readAndStopFromAnywhere()
     {
         if (!HaveSoundServer())
             QSKIP("needs the private sound server");
         TempHome home;
-        QVERIFY(home.write(QStringLiteral("txt/hot.txt"), "This document is read when the hotkey is pressed anywhere."));
+        QByteArray text;
+        for (int i = 0; i < 30; ++i)
+            text += "This document is read when the hotkey is pressed anywhere. ";
+        QVERIFY(home.write(QStringLiteral("txt/hot.txt"), text));
         QVERIFY(home.write(QStringLiteral("loqa.apl"), (home.path() + QStringLiteral("/txt/hot.txt\r\n")).toUtf8()));
-        QVERIFY(home.write(QStringLiteral("loqa.ini"),
-                           "[General]\r\nGreeting=0\r\n[HotkeyList]\r\n21=Shift+Ctrl+F2\r\n"
-                           "[GlobalHotkeyIDList]\r\n21=1\r\n"));
+        // No hotkey settings: the first-run defaults apply.
+        QVERIFY(home.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n"));
         QProcess loqa;
         startLoqa(loqa, home);
         const QString window = findWindow(QStringLiteral("Loquora"));
@@ -152,12 +156,24 @@ private slots:
         QProcess other;
         other.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("otherprogram"),
                                                  QStringLiteral("another program")});
-        QTest::qWait(800);
+        const QString otherWindow = findWindow(QStringLiteral("otherprogram"));
+        QVERIFY2(!otherWindow.isEmpty(), "the other program's window did not appear");
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), otherWindow});
+        QCOMPARE(xdotool({QStringLiteral("getactivewindow")}), otherWindow);
+
         SinkRecorder rec;
         QVERIFY(rec.start());
-        xdotool({QStringLiteral("key"), QStringLiteral("shift+ctrl+F2")});
+        xdotool({QStringLiteral("key"), QStringLiteral("shift+ctrl+alt+F2")});
         QTRY_VERIFY2_WITH_TIMEOUT((rec.poll(), rec.analyse().heardSeconds > 0.5),
                                   qPrintable(QString::fromUtf8(loqa.readAllStandardError())), 10000);
+        QCOMPARE(xdotool({QStringLiteral("getactivewindow")}), otherWindow);
+
+        // Stop: the long document falls silent well before its end.
+        xdotool({QStringLiteral("key"), QStringLiteral("shift+ctrl+alt+F6")});
+        const double stopped = rec.elapsedMs() / 1000.0;
+        QTRY_VERIFY_WITH_TIMEOUT((rec.poll(), rec.recordedSeconds() > stopped + 3.0), 15000);
+        QCOMPARE(rec.analyse(stopped + 1.0).heardSeconds, 0.0);
+
         other.kill();
         other.waitForFinished();
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});

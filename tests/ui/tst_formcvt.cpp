@@ -1,6 +1,8 @@
 // The main window in the test's own process (offscreen), with the real engine
 // speaking through the private sound server and the real encoder.
+#include "apppath.h"
 #include "converter.h"
+#include "enginedialog.h"
 #include "global.h"
 #include "mspeech.h"
 #include "qmutils.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabBar>
@@ -472,6 +475,32 @@ private slots:
         form->UpdateSelectedEnabling();
         QVERIFY(!form->action(ActionTTXSelected)->isEnabled());
         form->Reading->ReadState = loqa::rsNone;
+    }
+
+    // The engine's dialogs come up as the program's own message box, captioned
+    // with the application title and holding the engine's text.
+    void engineDialogs_showTheirTextInABox()
+    {
+        start({{"a.txt", "Some text."}});
+        form->MSpeech1->SelectEngine(form->MSpeech1->Engines().value(0));
+        QStringList seen;
+        auto answer = [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen << box->windowTitle() + QLatin1Char('|') + box->text().section(QLatin1Char('\n'), 0, 0);
+            box->accept();
+        };
+        for (int kind : {0, 1, 2, 3, 4}) {
+            QTimer::singleShot(0, form.get(), answer);
+            ShowEngineDialog(*form->MSpeech1, kind, form.get());
+            QCoreApplication::processEvents(); // a kind without a dialog leaves the timer nothing to close
+        }
+        const QString title = ApplicationTitle();
+        QCOMPARE(seen,
+                 (QStringList{title + "|eSpeak NG text-to-speech engine", title + "|eSpeak NG text-to-speech engine",
+                              title + "|Pronunciations come from the engine's dictionaries in",
+                              title + "|eSpeak NG text-to-speech engine"}));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "actions.h"
 #include "doclist.h"
 #include "readingrules.h"
+#include "textfile.h"
 #include "uitexts.h"
 
 #include <QSet>

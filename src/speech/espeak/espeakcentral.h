@@ -27,10 +27,10 @@ private:
 class EspeakDialogs final : public Dialogs
 {
 public:
-    void aboutDlg(uintptr_t owner, const QString &title) override;
-    void generalDlg(uintptr_t owner, const QString &title) override;
-    void lexiconDlg(uintptr_t owner, const QString &title) override;
-    void translateDlg(uintptr_t owner, const QString &title) override;
+    QString aboutDlg(uintptr_t owner, const QString &title) override;
+    QString generalDlg(uintptr_t owner, const QString &title) override;
+    QString lexiconDlg(uintptr_t owner, const QString &title) override;
+    QString translateDlg(uintptr_t owner, const QString &title) override;
 };
 
 class EspeakCentral final : public Central

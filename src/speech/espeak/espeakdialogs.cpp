@@ -1,32 +1,10 @@
 #include "espeakcentral.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QWidget>
-
+// eSpeak NG has no dialogs of its own: each one is a short report about the
+// engine, handed back for the window that asked to show.
 namespace speech::espeak {
 
 namespace {
-
-QWidget *ownerWidget(uintptr_t owner)
-{
-    if (!owner)
-        return QApplication::activeWindow();
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->winId() == WId(owner))
-            return w;
-    }
-    return QApplication::activeWindow();
-}
-
-void show(uintptr_t owner, const QString &title, const QString &text)
-{
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        throw SpeechError("the engine's dialogs need a window");
-    QMessageBox box(QMessageBox::Information, title.isEmpty() ? QStringLiteral("eSpeak NG") : title, text,
-                    QMessageBox::Ok, ownerWidget(owner));
-    box.exec();
-}
 
 QString aboutText()
 {
@@ -38,25 +16,25 @@ QString aboutText()
 
 } // namespace
 
-void EspeakDialogs::aboutDlg(uintptr_t owner, const QString &title)
+QString EspeakDialogs::aboutDlg(uintptr_t, const QString &)
 {
-    show(owner, title, aboutText());
+    return aboutText();
 }
 
-void EspeakDialogs::generalDlg(uintptr_t owner, const QString &title)
+QString EspeakDialogs::generalDlg(uintptr_t, const QString &)
 {
-    show(owner, title, aboutText());
+    return aboutText();
 }
 
-void EspeakDialogs::lexiconDlg(uintptr_t owner, const QString &title)
+QString EspeakDialogs::lexiconDlg(uintptr_t, const QString &)
 {
-    show(owner, title,
-         QStringLiteral("Pronunciations come from the engine's dictionaries in\n%1").arg(Engine::instance().dataPath()));
+    return QStringLiteral("Pronunciations come from the engine's dictionaries in\n%1")
+        .arg(Engine::instance().dataPath());
 }
 
-void EspeakDialogs::translateDlg(uintptr_t owner, const QString &title)
+QString EspeakDialogs::translateDlg(uintptr_t, const QString &)
 {
-    show(owner, title, aboutText());
+    return aboutText();
 }
 
 } // namespace speech::espeak

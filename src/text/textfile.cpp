@@ -1,7 +1,6 @@
 #include "textfile.h"
 
 #include "documentfile.h"
-#include "readingrules.h"
 
 #include <QFile>
 
@@ -12,9 +11,23 @@ QString DecodeText(const QByteArray &bytes)
     return DecodeTextBytes(bytes).text;
 }
 
-QStringList SplitLines(const QString &text)
+QStringList SplitTextLines(const QString &text)
 {
-    return SplitTextLines(text);
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            lines.append(text.mid(start, i - start));
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
 }
 
 bool LoadTextLines(const QString &path, QStringList &lines, QString *error)
@@ -31,7 +44,7 @@ bool LoadTextLines(const QString &path, QStringList &lines, QString *error)
             *error = file.errorString();
         return false;
     }
-    lines = SplitLines(DecodeText(bytes));
+    lines = SplitTextLines(DecodeText(bytes));
     return true;
 }
 

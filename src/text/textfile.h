@@ -12,6 +12,8 @@ namespace loqa {
 bool LoadTextLines(const QString &path, QStringList &lines, QString *error = nullptr);
 
 QString DecodeText(const QByteArray &bytes);
-QStringList SplitLines(const QString &text);
+// A text's lines, as the speech component takes them: ended by CR LF, LF or CR.
+// A last line end adds no empty line.
+QStringList SplitTextLines(const QString &text);
 
 } // namespace loqa

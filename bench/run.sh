@@ -19,15 +19,26 @@ runs=${BENCH_RUNS:-3}
 echo "Hello there, this is one line." > "$work/line.txt"
 
 now() { date +%s.%N; }
+# limited SECONDS COMMAND...: every step has an end; one that hangs stops the
+# benchmarks and says which it was.
+limited() {
+    local seconds=$1 status=0
+    shift
+    timeout --kill-after=10 "$seconds" "$@" || status=$?
+    if [ "$status" = 124 ] || [ "$status" = 137 ]; then
+        echo "bench: $(basename "$1") ${2:-} did not end within $seconds s" >&2
+    fi
+    return "$status"
+}
 median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 line() { printf '%-28s %10s %-4s %s\n' "$1" "$2" "$3" "$4"; }
 
 # Rendering speed: loqa against espeak-ng alone, same voice and speed, alternated.
 : > "$work/loqa.t"; : > "$work/espeak.t"
 for _ in $(seq "$runs"); do
-    t0=$(now); "$loqa" /ttw "$work/book.txt" "$work/out.wav" -w 0 >/dev/null; t1=$(now)
+    t0=$(now); limited 600 "$loqa" /ttw "$work/book.txt" "$work/out.wav" -w 0 >/dev/null; t1=$(now)
     echo "$t1 - $t0" | bc -l >> "$work/loqa.t"
-    t0=$(now); espeak-ng -v en -s 175 -w "$work/ref.wav" -f "$work/book.txt"; t1=$(now)
+    t0=$(now); limited 600 espeak-ng -v en -s 175 -w "$work/ref.wav" -f "$work/book.txt"; t1=$(now)
     echo "$t1 - $t0" | bc -l >> "$work/espeak.t"
 done
 lt=$(median < "$work/loqa.t"); et=$(median < "$work/espeak.t")
@@ -37,30 +48,30 @@ line render_time_espeak "$(printf %.2f "$et")" s "reference"
 line render_time_ratio "$(echo "$lt / $et" | bc -l | xargs printf %.3f)" x "<= 1.05"
 
 # Memory: peak resident size of that run, and of the same on a 10 KB text.
-big=$( { /usr/bin/time -f %M "$loqa" /ttw "$work/book.txt" "$work/out.wav" -w 0 >/dev/null; } 2>&1 | tail -n1)
-small=$( { /usr/bin/time -f %M "$loqa" /ttw "$work/small.txt" "$work/small.wav" -w 0 >/dev/null; } 2>&1 | tail -n1)
+big=$( { limited 600 /usr/bin/time -f %M "$loqa" /ttw "$work/book.txt" "$work/out.wav" -w 0 >/dev/null; } 2>&1 | tail -n1)
+small=$( { limited 120 /usr/bin/time -f %M "$loqa" /ttw "$work/small.txt" "$work/small.wav" -w 0 >/dev/null; } 2>&1 | tail -n1)
 line render_peak_rss_100k "$((big / 1024))" MB "<= 60"
 line render_peak_rss_growth "$(( (big - small) / 1024 ))" MB "<= 10 (100 KB vs 10 KB)"
 
 # First sound: process start to the first sound heard at the null sink.
-mega=$("$firstsound" "$loqa" "$work/mega.txt" 5)
-one=$("$firstsound" "$loqa" "$work/line.txt" 5)
+mega=$(limited 300 "$firstsound" "$loqa" "$work/mega.txt" 5)
+one=$(limited 300 "$firstsound" "$loqa" "$work/line.txt" 5)
 line first_sound_1mb "$mega" ms "<= 300"
 line first_sound_one_line "$one" ms "reference"
 line first_sound_difference "$((mega - one))" ms "<= 50"
 
 # Pacing: -w 8 on about a minute of speech takes an eighth of it.
-t0=$(now); "$loqa" /ttw "$work/minute.txt" "$work/minute.wav" -w 8 >/dev/null; t1=$(now)
+t0=$(now); limited 120 "$loqa" /ttw "$work/minute.txt" "$work/minute.wav" -w 8 >/dev/null; t1=$(now)
 took=$(echo "$t1 - $t0" | bc -l); audio=$(soxi -D "$work/minute.wav")
 line pacing_w8 "$(printf %.2f "$took")" s "$(printf %.2f "$(echo "$audio / 8" | bc -l)") +-10% (audio $(printf %.1f "$audio") s / 8)"
 
 # MP3: loqa /ttm against espeak-ng followed by lame with the same options, alternated.
 : > "$work/ttm.t"; : > "$work/pipe.t"
 for _ in $(seq "$runs"); do
-    t0=$(now); "$loqa" /ttm "$work/half.txt" "$work/half.mp3" -w 0 >/dev/null; t1=$(now)
+    t0=$(now); limited 600 "$loqa" /ttm "$work/half.txt" "$work/half.mp3" -w 0 >/dev/null; t1=$(now)
     echo "$t1 - $t0" | bc -l >> "$work/ttm.t"
-    t0=$(now); espeak-ng -v en -s 175 -w "$work/ref.wav" -f "$work/half.txt"
-    lame --quiet -b 128 -m s -q 5 "$work/ref.wav" "$work/ref.mp3"; rm -f "$work/ref.wav"; t1=$(now)
+    t0=$(now); limited 600 espeak-ng -v en -s 175 -w "$work/ref.wav" -f "$work/half.txt"
+    limited 600 lame --quiet -b 128 -m s -q 5 "$work/ref.wav" "$work/ref.mp3"; rm -f "$work/ref.wav"; t1=$(now)
     echo "$t1 - $t0" | bc -l >> "$work/pipe.t"
 done
 mt=$(median < "$work/ttm.t"); pt=$(median < "$work/pipe.t")
@@ -69,10 +80,11 @@ line mp3_time_espeak_lame "$(printf %.2f "$pt")" s "reference"
 line mp3_time_ratio "$(echo "$mt / $pt" | bc -l | xargs printf %.3f)" x "<= 1.05"
 
 # Documents and the window.
-"$bin/bench_documentload"
-"$bin/bench_window" switch
+limited 300 "$bin/bench_documentload"
+limited 300 "$bin/bench_window" switch
 if [ -n "${DISPLAY:-}" ]; then
-    line cold_start_three_documents "$("$here/coldstart.sh" "$loqa")" ms "<= 400"
+    cold=$(limited 300 "$here/coldstart.sh" "$loqa")
+    line cold_start_three_documents "$cold" ms "<= 400"
 fi
-"$bin/bench_window" firstsound
-"$bin/bench_window" lag
+limited 300 "$bin/bench_window" firstsound
+limited 300 "$bin/bench_window" lag

@@ -65,6 +65,11 @@ bool HaveDisplay()
     return !qEnvironmentVariableIsEmpty("LOQA_TEST_DISPLAY");
 }
 
+bool SkipsAreFailures()
+{
+    return qEnvironmentVariable("LOQA_NO_SKIP") == QLatin1String("1");
+}
+
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 // A temporary folder, set as LOQA_HOME for the processes a test starts.
 class TempHome
@@ -39,3 +40,18 @@ double AudioSeconds(const QString &path);
 // True when the test runs inside the private session (sound server present).
 bool HaveSoundServer();
 bool HaveDisplay();
+// True inside the private session with all its parts (LOQA_NO_SKIP=1): there a
+// missing part is a broken session, not a reason to skip.
+bool SkipsAreFailures();
+
+// Skips the test when a real part it needs is missing, as a developer running one
+// test by hand expects; inside the full session the same absence fails it, so
+// that a green run means every test ran.
+#define LOQA_REQUIRE_OR_SKIP(condition, why)                                                                           \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            if (SkipsAreFailures())                                                                                    \
+                QFAIL("LOQA_NO_SKIP=1: " why);                                                                         \
+            QSKIP(why);                                                                                                \
+        }                                                                                                              \
+    } while (false)

@@ -22,16 +22,20 @@ QString xdotool(const QStringList &args)
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-QString findWindow(const QString &title)
+// The first visible window whose title (or, with "--classname", resource name) is
+// `name`, waited for up to 10 s; empty when none appeared.
+QString findWindow(const QString &name, const QString &by = QStringLiteral("--name"))
 {
-    for (int i = 0; i < 100; ++i) {
-        const QString id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                    QStringLiteral("^") + title + QStringLiteral("$")});
-        if (!id.isEmpty())
-            return id.split(QLatin1Char('\n')).first();
-        QTest::qWait(100);
-    }
-    return {};
+    QString id;
+    const bool found = QTest::qWaitFor(
+        [&] {
+            id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), by,
+                          QStringLiteral("^") + name + QStringLiteral("$")})
+                     .section(QLatin1Char('\n'), 0, 0);
+            return !id.isEmpty();
+        },
+        10000);
+    return found ? id : QString();
 }
 
 QRect geometryOf(const QString &window)
@@ -77,11 +81,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        if (!HaveDisplay())
-            QSKIP("needs the private display");
-    }
+    void initTestCase() { LOQA_REQUIRE_OR_SKIP(HaveDisplay(), "needs the private display"); }
 
     void firstStart_showsTheSamplesAndSavesAtExit()
     {
@@ -90,17 +90,15 @@ private slots:
         startLoqa(loqa, home);
         QVERIFY(loqa.waitForStarted());
         const QString window = findWindow(QStringLiteral("Loquora"));
-        QVERIFY2(!window.isEmpty(), "the main window did not appear");
-        QTest::qWait(500);
+        QVERIFY2(!window.isEmpty(), "the main window did not appear within 10 s");
 
         // The three sample documents, put in place by the first start.
         for (const char *name : {"sample1.txt", "sample2.txt", "sample3.txt"})
             QVERIFY(QFile::exists(home.file(QStringLiteral("txt/") + QLatin1String(name))));
-        // At the centred default place.
+        // At the centred default place, once the window manager has placed it.
         const QSize screen = QGuiApplication::primaryScreen()->size();
-        const QRect frame = geometryOf(window);
-        QCOMPARE(frame.size(), QSize(603, 402));
-        QCOMPARE(frame.topLeft(), QPoint((screen.width() - 603) / 2, (screen.height() - 402) / 2));
+        const QRect centred(QPoint((screen.width() - 603) / 2, (screen.height() - 402) / 2), QSize(603, 402));
+        QTRY_COMPARE_WITH_TIMEOUT(geometryOf(window), centred, 10000);
         saveScreenshot(QStringLiteral("mainwindow-first-start"));
 
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
@@ -138,8 +136,7 @@ private slots:
     // server's keymap makes it a console switch.)
     void defaultGlobalHotkeys_readAndStopFromAnywhere()
     {
-        if (!HaveSoundServer())
-            QSKIP("needs the private sound server");
+        LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server");
         TempHome home;
         QByteArray text;
         for (int i = 0; i < 30; ++i)
@@ -156,10 +153,10 @@ private slots:
         QProcess other;
         other.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("otherprogram"),
                                                  QStringLiteral("another program")});
-        const QString otherWindow = findWindow(QStringLiteral("otherprogram"));
-        QVERIFY2(!otherWindow.isEmpty(), "the other program's window did not appear");
+        const QString otherWindow = findWindow(QStringLiteral("otherprogram"), QStringLiteral("--classname"));
+        QVERIFY2(!otherWindow.isEmpty(), "the other program's window did not appear within 10 s");
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), otherWindow});
-        QCOMPARE(xdotool({QStringLiteral("getactivewindow")}), otherWindow);
+        QTRY_COMPARE_WITH_TIMEOUT(xdotool({QStringLiteral("getactivewindow")}), otherWindow, 10000);
 
         SinkRecorder rec;
         QVERIFY(rec.start());

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -172,8 +173,7 @@ private slots:
 
     void readAloud_isHeardWithTheHighlightOnWordStarts()
     {
-        if (!HaveSoundServer())
-            QSKIP("needs the private sound server");
+        LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server");
         start({{"notes.txt", QByteArray(kProse)}});
         SinkRecorder rec;
         QVERIFY(rec.start());
@@ -200,16 +200,20 @@ private slots:
         QVERIFY(gauge > 0);
         form->action(ActionStop)->trigger();
         waitIdle();
-        QTest::qWait(300);
+        // The recording may trail the speech a little: wait for what was played to arrive.
+        QTRY_VERIFY2_WITH_TIMEOUT((rec.poll(), rec.analyse().heardSeconds > 2.0),
+                                  qPrintable(QStringLiteral("%1 s heard of %2 s, peak %3")
+                                                 .arg(rec.analyse().heardSeconds)
+                                                 .arg(rec.recordedSeconds())
+                                                 .arg(rec.analyse().peak)),
+                                  5000);
         rec.stop();
-        QVERIFY2(rec.analyse().heardSeconds > 2.0, qPrintable(QStringLiteral("%1 s heard of %2 s, peak %3").arg(rec.analyse().heardSeconds).arg(rec.recordedSeconds()).arg(rec.analyse().peak)));
         QVERIFY(!form->Memo1->isReadOnly());
     }
 
     void pauseResumeStop()
     {
-        if (!HaveSoundServer())
-            QSKIP("needs the private sound server");
+        LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server");
         start({{"b.txt", QByteArray(kProse)}, {"c.txt", "Charlie is another document."}});
         SinkRecorder rec;
         QVERIFY(rec.start());
@@ -274,8 +278,7 @@ private slots:
 
     void nextDuringARun_restartsOnTheNextDocument()
     {
-        if (!HaveSoundServer())
-            QSKIP("needs the private sound server");
+        LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server");
         start({{"a.txt", QByteArray(kProse)}, {"b.txt", "Bravo starts here and goes on for a while."}});
         form->action(ActionTTS)->trigger();
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
@@ -446,7 +449,12 @@ private slots:
         form->action(ActionTTW)->trigger();
         const QString shown = form->Memo1->toPlainText();
         int checked = 0;
+        const QDeadlineTimer limit(60000);
         while (form->action(ActionStop)->isEnabled() || checked == 0) {
+            QVERIFY2(!limit.hasExpired(),
+                     qPrintable(QStringLiteral("no end of the conversion within 60 s: stop %1, %2 highlights seen")
+                                    .arg(form->action(ActionStop)->isEnabled())
+                                    .arg(checked)));
             QTest::qWait(100);
             const QTextCursor c = form->Memo1->textCursor();
             if (c.hasSelection()) {

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QTest>
 
+#include "testsupport.h"
+
 namespace desktop {
 
 // Chooses the window system before the application object exists: the
@@ -25,10 +27,7 @@ inline void ChoosePlatform()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
-inline bool HaveDisplay()
-{
-    return !qEnvironmentVariableIsEmpty("LOQA_TEST_DISPLAY");
-}
+using ::HaveDisplay;
 
 // Runs a program to its end while this program goes on handling its events,
 // so that a press or a drag it makes reaches our windows while it runs.

@@ -66,8 +66,7 @@ private slots:
 
     void otherProgram_changes_raiseOneEventEach()
     {
-        if (!HaveDisplay())
-            QSKIP("needs the private X session (LOQA_TEST_DISPLAY)");
+        LOQA_REQUIRE_OR_SKIP(HaveDisplay(), "needs the private X session (LOQA_TEST_DISPLAY)");
         QClipboard *clipboard = QGuiApplication::clipboard();
         TClipboardMonitor monitor;
         // The handler reads the clipboard, as the main window's does.

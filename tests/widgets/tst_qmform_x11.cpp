@@ -215,11 +215,7 @@ class TestQMFormX11 : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        if (!HaveDisplay())
-            QSKIP("needs the private X session (LOQA_TEST_DISPLAY)");
-    }
+    void initTestCase() { LOQA_REQUIRE_OR_SKIP(HaveDisplay(), "needs the private X session (LOQA_TEST_DISPLAY)"); }
 
     void frame_isDrawnWhereItsPicturesBelong()
     {

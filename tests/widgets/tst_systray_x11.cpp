@@ -105,8 +105,7 @@ class TestSysTrayX11 : public QObject
 private slots:
     void initTestCase()
     {
-        if (!HaveDisplay())
-            QSKIP("needs the private X session (LOQA_TEST_DISPLAY)");
+        LOQA_REQUIRE_OR_SKIP(HaveDisplay(), "needs the private X session (LOQA_TEST_DISPLAY)");
         QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
     }
 

@@ -168,15 +168,6 @@ void TFormCvt::CreateActions()
                                           "Speech by eSpeak NG; MP3 by LAME.")
                                .arg(QStringLiteral(LOQA_VERSION)));
     });
-    on(ActionShowMain, [this] {
-        if (isVisible() && !isMinimized()) {
-            hide();
-        } else {
-            showNormal();
-            raise();
-            activateWindow();
-        }
-    });
 
     // The editing and search commands work on the editor.
     on(ActionEditUndo, [this] { Memo1->undo(); });
@@ -242,9 +233,6 @@ void TFormCvt::CreateMenus()
     fill(PopupMenuMemo, {A::ActionEditUndo, -1, A::ActionEditCut, A::ActionEditCopy, A::ActionEditPaste,
                          A::ActionEditDel, -1, A::ActionEditSelectAll, -1, A::ActionTTXCursor, A::ActionTTXSelected});
     connect(PopupMenuMemo, &QMenu::aboutToShow, this, &TFormCvt::UpdateSelectedEnabling);
-    PopupMenuTray = new QMenu(this);
-    fill(PopupMenuTray, {A::ActionShowMain, -1, A::ActionTTS, A::ActionPause, A::ActionStop, -1,
-                         A::ActionReadClipboard, -1, A::ActionOptions, -1, A::ActionFileExit});
 }
 
 void TFormCvt::CreateLayout()
@@ -378,11 +366,8 @@ void TFormCvt::CreateLayout()
     Reading = new ReadingController(MSpeech1, this, this);
     Reading->setObjectName(QStringLiteral("Reading"));
     ConnectReading();
-    ClipboardMonitor1 = new TClipboardMonitor(this);
-    SysTray1 = new TSysTray(this);
-    SysTray1->SetIcon(AppIcon());
-    SysTray1->PopupMenu = PopupMenuTray;
-    SysTray1->OnIconDoubleClick = [this](auto &&...) { action(ActionShowMain)->trigger(); };
+    CreateClipboard();
+    CreateTray();
     TimerAandR = new QTimer(this);
     TimerAandR->setInterval(1000);
 
@@ -402,12 +387,7 @@ void TFormCvt::FormCreate(QSize screenSize)
     guarded([&] { LoadSettings(screenSize); });
     // Dropped files are accepted from the start (the window takes them in dropEvent).
     guarded([&] { ApplyHints(); });
-    guarded([&] {
-        connect(TQMApplication::Instance(), &TQMApplication::OnMinimize, this, [this] {
-            if (Tray && MiniToTray)
-                hide();
-        });
-    });
+    // Minimising into the tray follows the window's state (changeEvent).
     guarded([&] { setGeometry(MainLeft, MainTop, MainWidth, MainHeight); });
     guarded([&] { ApplyStayOnTop(); });
     guarded([&] { BuildEngineList(); });
@@ -427,7 +407,7 @@ void TFormCvt::FormCreate(QSize screenSize)
     guarded([&] { ApplyStatusBar(); });
     guarded([&] {
         ApplyTray();
-        FShowAtStart = !(Tray && MiniStartup);
+        FShowAtStart = !StartsHidden();
     });
     guarded([&] { ApplyTimers(); });
     guarded([&] {

@@ -111,6 +111,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void CreateActions();
@@ -124,6 +125,16 @@ private:
     void ShowHintText(const QString &hint);
     void BrowseFolder(const QString &folder);
     void ShowError(const QString &text);
+
+    // Clipboard reading (converter_clipboard.cpp).
+    void CreateClipboard();
+    void ClipboardMonitor1ClipboardChange();
+    void ActionReadClipboardExecute();
+    // The tray side (converter_tray.cpp).
+    void CreateTray();
+    void PopupMenuTrayPopup();
+    void ActionShowMainExecute();
+    bool StartsHidden() const;
 
     // Document commands.
     void ActionFileNewExecute();

@@ -1,11 +1,15 @@
 #include "actions.h"
+#include "clipboardrules.h"
 #include "doclist.h"
 #include "readingrules.h"
 #include "textfile.h"
+#include "trayrules.h"
 #include "uitexts.h"
 
 #include <QSet>
 #include <QTest>
+
+#include <limits>
 
 using namespace loqa;
 
@@ -213,6 +217,90 @@ private slots:
             QCOMPARE(editor.mid(map.charPosition(byteOffset), word.size()), word);
         }
         QCOMPARE(SplitTextLines("a\r\nb\rc\n"), (QStringList{"a", "b", "c"}));
+    }
+
+    // The length rule counts bytes of UTF-8, line breaks included; equal is enough.
+    void clipboardLengthRule_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("ignoreLen");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("9 of 10") << "123456789" << 10 << false;
+        QTest::newRow("10 of 10") << "1234567890" << 10 << true;
+        QTest::newRow("12 of 10") << "Hello there!" << 10 << true;
+        QTest::newRow("empty, 0 takes all") << "" << 0 << true;
+        QTest::newRow("empty, 1") << "" << 1 << false;
+        QTest::newRow("line break counts") << "abcd\r\nefgh" << 10 << true;
+        QTest::newRow("5 accented letters are 10 bytes") << "ééééé" << 10 << true;
+        QTest::newRow("4 accented letters are 8 bytes") << "éééé" << 9 << false;
+        QTest::newRow("an emoji is 4 bytes") << "😀😀ab" << 10 << true;
+        QTest::newRow("3 Cyrillic letters are 6 bytes") << "мир" << 7 << false;
+    }
+    void clipboardLengthRule()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, ignoreLen);
+        QFETCH(bool, accepted);
+        QCOMPARE(ClipboardTextAccepted(text, ignoreLen), accepted);
+    }
+
+    // One choice value drives the handler, the prompt's default button and its result.
+    void clipboardChoices_data()
+    {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("button");
+        QTest::newRow("read now") << 0 << int(ClipboardStep::ReadNow) << 0;
+        QTest::newRow("new") << 1 << int(ClipboardStep::NewDocument) << 1;
+        QTest::newRow("append") << 2 << int(ClipboardStep::Append) << 2;
+        QTest::newRow("cancel") << 3 << int(ClipboardStep::Nothing) << 3;
+        QTest::newRow("past the end") << 4 << int(ClipboardStep::Nothing) << -1;
+        QTest::newRow("negative") << -1 << int(ClipboardStep::Nothing) << -1;
+    }
+    void clipboardChoices()
+    {
+        QFETCH(int, choice);
+        QFETCH(int, step);
+        QFETCH(int, button);
+        QCOMPARE(int(ClipboardStepFor(choice)), step);
+        QCOMPARE(PromptButtonFor(choice), button);
+    }
+
+    void clipboardAppendAndTimeout()
+    {
+        QCOMPARE(AppendAsLines("", "copied"), QStringLiteral("copied\n"));
+        QCOMPARE(AppendAsLines("first", "copied"), QStringLiteral("first\ncopied\n"));
+        QCOMPARE(AppendAsLines("first\n", "two\r\nlines\r\n"), QStringLiteral("first\ntwo\nlines\n"));
+        QCOMPARE(AppendAsLines("first", "old\rmac"), QStringLiteral("first\nold\nmac\n"));
+        // PromptDelay seconds; 0 (and nonsense) keeps the prompt until it is answered.
+        QCOMPARE(PromptTimeoutMs(2), 2000);
+        QCOMPARE(PromptTimeoutMs(999), 999000);
+        QCOMPARE(PromptTimeoutMs(0), 0);
+        QCOMPARE(PromptTimeoutMs(-3), 0);
+        QVERIFY(PromptTimeoutMs(std::numeric_limits<int>::max()) > 0);
+    }
+
+    void trayRules_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("asked"); // MiniToTray, MiniStartup
+        QTest::addColumn<bool>("trayShown");
+        QTest::addColumn<bool>("hides");
+        QTest::newRow("all on") << true << true << true << true;
+        QTest::newRow("icon off") << false << true << true << false;
+        QTest::newRow("not asked") << true << false << true << false;
+        QTest::newRow("no tray on the desktop") << true << true << false << false;
+    }
+    void trayRules()
+    {
+        QFETCH(bool, tray);
+        QFETCH(bool, asked);
+        QFETCH(bool, trayShown);
+        QFETCH(bool, hides);
+        QCOMPARE(MinimizeHidesWindow(tray, asked, trayShown), hides);
+        QCOMPARE(StartHidden(tray, asked, trayShown), hides);
+        QCOMPARE(ShowMainCaption(true), QStringLiteral("Hide Main Window"));
+        QCOMPARE(ShowMainCaption(false), QStringLiteral("Show Main Window"));
     }
 };
 

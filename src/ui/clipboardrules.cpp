@@ -1,0 +1,53 @@
+#include "clipboardrules.h"
+
+#include <limits>
+
+namespace loqa {
+
+bool ClipboardTextAccepted(const QString &text, int ignoreLen)
+{
+    return text.toUtf8().size() >= qsizetype(ignoreLen);
+}
+
+ClipboardStep ClipboardStepFor(int choice)
+{
+    switch (choice) {
+    case ccReadNow:
+        return ClipboardStep::ReadNow;
+    case ccNewDocument:
+        return ClipboardStep::NewDocument;
+    case ccAppend:
+        return ClipboardStep::Append;
+    default:
+        return ClipboardStep::Nothing;
+    }
+}
+
+QString AppendAsLines(const QString &editorText, const QString &copied)
+{
+    QString lines = copied;
+    // The editor keeps its lines ended by LF alone.
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (!lines.endsWith(QLatin1Char('\n')))
+        lines += QLatin1Char('\n');
+    if (editorText.isEmpty() || editorText.endsWith(QLatin1Char('\n')))
+        return editorText + lines;
+    return editorText + QLatin1Char('\n') + lines;
+}
+
+int PromptButtonFor(int defAction)
+{
+    return defAction >= ccReadNow && defAction <= ccCancel ? defAction : -1;
+}
+
+int PromptTimeoutMs(int promptDelay)
+{
+    if (promptDelay <= 0)
+        return 0;
+    // A delay past what a timer can count waits as long as it can.
+    constexpr int most = std::numeric_limits<int>::max() / 1000;
+    return promptDelay > most ? most * 1000 : promptDelay * 1000;
+}
+
+} // namespace loqa

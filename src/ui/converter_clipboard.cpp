@@ -1,0 +1,91 @@
+// The main window's clipboard side: copied text read aloud, kept as a new
+// document or appended to the current one, as the clipboard settings say.
+#include "converter.h"
+
+#include "clipboardrules.h"
+#include "clipmon.h"
+#include "global.h"
+#include "prompt.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+using namespace loqa;
+
+namespace {
+
+// The clipboard's text, when it holds text at all.
+bool clipboardText(QString *text)
+{
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    const QMimeData *data = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+    if (!data || !data->hasText())
+        return false;
+    *text = data->text();
+    return true;
+}
+
+} // namespace
+
+void TFormCvt::CreateClipboard()
+{
+    ClipboardMonitor1 = new TClipboardMonitor(this);
+    ClipboardMonitor1->setObjectName(QStringLiteral("ClipboardMonitor1"));
+    ClipboardMonitor1->OnClipboardChange = [this] { ClipboardMonitor1ClipboardChange(); };
+    // Watching starts with the window; WatchClipboard is asked at each change.
+    ClipboardMonitor1->SetActive(true);
+    connect(action(ActionReadClipboard), &QAction::triggered, this, &TFormCvt::ActionReadClipboardExecute);
+}
+
+void TFormCvt::ClipboardMonitor1ClipboardChange()
+{
+    if (!WatchClipboard)
+        return;
+    QString text;
+    if (!clipboardText(&text) || !ClipboardTextAccepted(text, IgnoreLen))
+        return;
+    int choice = DefAction;
+    // The prompt's own event loop may bring further changes and prompts over this one.
+    if (ShowPrompt)
+        choice = PromptClipboardAction();
+    switch (ClipboardStepFor(choice)) {
+    case ClipboardStep::ReadNow:
+        action(ActionReadClipboard)->trigger();
+        break;
+    case ClipboardStep::NewDocument:
+        ActionFileNewExecute();
+        if (clipboardText(&text))
+            Memo1->setPlainText(text);
+        ActionFileSaveExecute();
+        break;
+    case ClipboardStep::Append:
+        if (clipboardText(&text)) {
+            const QString before = Memo1->toPlainText();
+            QTextCursor end(Memo1->document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(AppendAsLines(before, text).mid(before.size()));
+        }
+        ActionFileSaveExecute();
+        break;
+    case ClipboardStep::Nothing:
+        break;
+    }
+}
+
+void TFormCvt::ActionReadClipboardExecute()
+{
+    // Reading the clipboard is background work: a failure says nothing.
+    try {
+        QString text;
+        if (!clipboardText(&text))
+            return;
+        ConvertMode = cmAloud; // always aloud, and aloud it stays
+        Reading->ReadState = rsClipboard;
+        Reading->ReadText(text, false);
+    } catch (...) {
+    }
+}

@@ -1,0 +1,87 @@
+// The main window's tray side: the tray menu, showing and hiding the window,
+// minimising into the tray and starting there.
+#include "converter.h"
+
+#include "actions.h"
+#include "global.h"
+#include "systray.h"
+#include "toolicons.h"
+#include "trayrules.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+using namespace loqa;
+
+namespace {
+
+bool trayShown()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+} // namespace
+
+void TFormCvt::CreateTray()
+{
+    PopupMenuTray = new QMenu(this);
+    PopupMenuTray->setObjectName(QStringLiteral("PopupMenuTray"));
+    for (int entry : {int(ActionShowMain), -1, int(ActionTTS), int(ActionTTW), int(ActionTTM), int(ActionPause),
+                      int(ActionStop), int(ActionPrev), int(ActionNext), -1, int(ActionReadClipboard),
+                      int(ActionOptions), -1, int(ActionFileExit)}) {
+        if (entry < 0)
+            PopupMenuTray->addSeparator();
+        else
+            PopupMenuTray->addAction(action(ActionIndex(entry)));
+    }
+    connect(PopupMenuTray, &QMenu::aboutToShow, this, &TFormCvt::PopupMenuTrayPopup);
+    connect(action(ActionShowMain), &QAction::triggered, this, &TFormCvt::ActionShowMainExecute);
+
+    SysTray1 = new TSysTray(this);
+    SysTray1->setObjectName(QStringLiteral("SysTray1"));
+    SysTray1->SetIcon(AppIcon());
+    SysTray1->SetHint(QStringLiteral("Voxarion"));
+    SysTray1->PopupMenu = PopupMenuTray;
+    SysTray1->PopupMode = TPopupMode(pmLeftClick) | pmRightClick;
+    SysTray1->PopupAlign = paRight;
+}
+
+void TFormCvt::PopupMenuTrayPopup()
+{
+    action(ActionShowMain)->setText(ShowMainCaption(isVisible()));
+}
+
+void TFormCvt::ActionShowMainExecute()
+{
+    if (isVisible()) {
+        // A hidden window has no taskbar entry: only the tray icon is left.
+        hide();
+        return;
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TFormCvt::StartsHidden() const
+{
+    return StartHidden(Tray, MiniStartup, trayShown());
+}
+
+void TFormCvt::changeEvent(QEvent *event)
+{
+    TQMForm::changeEvent(event);
+    // However the window went down (its own button, the window manager, a
+    // keyboard shortcut), it goes into the tray when the settings say so.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible() &&
+        MinimizeHidesWindow(Tray, MiniToTray, trayShown())) {
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && isMinimized())
+                ActionShowMainExecute();
+        });
+    }
+}

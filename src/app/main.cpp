@@ -1,5 +1,7 @@
 #include "apppath.h"
 #include "cmdline.h"
+#include "commandchannel.h"
+#include "commandnames.h"
 #include "converter.h"
 #include "global.h"
 #include "qmutils.h"
@@ -9,7 +11,9 @@
 #include <QDir>
 #include <QScreen>
 
+#include <cstdio>
 #include <memory>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -31,9 +35,41 @@ int runCommandLine(int argc, char **argv)
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
-    TQMCmdLine converter(arguments, box ? TQMCmdLine::MessageSink::MessageBox
-                                        : TQMCmdLine::MessageSink::StandardOutput);
+    TQMCmdLine converter(arguments,
+                         box ? TQMCmdLine::MessageSink::MessageBox : TQMCmdLine::MessageSink::StandardOutput);
     return converter.Execute();
+}
+
+// Loquora's own options (a first argument starting with "--"); the "/" commands
+// keep their meaning. `--command NAME` hands NAME to the running window.
+int runOwnOption(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const QString usage = QStringLiteral("usage: loqa --command NAME\nNAME: ") +
+                          loqa::CommandNames().join(QStringLiteral(", ")) + QLatin1Char('\n');
+    if (arguments.size() != 2 || arguments.at(0) != QLatin1String("--command")) {
+        std::fputs(usage.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    const QString &name = arguments.at(1);
+    if (loqa::CommandForName(name) == -1) {
+        std::fprintf(stderr, "loqa: no command named \"%s\"\n%s", name.toLocal8Bit().constData(),
+                     usage.toLocal8Bit().constData());
+        return 2;
+    }
+    switch (loqa::SendCommand(loqa::CommandChannelPath(), name)) {
+    case loqa::SendResult::Done:
+        return 0;
+    case loqa::SendResult::Unknown:
+        std::fprintf(stderr, "loqa: the running window does not know the command \"%s\"\n",
+                     name.toLocal8Bit().constData());
+        return 1;
+    case loqa::SendResult::NoWindow:
+        break;
+    }
+    std::fputs("loqa: no Loquora window is running\n", stderr);
+    return 1;
 }
 
 // The folders the window keeps its files in, and the sample documents of a first start.
@@ -50,6 +86,8 @@ void prepareAppPath()
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && std::string_view(argv[1]).substr(0, 2) == "--")
+        return runOwnOption(argc, argv);
     if (argc > 1)
         return runCommandLine(argc, argv);
     if (loqa::IsAlreadyRunning())

@@ -20,21 +20,21 @@ QString lockFolder()
     return QDir::tempPath();
 }
 
-QString lockFileName(const QString &name)
+} // namespace
+
+QString InstanceFileName(const QString &name, const QString &suffix)
 {
     QString safe = name;
     safe.replace(QLatin1Char('/'), QLatin1Char('_'));
     // In the shared temporary folder each user gets a name of their own.
     if (qEnvironmentVariable("XDG_RUNTIME_DIR").isEmpty())
         safe += QStringLiteral(" (uid %1)").arg(::getuid());
-    return lockFolder() + QLatin1Char('/') + safe + QStringLiteral(".lock");
+    return lockFolder() + QLatin1Char('/') + safe + suffix;
 }
-
-} // namespace
 
 bool AcquireInstanceLock(const QString &name)
 {
-    const QByteArray path = QFile::encodeName(lockFileName(name));
+    const QByteArray path = QFile::encodeName(InstanceFileName(name, QStringLiteral(".lock")));
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;

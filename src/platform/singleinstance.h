@@ -10,4 +10,7 @@ namespace loqa {
 // every failure answers false so that a broken lock never blocks start-up.
 bool AcquireInstanceLock(const QString &name);
 
+// A file of the running instance named after `name`, beside its lock.
+QString InstanceFileName(const QString &name, const QString &suffix);
+
 } // namespace loqa

@@ -50,4 +50,11 @@ int PromptTimeoutMs(int promptDelay)
     return promptDelay > most ? most * 1000 : promptDelay * 1000;
 }
 
+QString ClipboardWatchNotice(const QString &platformName)
+{
+    if (!platformName.startsWith(QLatin1String("wayland")))
+        return {};
+    return QStringLiteral(" Copied text is noticed only while Loquora has the focus on this desktop");
+}
+
 } // namespace loqa

@@ -30,4 +30,10 @@ int PromptButtonFor(int defAction);
 // The prompt's timeout in milliseconds for PromptDelay seconds; 0 means none.
 int PromptTimeoutMs(int promptDelay);
 
+// What the status panel says once about how copies are noticed, by the
+// toolkit's platform: nothing where every copy is heard (X11, XWayland, and
+// the offscreen platform of tests); on native Wayland a program without the
+// focus hears of no copy.
+QString ClipboardWatchNotice(const QString &platformName);
+
 } // namespace loqa

@@ -368,6 +368,7 @@ void TFormCvt::CreateLayout()
     ConnectReading();
     CreateClipboard();
     CreateTray();
+    CreateCommandChannel();
     TimerAandR = new QTimer(this);
     TimerAandR->setInterval(1000);
 

@@ -135,6 +135,9 @@ private:
     void PopupMenuTrayPopup();
     void ActionShowMainExecute();
     bool StartsHidden() const;
+    // Commands from `loqa --command` (converter_commands.cpp).
+    void CreateCommandChannel();
+    void RunCommand(int command);
 
     // Document commands.
     void ActionFileNewExecute();

@@ -13,6 +13,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTimer>
+#include <QLabel>
 
 using namespace loqa;
 
@@ -39,6 +41,10 @@ void TFormCvt::CreateClipboard()
     // Watching starts with the window; WatchClipboard is asked at each change.
     ClipboardMonitor1->SetActive(true);
     connect(action(ActionReadClipboard), &QAction::triggered, this, &TFormCvt::ActionReadClipboardExecute);
+    // Once, when the window first shows, where copies go unheard in the background.
+    const QString notice = ClipboardWatchNotice(QGuiApplication::platformName());
+    if (!notice.isEmpty())
+        QTimer::singleShot(0, PanelStatus, [this, notice] { PanelStatus->setText(notice); });
 }
 
 void TFormCvt::ClipboardMonitor1ClipboardChange()

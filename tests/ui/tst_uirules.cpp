@@ -53,7 +53,8 @@ private slots:
 
     void documentStatus()
     {
-        QCOMPARE(DocumentStatusText("/home/u/txt/notes.txt", "1234"), QStringLiteral(" /home/u/txt/notes.txt [1234 Bytes]"));
+        QCOMPARE(DocumentStatusText("/home/u/txt/notes.txt", "1234"),
+                 QStringLiteral(" /home/u/txt/notes.txt [1234 Bytes]"));
     }
 
     void engineImages_data()
@@ -187,7 +188,8 @@ private slots:
         QCOMPARE(RunStatusText(3, 2, "notes"), QStringLiteral("Reading Clipboard to MP3"));
         QCOMPARE(TrayHintText("Reading notes Aloud", true, false), QStringLiteral("Reading notes Aloud | LOQA"));
         QCOMPARE(TrayHintText("notes", false, false), QStringLiteral("notes | LOQA [Stopped]"));
-        QCOMPARE(TrayHintText("Reading notes Aloud", true, true), QStringLiteral("Reading notes Aloud | LOQA [Paused]"));
+        QCOMPARE(TrayHintText("Reading notes Aloud", true, true),
+                 QStringLiteral("Reading notes Aloud | LOQA [Paused]"));
         QCOMPARE(CursorCaption(1), QStringLiteral("Read from Cursor to WAV File"));
         QCOMPARE(SelectedCaption(2), QStringLiteral("Read Selected Text to MP3 File"));
         QCOMPARE(SelectedCaption(0), QStringLiteral("Read Selected Text Aloud"));
@@ -211,7 +213,8 @@ private slots:
             spoken += line.toUtf8() + "\r\n";
         SpokenPosition map;
         map.reset(spoken);
-        for (const QString &word : {QStringLiteral("x"), QStringLiteral("мир"), QStringLiteral("Привет"), QStringLiteral("😀")}) {
+        for (const QString &word :
+             {QStringLiteral("x"), QStringLiteral("мир"), QStringLiteral("Привет"), QStringLiteral("😀")}) {
             QString engineText = QString::fromUtf8(spoken);
             const qsizetype byteOffset = engineText.left(engineText.indexOf(word)).toUtf8().size();
             QCOMPARE(editor.mid(map.charPosition(byteOffset), word.size()), word);
@@ -278,6 +281,11 @@ private slots:
         QCOMPARE(PromptTimeoutMs(0), 0);
         QCOMPARE(PromptTimeoutMs(-3), 0);
         QVERIFY(PromptTimeoutMs(std::numeric_limits<int>::max()) > 0);
+        // Only a native Wayland session misses copies in the background.
+        QVERIFY(ClipboardWatchNotice(QStringLiteral("xcb")).isEmpty());
+        QVERIFY(ClipboardWatchNotice(QStringLiteral("offscreen")).isEmpty());
+        QVERIFY(ClipboardWatchNotice(QStringLiteral("wayland"))
+                    .contains(QLatin1String("only while Loquora has the focus")));
     }
 
     void trayRules_data()

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLocalServer;
+
+namespace loqa {
+
+// Where the running window takes commands from `loqa --command NAME`: a local
+// socket beside the single-instance lock, so one per user and session.
+QString CommandChannelPath();
+
+// The running window's end: one line per connection, a command name; the answer
+// is "ok" when the window ran it, "unknown" when it knows no such command.
+class CommandServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CommandServer(QObject *parent = nullptr);
+    ~CommandServer() override;
+
+    // Only the instance that holds the single-instance lock listens, so a socket
+    // left by a crashed run is taken over.
+    bool Listen(const QString &path);
+    // Takes a command; false when there is no such command. It must not wait
+    // (a command that opens a dialog runs after the answer has gone out).
+    std::function<bool(const QString &name)> OnCommand;
+
+private:
+    QLocalServer *FServer;
+};
+
+enum class SendResult { Done, NoWindow, Unknown };
+// The other end, for the command line: hands one command to the running window
+// and waits for its answer.
+SendResult SendCommand(const QString &path, const QString &name, int timeoutMs = 10000);
+
+} // namespace loqa

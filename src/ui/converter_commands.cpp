@@ -1,0 +1,46 @@
+// Commands from outside: `loqa --command NAME`, for desktops where a program
+// cannot grab keys itself (any desktop can bind a key to a command line).
+#include "converter.h"
+
+#include "commandchannel.h"
+#include "commandnames.h"
+
+#include <QAction>
+#include <QTimer>
+
+using namespace loqa;
+
+void TFormCvt::CreateCommandChannel()
+{
+    auto *server = new CommandServer(this);
+    server->setObjectName(QStringLiteral("CommandChannel"));
+    server->OnCommand = [this](const QString &name) {
+        const int command = CommandForName(name);
+        if (command == -1)
+            return false;
+        // After the answer: a command may open a dialog and wait for the user.
+        QTimer::singleShot(0, this, [this, command] { RunCommand(command); });
+        return true;
+    };
+    server->Listen(CommandChannelPath());
+}
+
+void TFormCvt::RunCommand(int command)
+{
+    if (command == ShowWindowCommand) {
+        if (!isVisible())
+            ActionShowMainExecute();
+        else if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+        raise();
+        activateWindow();
+        return;
+    }
+    if (command < 0 || command >= ActionCount)
+        return;
+    // As its menu entry runs it: a disabled command does nothing.
+    if (command == ActionTTXSelected)
+        UpdateSelectedEnabling();
+    if (action(ActionIndex(command))->isEnabled())
+        action(ActionIndex(command))->trigger();
+}

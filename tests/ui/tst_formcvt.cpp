@@ -510,6 +510,25 @@ private slots:
                               title + "|Pronunciations come from the engine's dictionaries in",
                               title + "|eSpeak NG text-to-speech engine"}));
     }
+
+    // The window's own Copy is a clipboard change like any other: with DefAction 1
+    // the copied text becomes a new, saved document, and copying the same text
+    // again makes a second one (no memory of earlier content).
+    void ownCopy_isHandledAsAnyCopy()
+    {
+        start({{"a.txt", "Copied by the window itself"}},
+              "[Clipboard]\r\nWatchClipboard=1\r\nShowPrompt=0\r\nDefAction=1\r\nIgnoreLen=10\r\n");
+        form->TabControl1->setCurrentIndex(0);
+        form->Memo1->selectAll();
+        form->action(ActionEditCopy)->trigger();
+        QTRY_COMPARE(form->TabControl1->count(), 2);
+        QCOMPARE(home->read(QStringLiteral("txt/untitled1.txt")), QByteArray("Copied by the window itself"));
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Copied by the window itself"));
+        form->Memo1->selectAll();
+        form->action(ActionEditCopy)->trigger();
+        QTRY_COMPARE(form->TabControl1->count(), 3);
+        QCOMPARE(home->read(QStringLiteral("txt/untitled2.txt")), QByteArray("Copied by the window itself"));
+    }
 };
 
 QTEST_MAIN(TestFormCvt)

@@ -9,6 +9,9 @@
 #include <memory>
 
 class QEventLoop;
+namespace loqa {
+class ProgressLine;
+}
 
 // The windowless converter: one command from the arguments, then the process ends.
 class TQMCmdLine
@@ -33,7 +36,8 @@ public:
     // Runs the command; the result is the process's exit status.
     int Execute();
 
-    void ParseSwitches();
+    // Fills the switches; returns the name of a switch given without its value.
+    QString ParseSwitches();
     const Switch &switchFor(const char *name) const;
     // Argument i, 1-based as on the command line after the program; empty past the end.
     QString Argument(int i) const;
@@ -47,6 +51,7 @@ public:
 
     static constexpr int ExitOk = 0;
     static constexpr int ExitFailed = 1;
+    static constexpr int ExitUsage = 2;
 
 private:
     int EngineReport();
@@ -55,6 +60,7 @@ private:
     int Mp3Step();
     int ConvertCommand(bool encode);
     int Help();
+    int UsageError(const QString &reason);
     bool CreateSpeech();
     int Fail(const QString &reason);
     void Message(const QString &text);
@@ -67,4 +73,6 @@ private:
     int FStopStatus = ExitOk;
     QString FEngineError;
     QEventLoop *FLoop = nullptr;
+    loqa::ProgressLine *FProgress = nullptr;
+    bool FInterrupted = false;
 };

@@ -73,9 +73,8 @@ QString TQMCmdLine::Argument(int i) const
     return i >= 1 && i <= FArguments.size() ? FArguments.at(i - 1) : QString();
 }
 
-QString TQMCmdLine::ParseSwitches()
+void TQMCmdLine::ParseSwitches()
 {
-    QString missing;
     for (Switch &s : FSwitches) {
         s.given = false;
         s.value = QString::fromLatin1(s.defaultValue);
@@ -86,12 +85,9 @@ QString TQMCmdLine::ParseSwitches()
             if (arg == QLatin1String(s.name)) {
                 s.given = true;
                 s.value = Argument(i + 1);
-                if (i == FArguments.size() && missing.isEmpty())
-                    missing = QLatin1String(s.name);
             }
         }
     }
-    return missing;
 }
 
 const TQMCmdLine::Switch &TQMCmdLine::switchFor(const char *name) const
@@ -175,9 +171,7 @@ int TQMCmdLine::Execute()
     }
     if (command.startsWith(QLatin1String("--")))
         return UsageError(QStringLiteral("unknown option %1").arg(Argument(1)));
-    const QString missing = ParseSwitches();
-    if (!missing.isEmpty())
-        return UsageError(QStringLiteral("the switch %1 needs a value").arg(missing));
+    ParseSwitches();
     loqa::InstallInterruptHandlers();
     if (command == QLatin1String("/e"))
         return EngineReport();
@@ -388,10 +382,14 @@ void TQMCmdLine::SpeechStopped(TMSpeech *sender)
         if (sender->Output == soFile)
             QFile::remove(sender->Filename);
         FStopStatus = loqa::InterruptStatus();
-    } else if (Argument(1).toLower() == QLatin1String("/ttm"))
-        FStopStatus = Mp3Step();
-    else if (sender->Output == soFile && QFileInfo(sender->Filename).size() < 44)
-        FStopStatus = Fail(QStringLiteral("the WAV file %1 could not be written").arg(sender->Filename));
+    } else {
+        if (sender->Output == soFile && FProgress)
+            FProgress->show(1.0, RenderedSeconds(sender->Filename));
+        if (Argument(1).toLower() == QLatin1String("/ttm"))
+            FStopStatus = Mp3Step();
+        else if (sender->Output == soFile && QFileInfo(sender->Filename).size() < 44)
+            FStopStatus = Fail(QStringLiteral("the WAV file %1 could not be written").arg(sender->Filename));
+    }
     Running = false;
     if (FLoop)
         FLoop->quit();

@@ -36,8 +36,7 @@ public:
     // Runs the command; the result is the process's exit status.
     int Execute();
 
-    // Fills the switches; returns the name of a switch given without its value.
-    QString ParseSwitches();
+    void ParseSwitches();
     const Switch &switchFor(const char *name) const;
     // Argument i, 1-based as on the command line after the program; empty past the end.
     QString Argument(int i) const;

@@ -18,12 +18,16 @@ PACKAGES = build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-d
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test unit-asan fuzz bench clean format
+PREFIX     ?= /usr/local
+# What the install check needs besides the build.
+INSTALL_CHECK_PACKAGES = desktop-file-utils appstream lintian man-db dpkg-dev
+
+.PHONY: all deps build run test unit-asan fuzz bench clean format install deb install-check
 
 all: build
 
 deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	@missing=$$(for p in $(PACKAGES) $(INSTALL_CHECK_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing: $$missing"; \
 	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
@@ -62,6 +66,18 @@ fuzz: deps
 
 bench: build
 	tests/harness/session.sh bench/run.sh $(BUILD)
+
+# Installs into $(PREFIX) (cmake --install underneath).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the program, its library dependencies computed.
+deb: build
+	cd $(BUILD) && cpack -G DEB
+
+# Installs into a temporary prefix, validates what a desktop reads, builds and lints the package.
+install-check: build
+	tools/check-install.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

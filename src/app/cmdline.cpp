@@ -1,6 +1,7 @@
 #include "cmdline.h"
 
 #include "apppath.h"
+#include "cmdprogress.h"
 #include "lame.h"
 #include "mp3step.h"
 #include "qmshell.h"
@@ -8,6 +9,7 @@
 #include "textfile.h"
 
 #include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -26,7 +28,27 @@ const char *const kUsage =
     "  /mtw MP3-FILE [OUT]        decode an MP3 file to WAV\n"
     "  /e                         list the voices (-e N describes voice N)\n"
     "Switches: -e voice  -s speed  -p pitch  -w render speed (times real time)\n"
-    "          -r resample kHz  -b bit rate  -m channel mode  -q quality\n";
+    "          -r resample kHz  -b bit rate  -m channel mode  -q quality\n"
+    "  --command NAME             hand a command to the running window\n"
+    "  --help, --version\n";
+
+const char *const kExitStatuses =
+    "Exit status: 0 done, 1 the work failed (a line on standard error says why),\n"
+    "             2 a usage error, 130 interrupted (the partial output is removed).\n";
+
+// The encoder's time limit; LOQA_MP3_TIME_LIMIT_MS puts a test's own in its place.
+int EncoderTimeLimit(qint64 audioBytes)
+{
+    bool given = false;
+    const int limit = qEnvironmentVariableIntValue("LOQA_MP3_TIME_LIMIT_MS", &given);
+    return given && limit > 0 ? limit : loqa::Mp3TimeLimitMs(audioBytes);
+}
+
+// Seconds of speech in a WAV file being written (the engine's 22,050 Hz, 16-bit mono).
+double RenderedSeconds(const QString &wav)
+{
+    return std::max<qint64>(QFileInfo(wav).size() - 80, 0) / 44100.0;
+}
 
 // Whole-text integers the way the switches take them; false for anything else.
 bool toNumber(const QString &text, qlonglong &value)
@@ -137,8 +159,21 @@ void TQMCmdLine::Message(const QString &text)
 
 int TQMCmdLine::Execute()
 {
-    ParseSwitches();
     const QString command = Argument(1).toLower();
+    // Loquora's own options begin with "--"; no /-command changes meaning.
+    if (command == QLatin1String("--help")) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kExitStatuses, stdout);
+        return ExitOk;
+    }
+    if (command == QLatin1String("--version")) {
+        std::printf("loqa %s\n", LOQA_VERSION);
+        return ExitOk;
+    }
+    if (command.startsWith(QLatin1String("--")))
+        return UsageError(QStringLiteral("unknown option %1").arg(Argument(1)));
+    ParseSwitches();
+    loqa::InstallInterruptHandlers();
     if (command == QLatin1String("/e"))
         return EngineReport();
     if (command == QLatin1String("/tts"))
@@ -152,17 +187,27 @@ int TQMCmdLine::Execute()
     return Help();
 }
 
+int TQMCmdLine::UsageError(const QString &reason)
+{
+    Fail(reason);
+    std::fputs(kUsage, stderr);
+    return ExitUsage;
+}
+
 int TQMCmdLine::Help()
 {
-    std::fputs(kUsage, stdout);
-    std::fflush(stdout);
+    // Not a command of ours: the help file opens, and the status says it was not one.
+    std::fprintf(stderr, "%s: unknown command %s\n", qPrintable(loqa::ApplicationTitle()),
+                 Argument(1).toLocal8Bit().constData());
+    std::fputs(kUsage, stderr);
+    std::fflush(stderr);
     const QString help = loqa::CompanionFile(QStringLiteral("loqa.html"));
     const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (!help.isEmpty() && display)
         loqa::ShellOpen(help, QStringLiteral("Open"), loqa::SW_SHOWMAXIMIZED);
     else if (!help.isEmpty())
-        std::printf("The help file is %s\n", qPrintable(help));
-    return ExitOk;
+        std::fprintf(stderr, "The help file is %s\n", qPrintable(help));
+    return ExitUsage;
 }
 
 bool TQMCmdLine::CreateSpeech()
@@ -296,11 +341,33 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
         return Fail(QStringLiteral("cannot speak: ") + FSpeech->LastSpeakError());
     }
     // Every accepted text ends with exactly one stop, which arrives through the event loop.
+    // Meanwhile a person at a terminal sees the progress, and Ctrl+C stops the engine.
     QEventLoop loop;
     FLoop = &loop;
+    loqa::ProgressLine progress;
+    FProgress = &progress;
+    qint64 total = 0;
+    for (const QString &line : FSpeech->Text)
+        total += line.toUtf8().size() + 2;
+    QTimer watch;
+    watch.setInterval(100);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (loqa::InterruptFlag().load() && !FInterrupted) {
+            FInterrupted = true;
+            FSpeech->Stop();
+        }
+        if (output == soFile && total > 0)
+            progress.show(double(FSpeech->WordPosition()) / double(total), RenderedSeconds(FSpeech->Filename));
+    });
+    watch.start();
     if (Running)
         loop.exec();
+    watch.stop();
+    progress.finish();
+    FProgress = nullptr;
     FLoop = nullptr;
+    if (FInterrupted)
+        return FStopStatus;
     if (!FEngineError.isEmpty())
         return Fail(FEngineError);
     if (!loadError.isEmpty())
@@ -310,26 +377,24 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
 
 void TQMCmdLine::SpeechStopped(TMSpeech *sender)
 {
-    if (Argument(1).toLower() == QLatin1String("/ttm"))
-        FStopStatus = Mp3Step();
-    else if (sender->Output == soFile && QFileInfo(sender->Filename).size() < 44)
-        FStopStatus = Fail(QStringLiteral("the WAV file %1 could not be written").arg(sender->Filename));
+    if (FInterrupted || loqa::InterruptFlag().load()) {
+        // Stopped by the user: no partial output is left behind.
+        FInterrupted = true;
+        if (sender->Output == soFile)
+            QFile::remove(sender->Filename);
+        FStopStatus = loqa::InterruptStatus();
+    } else {
+        if (sender->Output == soFile && FProgress)
+            FProgress->show(1.0, RenderedSeconds(sender->Filename));
+        if (Argument(1).toLower() == QLatin1String("/ttm"))
+            FStopStatus = Mp3Step();
+        else if (sender->Output == soFile && QFileInfo(sender->Filename).size() < 44)
+            FStopStatus = Fail(QStringLiteral("the WAV file %1 could not be written").arg(sender->Filename));
+    }
     Running = false;
     if (FLoop)
         FLoop->quit();
 }
-
-namespace {
-
-// The encoder's time limit; LOQA_MP3_TIME_LIMIT_MS puts a test's own in its place.
-int EncoderTimeLimit(qint64 audioBytes)
-{
-    bool given = false;
-    const int limit = qEnvironmentVariableIntValue("LOQA_MP3_TIME_LIMIT_MS", &given);
-    return given && limit > 0 ? limit : loqa::Mp3TimeLimitMs(audioBytes);
-}
-
-} // namespace
 
 int TQMCmdLine::Mp3Step()
 {
@@ -343,9 +408,18 @@ int TQMCmdLine::Mp3Step()
     step.bitrate = switchFor("-b").value;
     step.mode = switchFor("-m").value;
     step.quality = switchFor("-q").value;
-    // An encoder that never ends would hold the command for ever.
+    // An encoder that never ends would hold the command for ever; Ctrl+C ends it too.
     step.limits.timeoutMs = EncoderTimeLimit(QFileInfo(wav).size());
+    step.limits.cancel = &loqa::InterruptFlag();
+    if (FProgress)
+        FProgress->show(1.0, RenderedSeconds(wav), QStringLiteral("encoding MP3"));
     const loqa::Mp3StepResult result = loqa::RunMp3Step(step);
+    // At a terminal Ctrl+C reaches the encoder too, which then ends by itself.
+    if (!result.ok() && (result.outcome == loqa::Mp3StepResult::Cancelled || loqa::InterruptFlag().load())) {
+        FInterrupted = true;
+        QFile::remove(wav);
+        return loqa::InterruptStatus();
+    }
     if (!result.ok()) {
         // The rendering is finished work: it stays for the user.
         return Fail(result.reason + QStringLiteral("; the speech is kept in ") + wav);
@@ -365,8 +439,13 @@ int TQMCmdLine::ConvertCommand(bool encode)
     // A decoded MP3 is some ten times its own size: the limit follows the larger side.
     loqa::RunLimits limits;
     limits.timeoutMs = EncoderTimeLimit(QFileInfo(source).size() * (encode ? 1 : 12));
+    limits.cancel = &loqa::InterruptFlag();
     const loqa::Mp3Result result = convert(source, dest, switchFor("-r").value, switchFor("-b").value,
                                            switchFor("-m").value, switchFor("-q").value, limits, QString());
+    if (result.exitCode != 0 && (result.exitCode == loqa::RunCancelled || loqa::InterruptFlag().load())) {
+        QFile::remove(dest);
+        return loqa::InterruptStatus();
+    }
     const QString failure = loqa::Mp3FailureText(result, dest);
     return failure.isEmpty() ? ExitOk : Fail(failure);
 }

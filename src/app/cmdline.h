@@ -9,6 +9,9 @@
 #include <memory>
 
 class QEventLoop;
+namespace loqa {
+class ProgressLine;
+}
 
 // The windowless converter: one command from the arguments, then the process ends.
 class TQMCmdLine
@@ -47,6 +50,7 @@ public:
 
     static constexpr int ExitOk = 0;
     static constexpr int ExitFailed = 1;
+    static constexpr int ExitUsage = 2;
 
 private:
     int EngineReport();
@@ -55,6 +59,7 @@ private:
     int Mp3Step();
     int ConvertCommand(bool encode);
     int Help();
+    int UsageError(const QString &reason);
     bool CreateSpeech();
     int Fail(const QString &reason);
     void Message(const QString &text);
@@ -67,4 +72,6 @@ private:
     int FStopStatus = ExitOk;
     QString FEngineError;
     QEventLoop *FLoop = nullptr;
+    loqa::ProgressLine *FProgress = nullptr;
+    bool FInterrupted = false;
 };

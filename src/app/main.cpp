@@ -48,7 +48,7 @@ int runOwnOption(int argc, char **argv)
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     const QString usage = QStringLiteral("usage: loqa --command NAME\nNAME: ") +
                           loqa::CommandNames().join(QStringLiteral(", ")) + QLatin1Char('\n');
-    if (arguments.size() != 2 || arguments.at(0) != QLatin1String("--command")) {
+    if (arguments.size() != 2) {
         std::fputs(usage.toLocal8Bit().constData(), stderr);
         return 2;
     }
@@ -86,7 +86,8 @@ void prepareAppPath()
 
 int main(int argc, char **argv)
 {
-    if (argc > 1 && std::string_view(argv[1]).substr(0, 2) == "--")
+    // --help, --version and an unknown "--" option are the converter's to answer.
+    if (argc > 1 && std::string_view(argv[1]) == "--command")
         return runOwnOption(argc, argv);
     if (argc > 1)
         return runCommandLine(argc, argv);

@@ -56,13 +56,35 @@ QString ExecutableDir()
     return withSlash(QFileInfo(executablePath()).absolutePath());
 }
 
+namespace {
+
+// An installed program finds its data in share/loqa beside its bin/ folder,
+// wherever the tree was installed to.
+QString InstalledBesideBin()
+{
+    const QString relative = QDir::cleanPath(ExecutableDir() + QStringLiteral("../share/loqa"));
+    return QFileInfo(relative).isDir() ? withSlash(relative) : QString();
+}
+
+QString InstalledDataDir()
+{
+    const QString relative = InstalledBesideBin();
+    if (!relative.isEmpty())
+        return relative;
+    const QString configured = QStringLiteral(LOQA_DATA_DIR);
+    return QFileInfo(configured).isDir() ? withSlash(configured) : QString();
+}
+
+} // namespace
+
 QString AppPath()
 {
     const QString home = qEnvironmentVariable("LOQA_HOME");
     if (!home.isEmpty())
         return withSlash(QDir::cleanPath(QDir(home).absolutePath()));
+    // A portable copy keeps its files beside itself; an installed one never writes there.
     const QString exeDir = ExecutableDir();
-    if (::access(QFile::encodeName(exeDir).constData(), W_OK) == 0)
+    if (InstalledBesideBin().isEmpty() && ::access(QFile::encodeName(exeDir).constData(), W_OK) == 0)
         return exeDir;
     QString data = qEnvironmentVariable("XDG_DATA_HOME");
     if (data.isEmpty())
@@ -75,9 +97,9 @@ QString CompanionFile(const QString &name)
     const QString beside = ExecutableDir() + name;
     if (QFileInfo::exists(beside))
         return beside;
-    const QString installed = withSlash(QStringLiteral(LOQA_DATA_DIR)) + name;
-    if (QFileInfo::exists(installed))
-        return installed;
+    const QString data = InstalledDataDir();
+    if (!data.isEmpty() && QFileInfo::exists(data + name))
+        return data + name;
     return {};
 }
 

@@ -186,22 +186,25 @@ QIcon EngineIcon(int index)
     return QIcon(pixmap);
 }
 
+QImage AppLogo(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x44, 0x77, 0xAA));
+    p.drawRoundedRect(QRectF(0, 0, size, size), size * 0.2, size * 0.2);
+    p.setBrush(Qt::NoBrush);
+    paint(p, ImgReadAloud, Qt::white, size);
+    return image;
+}
+
 QIcon AppIcon()
 {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x44, 0x77, 0xAA));
-        p.drawRoundedRect(QRectF(0, 0, size, size), size * 0.2, size * 0.2);
-        p.setPen(QPen(Qt::white, size * 0.07, Qt::SolidLine, Qt::RoundCap));
-        p.setBrush(Qt::NoBrush);
-        paint(p, ImgReadAloud, Qt::white, size);
-        icon.addPixmap(pixmap);
-    }
+    for (int size : {16, 24, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(AppLogo(size)));
     return icon;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 // Pictures of the main window: the tool bar's action pictures (normal, disabled
@@ -16,7 +17,9 @@ QPixmap ToolPicture(ToolImage image, ToolState state, int size = 48);
 QIcon ToolIcon(ToolImage image, int size = 48);
 // The voice list's pictures, by EngineImageIndex.
 QIcon EngineIcon(int index);
-// The application's own icon (window, tray).
+// The application's own icon (window, tray), and its picture at one size
+// (the installed theme icons are drawn from it).
 QIcon AppIcon();
+QImage AppLogo(int size);
 
 } // namespace loqa

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 
 class TestCmdLineRun : public QObject
 {
@@ -185,12 +187,95 @@ private slots:
         const RunResult r = RunLoqa({QStringLiteral("/anything-else")}, QString(), 20000,
                                     {QStringLiteral("PATH=") + bin.path() + QStringLiteral(":") + qEnvironmentVariable("PATH"),
                                      QStringLiteral("DISPLAY=:99")});
-        QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.startsWith("Usage: loqa"));
+        // The help file opens, and the status says the command was not one.
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains("unknown command /anything-else") && r.err.contains("Usage: loqa"), r.err.constData());
         QTRY_VERIFY(QFile::exists(record));
         QFile f(record);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY2(f.readAll().endsWith("/loqa.html"), "the help file");
+    }
+
+    // Loquora's own "--" options and the usage errors.
+    void options_andUsageErrors()
+    {
+        RunResult r = RunLoqa({QStringLiteral("--help")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith("Usage: loqa") && r.out.contains("Exit status"));
+        QVERIFY(r.err.isEmpty());
+        r = RunLoqa({QStringLiteral("--version")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("loqa " LOQA_TEST_VERSION "\n"));
+        r = RunLoqa({QStringLiteral("--frobnicate")});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.startsWith("loqa: unknown option --frobnicate\n"));
+    }
+
+    // At a terminal /ttw shows one updating progress line; redirected, nothing.
+    void progressLine_onlyAtATerminal()
+    {
+        QTemporaryDir work;
+        const QString text = work.filePath(QStringLiteral("long.txt"));
+        QVERIFY(WriteFile(text, QByteArray("A sentence that takes a moment to say out loud. ").repeated(12)));
+        // script(1) gives the program a pseudo-terminal and copies what it wrote.
+        QProcess tty;
+        tty.setWorkingDirectory(work.path());
+        tty.start(QStringLiteral("script"), {QStringLiteral("-qefc"),
+                                             QStringLiteral("'%1' /ttw '%2' -w 16").arg(LoqaBinary(), text),
+                                             QStringLiteral("/dev/null")});
+        QVERIFY(tty.waitForFinished(60000));
+        QCOMPARE(tty.exitCode(), 0);
+        const QByteArray shown = tty.readAllStandardOutput();
+        QVERIFY2(shown.contains("of audio") && shown.contains("\r") && shown.contains("100%"), shown.constData());
+        QVERIFY(shown.contains("x real time"));
+
+        const RunResult piped = RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("16")},
+                                        work.path());
+        QCOMPARE(piped.exitCode, 0);
+        QVERIFY2(piped.err.isEmpty() && piped.out.isEmpty(), piped.err.constData());
+    }
+
+    // Ctrl+C stops cleanly: while rendering and while encoding, no WAV, no MP3 and
+    // no encoder are left, and the status is 130.
+    void interrupt_removesThePartialOutput_data()
+    {
+        QTest::addColumn<bool>("whileEncoding");
+        QTest::newRow("rendering") << false;
+        QTest::newRow("encoding") << true;
+    }
+    void interrupt_removesThePartialOutput()
+    {
+        QFETCH(bool, whileEncoding);
+        QTemporaryDir app, work;
+        const QString exe = app.filePath(QStringLiteral("loqa"));
+        QVERIFY(QFile::copy(LoqaBinary(), exe));
+        const QString started = app.filePath(QStringLiteral("encoder-started"));
+        QVERIFY(WriteFile(app.filePath(QStringLiteral("lame")),
+                          QStringLiteral("#!/bin/sh\ntouch '%1'\nexec sleep 6124\n").arg(started).toUtf8()));
+        QFile::setPermissions(app.filePath(QStringLiteral("lame")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        const QString text = work.filePath(QStringLiteral("book.txt"));
+        QVERIFY(WriteFile(text, QByteArray("Chapter one, in which a long story begins and goes on. ").repeated(40)));
+        QProcess loqa;
+        loqa.setWorkingDirectory(work.path());
+        loqa.start(exe, {QStringLiteral("/ttm"), text, QStringLiteral("-w"), whileEncoding ? QStringLiteral("0")
+                                                                                         : QStringLiteral("1")});
+        QVERIFY(loqa.waitForStarted());
+        const QString wav = work.filePath(QStringLiteral("book.wav"));
+        if (whileEncoding)
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(started), 60000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(wav).size() > 20000, 30000);
+        ::kill(pid_t(loqa.processId()), SIGINT);
+        QVERIFY2(loqa.waitForFinished(20000), "Ctrl+C did not end the command");
+        QCOMPARE(loqa.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(loqa.exitCode(), 130);
+        QVERIFY(!QFile::exists(wav));
+        QVERIFY(!QFile::exists(work.filePath(QStringLiteral("book.mp3"))));
+        QProcess pgrep;
+        pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral("sleep 6124")});
+        QVERIFY(pgrep.waitForFinished(10000));
+        QCOMPARE(pgrep.exitCode(), 1); // no encoder left behind
     }
 };
 

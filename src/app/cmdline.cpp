@@ -4,6 +4,7 @@
 #include "lame.h"
 #include "qmutils.h"
 #include "textfile.h"
+#include "wavwriter.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -15,16 +16,15 @@ namespace {
 
 const char *const kWelcome = "Welcome to Loquora!";
 
-const char *const kUsage =
-    "Usage: loqa COMMAND [TEXT-OR-FILE] [OUTPUT] [SWITCHES]\n"
-    "  /tts TEXT-OR-FILE          read aloud\n"
-    "  /ttw TEXT-OR-FILE [OUT]    render to a WAV file\n"
-    "  /ttm TEXT-OR-FILE [OUT]    render to an MP3 file\n"
-    "  /wtm WAV-FILE [OUT]        encode a WAV file to MP3\n"
-    "  /mtw MP3-FILE [OUT]        decode an MP3 file to WAV\n"
-    "  /e                         list the voices (-e N describes voice N)\n"
-    "Switches: -e voice  -s speed  -p pitch  -w render speed (times real time)\n"
-    "          -r resample kHz  -b bit rate  -m channel mode  -q quality\n";
+const char *const kUsage = "Usage: loqa COMMAND [TEXT-OR-FILE] [OUTPUT] [SWITCHES]\n"
+                           "  /tts TEXT-OR-FILE          read aloud\n"
+                           "  /ttw TEXT-OR-FILE [OUT]    render to a WAV file\n"
+                           "  /ttm TEXT-OR-FILE [OUT]    render to an MP3 file\n"
+                           "  /wtm WAV-FILE [OUT]        encode a WAV file to MP3\n"
+                           "  /mtw MP3-FILE [OUT]        decode an MP3 file to WAV\n"
+                           "  /e                         list the voices (-e N describes voice N)\n"
+                           "Switches: -e voice  -s speed  -p pitch  -w render speed (times real time)\n"
+                           "          -r resample kHz  -b bit rate  -m channel mode  -q quality\n";
 
 // Whole-text integers the way the switches take them; false for anything else.
 bool toNumber(const QString &text, qlonglong &value)
@@ -37,11 +37,15 @@ bool toNumber(const QString &text, qlonglong &value)
 } // namespace
 
 TQMCmdLine::TQMCmdLine(QStringList arguments, MessageSink messages)
-    : FArguments(std::move(arguments)), FMessages(messages),
-      FSwitches{{{"-e", "0"}, {"-s", ""}, {"-p", ""}, {"-w", "8"},
-                 {"-r", "automatic"}, {"-b", "128"}, {"-m", "s"}, {"-q", "5"}}}
-{
-}
+    : FArguments(std::move(arguments)), FMessages(messages), FSwitches{{{"-e", "0"},
+                                                                        {"-s", ""},
+                                                                        {"-p", ""},
+                                                                        {"-w", "8"},
+                                                                        {"-r", "automatic"},
+                                                                        {"-b", "128"},
+                                                                        {"-m", "s"},
+                                                                        {"-q", "5"}}}
+{}
 
 TQMCmdLine::~TQMCmdLine() = default;
 
@@ -224,7 +228,6 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
 {
     CreateSpeech();
     FSpeech->OnStop = [this](TMSpeech *sender) { SpeechStopped(sender); };
-    FSpeech->OnError = [this](TMSpeech *, int32_t, const QString &message) { FEngineError = message; };
     FSpeech->Output = output;
     const QStringList &engines = FSpeech->Engines();
     if (!FSpeech->Initialized())
@@ -246,8 +249,7 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
         }
     }
     if (!FSpeech->Selected())
-        return Fail(output == soGeneral ? QStringLiteral("cannot speak: no sound output can be opened")
-                                        : QStringLiteral("cannot speak: the voice cannot be loaded"));
+        return Fail(QStringLiteral("cannot speak: the voice cannot be loaded"));
 
     if (output == soFile) {
         FSpeech->Filename = WavOutputName(Argument(2), Argument(3));
@@ -299,8 +301,8 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
     if (Running)
         loop.exec();
     FLoop = nullptr;
-    if (!FEngineError.isEmpty())
-        return Fail(FEngineError);
+    if (FStopStatus != ExitOk)
+        return FStopStatus; // already reported, in one line
     if (!loadError.isEmpty())
         return Fail(loadError);
     return FStopStatus;
@@ -308,10 +310,17 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
 
 void TQMCmdLine::SpeechStopped(TMSpeech *sender)
 {
-    if (Argument(1).toLower() == QLatin1String("/ttm"))
+    if (!sender->RunError().isEmpty()) {
+        // A run that failed leaves no partial WAV behind, and /ttm encodes nothing.
+        if (sender->Output == soFile)
+            QFile::remove(sender->Filename);
+        FStopStatus = Fail(sender->RunError());
+    } else if (Argument(1).toLower() == QLatin1String("/ttm")) {
         FStopStatus = Mp3Step();
-    else if (sender->Output == soFile && QFileInfo(sender->Filename).size() < 44)
+    } else if (sender->Output == soFile &&
+               QFileInfo(sender->Filename).size() < qint64(speech::WavWriter::kHeaderSize)) {
         FStopStatus = Fail(QStringLiteral("the WAV file %1 could not be written").arg(sender->Filename));
+    }
     Running = false;
     if (FLoop)
         FLoop->quit();

@@ -65,6 +65,5 @@ private:
     std::unique_ptr<TMSpeech> FSpeech;
     bool Running = false;
     int FStopStatus = ExitOk;
-    QString FEngineError;
     QEventLoop *FLoop = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QScreen>
 
+#include <csignal>
 #include <memory>
 #include <unistd.h>
 
@@ -31,8 +32,8 @@ int runCommandLine(int argc, char **argv)
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
-    TQMCmdLine converter(arguments, box ? TQMCmdLine::MessageSink::MessageBox
-                                        : TQMCmdLine::MessageSink::StandardOutput);
+    TQMCmdLine converter(arguments,
+                         box ? TQMCmdLine::MessageSink::MessageBox : TQMCmdLine::MessageSink::StandardOutput);
     return converter.Execute();
 }
 
@@ -50,6 +51,9 @@ void prepareAppPath()
 
 int main(int argc, char **argv)
 {
+    // A file that reaches the size limit fails its write (EFBIG), which is reported
+    // like a full disk, instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc > 1)
         return runCommandLine(argc, argv);
     if (loqa::IsAlreadyRunning())

@@ -98,7 +98,11 @@ public:
         m_log.fileSets.push_back(name);
         return !m_refuse;
     }
-    void flush() override { ++flushes; }
+    bool flush(QString *) override
+    {
+        ++flushes;
+        return true;
+    }
     void realTimeSet(uint16_t f) override { factor = f; }
     uint16_t realTimeGet() const override { return factor; }
     int flushes = 0;

@@ -32,8 +32,8 @@ int runCommandLine(int argc, char **argv)
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
-    TQMCmdLine converter(arguments,
-                         box ? TQMCmdLine::MessageSink::MessageBox : TQMCmdLine::MessageSink::StandardOutput);
+    TQMCmdLine converter(arguments, box ? TQMCmdLine::MessageSink::MessageBox
+                                        : TQMCmdLine::MessageSink::StandardOutput);
     return converter.Execute();
 }
 

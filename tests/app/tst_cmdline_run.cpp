@@ -175,16 +175,14 @@ private slots:
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(AudioSeconds(docs.filePath(QStringLiteral("notes.wav"))) > 1.5);
 
-        r = RunLoqa(
-            {QStringLiteral("/ttw"), notes, QStringLiteral("out.MP3"), QStringLiteral("-w"), QStringLiteral("0")},
-            work.path());
+        r = RunLoqa({QStringLiteral("/ttw"), notes, QStringLiteral("out.MP3"), QStringLiteral("-w"), QStringLiteral("0")},
+                    work.path());
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("out.wav"))));
         QVERIFY(!QFile::exists(work.filePath(QStringLiteral("out.MP3"))));
 
         QFile::remove(work.filePath(QStringLiteral("output.wav")));
-        r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("Some text"), QStringLiteral("elsewhere.wav")},
-                    work.path());
+        r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("Some text"), QStringLiteral("elsewhere.wav")}, work.path());
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("output.wav"))));
     }
@@ -244,8 +242,8 @@ private slots:
         QTemporaryDir work;
         const QString text = work.filePath(QStringLiteral("odd.txt"));
         QVERIFY(WriteFile(text, bytes));
-        const RunResult r =
-            RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("0")}, work.path(), 120000);
+        const RunResult r = RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("0")},
+                                    work.path(), 120000);
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(AudioSeconds(work.filePath(QStringLiteral("odd.wav"))) >= 0);
     }
@@ -253,9 +251,9 @@ private slots:
     void ttw_unreadableTextFile_rendersTheSentenceAndFails()
     {
         QTemporaryDir work;
-        const RunResult r = RunLoqa(
-            {QStringLiteral("/ttw"), QStringLiteral("/proc/self/mem"), work.filePath(QStringLiteral("mem.wav"))},
-            work.path());
+        const RunResult r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("/proc/self/mem"),
+                                     work.filePath(QStringLiteral("mem.wav"))},
+                                    work.path());
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("cannot read /proc/self/mem"), r.err.constData());
         QVERIFY(AudioSeconds(work.filePath(QStringLiteral("mem.wav"))) > 1.0); // "Can't load the file ..."
@@ -309,10 +307,9 @@ private slots:
         const QString record = bin.filePath(QStringLiteral("opened.txt"));
         QVERIFY(WriteFile(opener, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(record).toUtf8()));
         QFile::setPermissions(opener, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
-        const RunResult r =
-            RunLoqa({QStringLiteral("/anything-else")}, QString(), 20000,
-                    {QStringLiteral("PATH=") + bin.path() + QStringLiteral(":") + qEnvironmentVariable("PATH"),
-                     QStringLiteral("DISPLAY=:99")});
+        const RunResult r = RunLoqa({QStringLiteral("/anything-else")}, QString(), 20000,
+                                    {QStringLiteral("PATH=") + bin.path() + QStringLiteral(":") + qEnvironmentVariable("PATH"),
+                                     QStringLiteral("DISPLAY=:99")});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith("Usage: loqa"));
         QTRY_VERIFY(QFile::exists(record));

@@ -98,15 +98,18 @@ public:
         m_log.fileSets.push_back(name);
         return !m_refuse;
     }
-    bool flush(QString *) override
+    bool flush(QString *reason) override
     {
         ++flushes;
-        return true;
+        if (!flushFailure.isEmpty() && reason)
+            *reason = flushFailure;
+        return flushFailure.isEmpty();
     }
     void realTimeSet(uint16_t f) override { factor = f; }
     uint16_t realTimeGet() const override { return factor; }
     int flushes = 0;
     uint16_t factor = 256;
+    QString flushFailure; // what completing the file runs into, empty for nothing
 
 private:
     ScriptedLog &m_log;

@@ -5,6 +5,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_TYPE ?= RelWithDebInfo
@@ -22,7 +23,7 @@ PREFIX     ?= /usr/local
 # What the install check needs besides the build.
 INSTALL_CHECK_PACKAGES = desktop-file-utils appstream lintian man-db dpkg-dev
 
-.PHONY: all deps build run test unit-asan fuzz bench clean format install deb install-check
+.PHONY: all deps build run test unit-asan tsan fuzz bench clean format install deb install-check
 
 all: build
 
@@ -46,15 +47,28 @@ run: build
 test: build
 	tests/harness/session.sh sh -c 'cd $(BUILD) && ctest --output-on-failure --timeout 300 -j1'
 	$(MAKE) --no-print-directory unit-asan
+	$(MAKE) --no-print-directory tsan
 	$(MAKE) --no-print-directory fuzz
 
-# The unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# The unit tests, and the speech and window system tests in a session with a
+# display, again built with AddressSanitizer and UndefinedBehaviorSanitizer.
+ASAN_ENV = ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+SPEECH_SYSTEM_TESTS = ^tst_(espeak|soundserver|cmdline_run)$$
 unit-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLOQA_WERROR=ON -DLOQA_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
-	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	    tests/harness/session.sh --no-display sh -c 'cd $(ASAN_BUILD) && ctest -L unit --output-on-failure --timeout 300'
+	$(ASAN_ENV) tests/harness/session.sh --no-display sh -c 'cd $(ASAN_BUILD) && ctest -L unit --output-on-failure --timeout 300'
+	$(ASAN_ENV) tests/harness/session.sh sh -c \
+	    'cd $(ASAN_BUILD) && ctest -R "$(SPEECH_SYSTEM_TESTS)|^tst_mainwindow$$" --output-on-failure --timeout 600'
+
+# The speech tests built with ThreadSanitizer: only their targets, to keep CI short.
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLOQA_WERROR=ON -DLOQA_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tst_mspeech tst_wavwriter tst_espeak tst_soundserver
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(CURDIR)/tests/tsan.supp \
+	    tests/harness/session.sh --no-display sh -c \
+	    'cd $(TSAN_BUILD) && ctest -R "^tst_(mspeech|wavwriter|espeak|soundserver)$$" --output-on-failure --timeout 600'
 
 # The fuzz targets, each for a bounded time.
 fuzz: deps
@@ -80,7 +94,7 @@ install-check: build
 	tools/check-install.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

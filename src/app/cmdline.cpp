@@ -7,6 +7,7 @@
 #include "qmshell.h"
 #include "qmutils.h"
 #include "textfile.h"
+#include "wavwriter.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -271,7 +272,6 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
 {
     CreateSpeech();
     FSpeech->OnStop = [this](TMSpeech *sender) { SpeechStopped(sender); };
-    FSpeech->OnError = [this](TMSpeech *, int32_t, const QString &message) { FEngineError = message; };
     FSpeech->Output = output;
     const QStringList &engines = FSpeech->Engines();
     if (!FSpeech->Initialized())
@@ -293,8 +293,7 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
         }
     }
     if (!FSpeech->Selected())
-        return Fail(output == soGeneral ? QStringLiteral("cannot speak: no sound output can be opened")
-                                        : QStringLiteral("cannot speak: the voice cannot be loaded"));
+        return Fail(QStringLiteral("cannot speak: the voice cannot be loaded"));
 
     if (output == soFile) {
         FSpeech->Filename = WavOutputName(Argument(2), Argument(3));
@@ -366,10 +365,8 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
     progress.finish();
     FProgress = nullptr;
     FLoop = nullptr;
-    if (FInterrupted)
-        return FStopStatus;
-    if (!FEngineError.isEmpty())
-        return Fail(FEngineError);
+    if (FInterrupted || FStopStatus != ExitOk)
+        return FStopStatus; // already reported, in one line
     if (!loadError.isEmpty())
         return Fail(loadError);
     return FStopStatus;
@@ -383,12 +380,18 @@ void TQMCmdLine::SpeechStopped(TMSpeech *sender)
         if (sender->Output == soFile)
             QFile::remove(sender->Filename);
         FStopStatus = loqa::InterruptStatus();
+    } else if (!sender->RunError().isEmpty()) {
+        // A run that failed leaves no partial WAV behind, and /ttm encodes nothing.
+        if (sender->Output == soFile)
+            QFile::remove(sender->Filename);
+        FStopStatus = Fail(sender->RunError());
     } else {
         if (sender->Output == soFile && FProgress)
             FProgress->show(1.0, RenderedSeconds(sender->Filename));
         if (Argument(1).toLower() == QLatin1String("/ttm"))
             FStopStatus = Mp3Step();
-        else if (sender->Output == soFile && QFileInfo(sender->Filename).size() < 44)
+        else if (sender->Output == soFile &&
+                 QFileInfo(sender->Filename).size() < qint64(speech::WavWriter::kHeaderSize))
             FStopStatus = Fail(QStringLiteral("the WAV file %1 could not be written").arg(sender->Filename));
     }
     Running = false;
@@ -399,7 +402,7 @@ void TQMCmdLine::SpeechStopped(TMSpeech *sender)
 int TQMCmdLine::Mp3Step()
 {
     const QString wav = FSpeech->Filename;
-    if (QFileInfo(wav).size() < 44)
+    if (QFileInfo(wav).size() < qint64(speech::WavWriter::kHeaderSize))
         return Fail(QStringLiteral("the WAV file %1 could not be written").arg(wav));
     loqa::Mp3Step step;
     step.wav = wav;

@@ -70,7 +70,6 @@ private:
     std::unique_ptr<TMSpeech> FSpeech;
     bool Running = false;
     int FStopStatus = ExitOk;
-    QString FEngineError;
     QEventLoop *FLoop = nullptr;
     loqa::ProgressLine *FProgress = nullptr;
     bool FInterrupted = false;

@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <csignal>
 #include <memory>
 #include <string_view>
 #include <unistd.h>
@@ -86,6 +87,9 @@ void prepareAppPath()
 
 int main(int argc, char **argv)
 {
+    // A file that reaches the size limit fails its write (EFBIG), which is reported
+    // like a full disk, instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     // --help, --version and an unknown "--" option are the converter's to answer.
     if (argc > 1 && std::string_view(argv[1]) == "--command")
         return runOwnOption(argc, argv);

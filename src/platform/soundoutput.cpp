@@ -3,25 +3,15 @@
 #include <QFile>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace loqa {
 
-namespace detail {
+namespace {
 
 std::atomic<uint16_t> g_volume{65535};
-
-void applyVolume(int16_t *samples, size_t count)
-{
-    const uint32_t volume = g_volume.load();
-    if (volume >= 65535)
-        return;
-    for (size_t i = 0; i < count; ++i)
-        samples[i] = int16_t((int32_t(samples[i]) * int32_t(volume)) / 65535);
-}
-
-namespace {
 
 // Plays nothing, at the speed of real time, so that timing behaves as with a device.
 class NullStream final : public SoundStream
@@ -45,68 +35,92 @@ public:
     }
     void setPaused(bool paused) override
     {
+        std::lock_guard lock(m_mutex);
         if (paused && !m_paused)
-            m_playedBeforePause = playedFrames();
+            m_playedBeforePause = playedLocked();
         else if (!paused && m_paused)
             m_resumedAt = Clock::now();
         m_paused = paused;
     }
-    void drop() override { m_written = playedFrames(); }
+    void drop() override
+    {
+        std::lock_guard lock(m_mutex);
+        m_written = playedLocked();
+    }
     uint64_t playedFrames() override
+    {
+        std::lock_guard lock(m_mutex);
+        return playedLocked();
+    }
+    void wake() override {}
+    QString failure() override { return {}; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    uint64_t playedLocked() const
     {
         if (m_paused)
             return m_playedBeforePause;
         const auto since = std::chrono::duration<double>(Clock::now() - m_resumedAt).count();
         return std::min<uint64_t>(m_written, m_playedBeforePause + uint64_t(since * m_rate));
     }
-    void wake() override {}
 
-private:
-    using Clock = std::chrono::steady_clock;
-    int m_rate;
-    std::atomic<bool> m_paused;
+    const int m_rate;
+    std::mutex m_mutex;
+    bool m_paused;
     std::atomic<uint64_t> m_written{0};
-    std::atomic<uint64_t> m_playedBeforePause{0};
+    uint64_t m_playedBeforePause = 0;
     Clock::time_point m_resumedAt = Clock::now();
 };
 
-// LOQA_SOUND=null plays nothing (at the speed of real time) in place of the sound server.
-bool forcedNull()
+class NullSoundOutput final : public SoundOutput
 {
-    return qEnvironmentVariable("LOQA_SOUND") == QLatin1String("null");
-}
+public:
+    std::unique_ptr<SoundStream> openStream(int rate, int, bool startPaused, QString *) override
+    {
+        return std::make_unique<NullStream>(rate, startPaused);
+    }
+    bool isReal() const override { return false; }
+};
 
 } // namespace
 
-std::unique_ptr<SoundStream> openNullStream(int rate, int, bool startPaused)
-{
-    return std::make_unique<NullStream>(rate, startPaused);
-}
-
-} // namespace detail
-
 SoundStream::~SoundStream() = default;
+SoundOutput::~SoundOutput() = default;
 
-std::unique_ptr<SoundStream> SoundOutput::openStream(int rate, int channels, bool startPaused, QString *error)
+std::shared_ptr<SoundOutput> CreateNullSoundOutput()
 {
-    if (detail::forcedNull())
-        return detail::openNullStream(rate, channels, startPaused);
-    return detail::openPulseStream(rate, channels, startPaused, error);
+    return std::make_shared<NullSoundOutput>();
 }
 
-bool SoundOutput::available(QString *error)
+std::shared_ptr<SoundOutput> SoundOutput::instance()
 {
-    return detail::forcedNull() || detail::pulseAvailable(error);
+    static const std::shared_ptr<SoundOutput> output = [] {
+        const bool forcedNull = qEnvironmentVariable("LOQA_PLATFORM") == QLatin1String("null") ||
+                                qEnvironmentVariable("LOQA_SOUND") == QLatin1String("null");
+        return forcedNull ? CreateNullSoundOutput() : CreatePulseSoundOutput();
+    }();
+    return output;
 }
 
 uint16_t SoundOutput::volume()
 {
-    return detail::g_volume.load();
+    return g_volume.load();
 }
 
 void SoundOutput::setVolume(uint16_t volume)
 {
-    detail::g_volume.store(volume);
+    g_volume.store(volume);
+}
+
+void SoundOutput::applyVolume(int16_t *samples, size_t count)
+{
+    const uint32_t volume = g_volume.load();
+    if (volume >= 65535)
+        return;
+    for (size_t i = 0; i < count; ++i)
+        samples[i] = int16_t((int32_t(samples[i]) * int32_t(volume)) / 65535);
 }
 
 bool SoundOutput::playFileAsync(const QString &path)
@@ -138,14 +152,15 @@ bool SoundOutput::playFileAsync(const QString &path)
     }
     if (dataAt < 0 || bits != 16 || channels < 1 || channels > 2 || rate <= 0)
         return false;
-    QString error;
-    std::shared_ptr<SoundStream> stream = openStream(rate, channels, false, &error);
-    if (!stream)
-        return false;
     std::vector<int16_t> samples(size_t(dataSize / 2));
     memcpy(samples.data(), bytes.constData() + dataAt, samples.size() * 2);
-    std::thread([stream, samples = std::move(samples), channels]() mutable {
+    // Connecting may wait for the sound server: never on the caller's thread.
+    std::thread([self = shared_from_this(), samples = std::move(samples), rate, channels] {
         static const std::atomic<bool> never{false};
+        QString error;
+        const std::unique_ptr<SoundStream> stream = self->openStream(rate, channels, false, &error);
+        if (!stream)
+            return;
         stream->write(samples.data(), samples.size() / size_t(channels), never);
         stream->trigger();
         stream->drain(never);

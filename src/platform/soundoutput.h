@@ -29,32 +29,43 @@ public:
     virtual uint64_t playedFrames() = 0;
     // Wakes a thread blocked in write() or drain() so that it looks at its abort flag.
     virtual void wake() = 0;
+    // Why the stream stopped working ("Connection terminated"), empty while it works.
+    virtual QString failure() = 0;
 };
 
-class SoundOutput
+// Where Loquora's sound goes. One instance per process, made on first use: the
+// PulseAudio one, or (with LOQA_PLATFORM=null or LOQA_SOUND=null) one that plays
+// nothing at the speed of real time. The speech back end is handed one, so a
+// test can give it another.
+class SoundOutput : public std::enable_shared_from_this<SoundOutput>
 {
 public:
-    // Opens a stream named after the application. Null with `error` set when
-    // there is no sound server.
-    static std::unique_ptr<SoundStream> openStream(int rate, int channels, bool startPaused, QString *error);
-    // Checks that the sound server can be reached (connects once per process).
-    static bool available(QString *error);
+    static std::shared_ptr<SoundOutput> instance();
+    virtual ~SoundOutput();
+
+    // Opens a stream named after the application, connecting to the sound server
+    // when there is no working connection. Waits at most about two seconds for
+    // the server; null with `error` set to the reason ("Connection refused",
+    // "timed out") when it cannot be had. Never call it on the GUI thread.
+    virtual std::unique_ptr<SoundStream> openStream(int rate, int channels, bool startPaused, QString *error) = 0;
+    virtual bool isReal() const = 0;
 
     // Loquora's own output volume, 0..65535, applied to every stream; full at start.
     static uint16_t volume();
     static void setVolume(uint16_t volume);
+    // Scales samples by the volume.
+    static void applyVolume(int16_t *samples, size_t count);
 
     // Plays a WAV file without waiting for it (alarm sounds); false when the file
-    // cannot be read or there is no sound server.
-    static bool playFileAsync(const QString &path);
+    // cannot be read. The stream is opened off the calling thread.
+    bool playFileAsync(const QString &path);
+
+protected:
+    SoundOutput() = default;
 };
 
-namespace detail {
-extern std::atomic<uint16_t> g_volume;
-std::unique_ptr<SoundStream> openPulseStream(int rate, int channels, bool startPaused, QString *error);
-bool pulseAvailable(QString *error);
-std::unique_ptr<SoundStream> openNullStream(int rate, int channels, bool startPaused);
-void applyVolume(int16_t *samples, size_t count);
-} // namespace detail
+// `server` is a PulseAudio server address ("unix:/run/…/native"); empty for the desktop's own.
+std::shared_ptr<SoundOutput> CreatePulseSoundOutput(const QString &server = QString());
+std::shared_ptr<SoundOutput> CreateNullSoundOutput();
 
 } // namespace loqa

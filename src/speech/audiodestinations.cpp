@@ -4,7 +4,7 @@ namespace speech {
 
 FileDestination::~FileDestination()
 {
-    flush();
+    flush(nullptr);
 }
 
 bool FileDestination::set(const QString &fileName)
@@ -24,13 +24,17 @@ bool FileDestination::set(const QString &fileName)
     return true;
 }
 
-void FileDestination::flush()
+bool FileDestination::flush(QString *reason)
 {
     std::shared_ptr<FileTarget> target = current();
     if (!target)
-        return;
+        return true;
     std::lock_guard lock(target->mutex);
-    target->writer.finish();
+    if (target->writer.finish())
+        return true;
+    if (reason)
+        *reason = target->writer.errorString();
+    return false;
 }
 
 std::shared_ptr<FileTarget> FileDestination::current()

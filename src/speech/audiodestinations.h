@@ -22,7 +22,7 @@ public:
     ~FileDestination() override;
 
     bool set(const QString &fileName) override;
-    void flush() override;
+    bool flush(QString *reason) override;
     void realTimeSet(uint16_t factor) override { m_factor = factor; }
     uint16_t realTimeGet() const override { return m_factor; }
 

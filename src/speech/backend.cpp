@@ -1,6 +1,7 @@
 #include "speech.h"
 
 #include "espeak/espeakengine.h"
+#include "soundoutput.h"
 
 #include <mutex>
 
@@ -15,8 +16,23 @@ std::shared_ptr<Backend> DefaultBackend()
 {
     std::lock_guard lock(g_mutex);
     if (!g_backend)
-        g_backend = espeak::CreateBackend();
+        g_backend = espeak::CreateBackend(loqa::SoundOutput::instance());
     return g_backend;
+}
+
+std::shared_ptr<Backend> CreateEspeakBackend(std::shared_ptr<loqa::SoundOutput> output)
+{
+    return espeak::CreateBackend(std::move(output));
+}
+
+QString SoundUnavailableText(const QString &reason)
+{
+    return QStringLiteral("Sound output unavailable: ") + reason;
+}
+
+QString WriteFailureText(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Cannot write %1: %2").arg(path, reason);
 }
 
 void SetDefaultBackend(std::shared_ptr<Backend> backend)

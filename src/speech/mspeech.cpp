@@ -32,9 +32,12 @@ void TTSNotifySink::audioStop(uint64_t)
 {
     if (!FOwner)
         return;
-    // The wave file is complete before anyone hears of the stop.
-    FOwner->FlushFile();
-    if (FOwner->OnStop)
+    // The wave file is complete before anyone hears of the stop, and a file that
+    // could not be completed is reported before it.
+    QString reason;
+    if (!FOwner->FlushFile(reason) && FOwner->FRunError.isEmpty())
+        error(4, speech::WriteFailureText(FOwner->Filename, reason));
+    if (FOwner && FOwner->OnStop)
         FOwner->OnStop(FOwner);
 }
 
@@ -46,8 +49,8 @@ void TTSNotifySink::visual(uint64_t, char, char, uint32_t hints, const void *mou
 
 void TTSNotifySink::error(int32_t code, const QString &message)
 {
-    if (FOwner)
-        FOwner->FRunError = message.left(512);
+    if (FOwner && FOwner->FRunError.isEmpty())
+        FOwner->FRunError = message;
     if (FOwner && FOwner->OnError)
         FOwner->OnError(FOwner, code, message.left(512));
 }
@@ -171,10 +174,17 @@ void TMSpeech::FillInfo(const speech::ModeInfo &mode, TMSpeechEngineInfo &info)
     info.Speaker = QString::fromStdString(mode.speaker).left(262);
     info.Style = QString::fromStdString(mode.style).left(262);
     switch (mode.gender) {
-    case speech::GenderNeutral: info.Gender = QStringLiteral("NEUTRAL"); break;
-    case speech::GenderFemale: info.Gender = QStringLiteral("FEMALE"); break;
-    case speech::GenderMale: info.Gender = QStringLiteral("MALE"); break;
-    default: break; // any other code leaves the field as it was
+    case speech::GenderNeutral:
+        info.Gender = QStringLiteral("NEUTRAL");
+        break;
+    case speech::GenderFemale:
+        info.Gender = QStringLiteral("FEMALE");
+        break;
+    case speech::GenderMale:
+        info.Gender = QStringLiteral("MALE");
+        break;
+    default:
+        break; // any other code leaves the field as it was
     }
     info.Age = int32_t(mode.age);
     info.Features = int32_t(mode.features);
@@ -216,10 +226,17 @@ void TMSpeech::GetInterface(int kind, Interface &out) const
         else
             out = std::shared_ptr<speech::AudioDestination>(FDeviceDestination);
         break;
-    case 1: out = FCentral.get(); break;
-    case 2: out = FCentral ? &FCentral->attributes() : nullptr; break;
-    case 3: out = FCentral ? &FCentral->dialogs() : nullptr; break;
-    default: break;
+    case 1:
+        out = FCentral.get();
+        break;
+    case 2:
+        out = FCentral ? &FCentral->attributes() : nullptr;
+        break;
+    case 3:
+        out = FCentral ? &FCentral->dialogs() : nullptr;
+        break;
+    default:
+        break;
     }
 }
 
@@ -344,8 +361,9 @@ QString TMSpeech::ShowDialog(int kind, uintptr_t owner, const QString &title)
     }
 }
 
-void TMSpeech::FlushFile()
+bool TMSpeech::FlushFile(QString &reason)
 {
     if (Output == soFile && FFileDestination)
-        FFileDestination->flush();
+        return FFileDestination->flush(&reason);
+    return true;
 }

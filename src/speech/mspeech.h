@@ -16,10 +16,8 @@ enum TSpeechOutput { soFile = 0, soGeneral = 1 };
 class EMSpeechException : public std::runtime_error
 {
 public:
-    explicit EMSpeechException(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
+    explicit EMSpeechException(const QString &message) : std::runtime_error(message.toStdString()), m_message(message)
+    {}
     const QString &message() const { return m_message; }
 
 private:
@@ -138,8 +136,10 @@ public:
     // Why the last SpeakText spoke nothing, empty when it was accepted. The
     // component swallows these failures; callers that must report them look here.
     const QString &LastSpeakError() const { return FLastSpeakError; }
-    // Why the run of the last accepted text broke off (the engine's error report
-    // before its audio stop), empty while it goes well.
+    // Why the text now (or last) spoken failed while it ran, empty when it did
+    // not: "Sound output unavailable: …", "Cannot write <path>: …". Set before
+    // OnError is raised, which comes before the text's OnStop; cleared when a
+    // new text starts.
     const QString &RunError() const { return FRunError; }
     // The file destination's real-time factor (8.8 fixed point), when Output was soFile at selection.
     void SetFileRealTime(uint16_t factor);
@@ -154,7 +154,8 @@ private:
     void AttachEngine();
     void LoadEngineInfo();
     static void FillInfo(const speech::ModeInfo &mode, TMSpeechEngineInfo &info);
-    void FlushFile();
+    // Completes the WAV file; false with the reason when it did not all reach the disk.
+    bool FlushFile(QString &reason);
 
     std::shared_ptr<speech::Backend> FBackend;
     QStringList FEngines;

@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace loqa {
+class SoundOutput;
+}
+
 namespace speech {
 
 // A failed engine call; its message is shown to whoever catches it.
@@ -54,7 +58,9 @@ struct ModeInfo {
 };
 
 // Engine notifications. They arrive on the thread that selected the engine,
-// through its event loop.
+// through its event loop. A text that fails while it is spoken (the sound
+// output cannot be had or goes away, the WAV file cannot be written) reports
+// error() with one of the texts below, then its audio stop.
 class NotifySink
 {
 public:
@@ -94,8 +100,9 @@ public:
     Kind kind() const override { return File; }
     // Opens (creates) the file for the next text; false when it cannot be opened.
     virtual bool set(const QString &fileName) = 0;
-    // Completes the file: header, sizes, closing.
-    virtual void flush() = 0;
+    // Completes the file: header, sizes, closing. False, with the reason
+    // ("No space left on device") in `reason`, when not all of it reached the disk.
+    virtual bool flush(QString *reason) = 0;
     // 8.8 fixed point: 256 renders at real time, 2048 eight times faster, 0 without pacing.
     virtual void realTimeSet(uint16_t factor) = 0;
     virtual uint16_t realTimeGet() const = 0;
@@ -175,7 +182,16 @@ public:
     virtual std::shared_ptr<AudioFile> createFileDestination() = 0;
 };
 
-// The back end the program speaks with (espeak-ng), or the one a test put in its place.
+// "Sound output unavailable: <reason>".
+QString SoundUnavailableText(const QString &reason);
+// "Cannot write <path>: <reason>".
+QString WriteFailureText(const QString &path, const QString &reason);
+
+// The espeak-ng back end, playing through `output`.
+std::shared_ptr<Backend> CreateEspeakBackend(std::shared_ptr<loqa::SoundOutput> output);
+
+// The back end the program speaks with (espeak-ng on the process's sound
+// output), or the one a test put in its place.
 std::shared_ptr<Backend> DefaultBackend();
 void SetDefaultBackend(std::shared_ptr<Backend> backend);
 

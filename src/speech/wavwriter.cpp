@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstring>
 
 namespace speech {
@@ -59,6 +60,13 @@ void WavWriter::header(uint8_t out[kHeaderSize], uint64_t dataBytes, int sampleR
     put32(out + 76, rf64 ? 0xFFFFFFFFu : uint32_t(dataBytes));
 }
 
+void WavWriter::failed()
+{
+    if (!m_failed)
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+    m_failed = true;
+}
+
 WavWriter::~WavWriter()
 {
     finish();
@@ -72,14 +80,17 @@ bool WavWriter::open(const QString &fileName, int sampleRate, int channels)
     m_channels = channels;
     m_dataBytes = 0;
     m_failed = false;
+    m_error.clear();
     m_file = std::fopen(QFile::encodeName(fileName).constData(), "wb");
-    if (!m_file)
+    if (!m_file) {
+        failed();
         return false;
+    }
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
     uint8_t head[kHeaderSize];
     header(head, 0, m_rate, m_channels);
     if (std::fwrite(head, 1, kHeaderSize, m_file) != kHeaderSize)
-        m_failed = true;
+        failed();
     return true;
 }
 
@@ -90,7 +101,7 @@ bool WavWriter::write(const int16_t *samples, size_t count)
     // The file holds little-endian samples; so does every machine this builds for.
     static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
     if (std::fwrite(samples, sizeof(int16_t), count, m_file) != count) {
-        m_failed = true;
+        failed();
         return false;
     }
     m_dataBytes += count * sizeof(int16_t);
@@ -101,14 +112,18 @@ bool WavWriter::finish()
 {
     if (!m_file)
         return !m_failed;
-    if (m_dataBytes & 1)
-        std::fputc(0, m_file);
+    if ((m_dataBytes & 1) && std::fputc(0, m_file) == EOF)
+        failed();
     uint8_t head[kHeaderSize];
     header(head, m_dataBytes, m_rate, m_channels, m_forceRf64);
+    // The buffered audio goes to disk before the header is rewritten, so a disk that
+    // is full shows here and not as a silently shorter file.
+    if (std::fflush(m_file) != 0)
+        failed();
     if (std::fseek(m_file, 0, SEEK_SET) != 0 || std::fwrite(head, 1, kHeaderSize, m_file) != kHeaderSize)
-        m_failed = true;
+        failed();
     if (std::fclose(m_file) != 0)
-        m_failed = true;
+        failed();
     m_file = nullptr;
     return !m_failed;
 }

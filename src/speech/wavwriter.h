@@ -23,22 +23,28 @@ public:
     // Writes the final header and closes the file; true when all went to disk.
     bool finish();
     bool isOpen() const { return m_file != nullptr; }
+    // Why the first failed call failed ("No space left on device"), empty while all went well.
+    const QString &errorString() const { return m_error; }
     uint64_t dataBytes() const { return m_dataBytes; }
     const QString &fileName() const { return m_fileName; }
 
     static constexpr size_t kHeaderSize = 80;
     // The header for a given amount of audio; RF64 when `forceRf64` or when it must be.
-    static void header(uint8_t out[kHeaderSize], uint64_t dataBytes, int sampleRate, int channels, bool forceRf64 = false);
+    static void header(uint8_t out[kHeaderSize], uint64_t dataBytes, int sampleRate, int channels,
+                       bool forceRf64 = false);
     // For tests: complete as RF64 whatever the size.
     void setForceRf64(bool force) { m_forceRf64 = force; }
 
 private:
+    void failed();
+
     std::FILE *m_file = nullptr;
     QString m_fileName;
     int m_rate = 0;
     int m_channels = 1;
     uint64_t m_dataBytes = 0;
     bool m_failed = false;
+    QString m_error;
     bool m_forceRf64 = false;
 };
 

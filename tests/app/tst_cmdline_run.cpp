@@ -9,7 +9,63 @@
 #include <QTest>
 
 #include <csignal>
+#include <memory>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// A socket that takes connections and never answers: a sound server that hangs.
+class SilentSocket
+{
+public:
+    explicit SilentSocket(const QString &path)
+    {
+        m_fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        qstrncpy(addr.sun_path, name.constData(), sizeof addr.sun_path);
+        m_ok =
+            m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0 && ::listen(m_fd, 16) == 0;
+    }
+    ~SilentSocket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    int m_fd = -1;
+    bool m_ok = false;
+};
+
+const char *const kLongText =
+    "The quick brown fox jumps over the lazy dog. A journey of a thousand miles begins with a single step. "
+    "All that glitters is not gold, and not all those who wander are lost.\n";
+
+// Runs loqa in `workingDir` with the command line's prefix (prlimit, …) in front.
+RunResult RunPrefixed(const QStringList &prefix, const QStringList &arguments, const QString &workingDir)
+{
+    RunResult result;
+    QProcess p;
+    p.setWorkingDirectory(workingDir);
+    p.start(prefix.first(), prefix.mid(1) + QStringList{LoqaBinary()} + arguments);
+    result.finished = p.waitForFinished(120000);
+    if (!result.finished) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+    result.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    result.out = p.readAllStandardOutput();
+    result.err = p.readAllStandardError();
+    return result;
+}
+
+} // namespace
 
 class TestCmdLineRun : public QObject
 {
@@ -29,13 +85,80 @@ private slots:
         rec.stop();
     }
 
+    void tts_withoutSoundServer_failsClearly_data()
+    {
+        QTest::addColumn<bool>("hanging");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("dead socket") << false << QByteArray("Connection refused");
+        QTest::newRow("server that never answers") << true << QByteArray("timed out");
+    }
+
     void tts_withoutSoundServer_failsClearly()
     {
-        const RunResult r = RunLoqa({QStringLiteral("/tts"), QStringLiteral("hello")}, QString(), 20000,
-                                    {QStringLiteral("PULSE_SERVER=unix:/nonexistent/socket")});
+        QFETCH(bool, hanging);
+        QFETCH(QByteArray, reason);
+        QTemporaryDir dir;
+        const QString socket = dir.filePath(QStringLiteral("native"));
+        std::unique_ptr<SilentSocket> silent;
+        if (hanging) {
+            silent = std::make_unique<SilentSocket>(socket);
+            QVERIFY(silent->ok());
+        }
+        // The sound server's own limit for an answer is far longer than this one.
+        const RunResult r = RunLoqa(
+            {QStringLiteral("/tts"), QStringLiteral("hello")}, QString(), 15000,
+            {QStringLiteral("PULSE_SERVER=unix:") + (hanging ? socket : QStringLiteral("/nonexistent/socket"))});
+        QVERIFY2(r.finished, "still waiting for the sound server");
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains("no sound output"), r.err.constData());
-        QCOMPARE(r.err.count('\n'), 1);
+        QCOMPARE(r.err, "loqa: Sound output unavailable: " + reason + "\n");
+    }
+
+    void ttwTtm_writeErrors_failAndLeaveNoPartialFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("fullDisk"); // else a file size limit
+        QTest::newRow("/ttw, full disk") << "/ttw" << true;
+        QTest::newRow("/ttm, full disk") << "/ttm" << true;
+        QTest::newRow("/ttw, size limit") << "/ttw" << false;
+        QTest::newRow("/ttm, size limit") << "/ttm" << false;
+    }
+
+    void ttwTtm_writeErrors_failAndLeaveNoPartialFile()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, fullDisk);
+        QTemporaryDir work;
+        const QString notes = work.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(WriteFile(notes, QByteArray(kLongText).repeated(8)));
+        const QString out = work.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(out));
+        QStringList prefix{QStringLiteral("prlimit"), QStringLiteral("--fsize=131072")};
+        if (fullDisk) {
+            // A 128 KB disk, which needs the right to mount.
+            QProcess mount;
+            mount.start(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                                  QStringLiteral("size=128k"), QStringLiteral("tmpfs"), out});
+            if (!mount.waitForFinished(10000) || mount.exitCode() != 0)
+                QSKIP("cannot mount a small disk here");
+            prefix = QStringList{QStringLiteral("env")};
+        }
+        const RunResult r = RunPrefixed(
+            prefix, {command, notes, out + QStringLiteral("/notes.mp3"), QStringLiteral("-w"), QStringLiteral("0")},
+            work.path());
+        const QStringList left = QDir(out).entryList(QDir::Files);
+        if (fullDisk)
+            QProcess::execute(QStringLiteral("umount"), {out});
+        QVERIFY2(r.finished, "hangs");
+        QCOMPARE(r.exitCode, 1);
+        const QByteArray reason = fullDisk ? "No space left on device" : "File too large";
+        // Under a size limit the sound library also says that its shared memory
+        // could not be made; what loqa says is one line.
+        QList<QByteArray> said = r.err.split('\n');
+        said.removeIf([](const QByteArray &line) { return !line.startsWith("loqa: "); });
+        QCOMPARE(said, QList<QByteArray>{"loqa: Cannot write " + QFile::encodeName(out) + "/notes.wav: " + reason});
+        if (fullDisk)
+            QCOMPARE(r.err.count('\n'), 1);
+        QCOMPARE(left, QStringList()); // no partial WAV, and no MP3
     }
 
     void ttw_namesTheOutputAsItShould()

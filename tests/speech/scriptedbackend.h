@@ -133,11 +133,18 @@ public:
         m_log.fileSets.push_back(name);
         return !m_refuse;
     }
-    void flush() override { ++flushes; }
+    bool flush(QString *reason) override
+    {
+        ++flushes;
+        if (!flushFailure.isEmpty() && reason)
+            *reason = flushFailure;
+        return flushFailure.isEmpty();
+    }
     void realTimeSet(uint16_t f) override { factor = f; }
     uint16_t realTimeGet() const override { return factor; }
     int flushes = 0;
     uint16_t factor = 256;
+    QString flushFailure; // what completing the file runs into, empty for nothing
 
 private:
     ScriptedLog &m_log;

@@ -1,6 +1,7 @@
 // The espeak-ng back end through the speech component, with real sound.
 #include "mspeech.h"
 #include "sinkrecorder.h"
+#include "soundoutput.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
@@ -25,6 +26,52 @@ QString modeFor(const TMSpeech &s, const QString &language)
 const char *const kProse =
     "The quick brown fox jumps over the lazy dog. A journey of a thousand miles begins with a single step. "
     "All that glitters is not gold, and not all those who wander are lost.";
+
+// A sound output that cannot be reached, or whose stream breaks after a few
+// tenths of a second of sound: failures a healthy sound server does not show.
+class FailingOutput final : public loqa::SoundOutput
+{
+public:
+    explicit FailingOutput(bool breaksLater) : m_breaksLater(breaksLater) {}
+
+    std::unique_ptr<loqa::SoundStream> openStream(int rate, int, bool, QString *error) override
+    {
+        if (!m_breaksLater) {
+            *error = QStringLiteral("Connection refused");
+            return nullptr;
+        }
+        return std::make_unique<Stream>(rate);
+    }
+    bool isReal() const override { return false; }
+
+private:
+    class Stream final : public loqa::SoundStream
+    {
+    public:
+        explicit Stream(int rate) : m_limit(uint64_t(rate) * 3 / 10) {}
+        bool write(const int16_t *, size_t frames, const std::atomic<bool> &) override
+        {
+            m_written += frames;
+            if (m_written > m_limit)
+                m_broken = true;
+            return !m_broken;
+        }
+        void trigger() override {}
+        bool drain(const std::atomic<bool> &) override { return !m_broken; }
+        void setPaused(bool) override {}
+        void drop() override {}
+        uint64_t playedFrames() override { return m_written; }
+        void wake() override {}
+        QString failure() override { return m_broken ? QStringLiteral("Connection terminated") : QString(); }
+
+    private:
+        const uint64_t m_limit;
+        std::atomic<uint64_t> m_written{0};
+        std::atomic<bool> m_broken{false};
+    };
+
+    bool m_breaksLater;
+};
 
 } // namespace
 
@@ -152,6 +199,74 @@ private slots:
         QVERIFY(s.LastSpeakError().startsWith(QLatin1String("Can not open file")));
         QTest::qWait(200);
         QVERIFY(!stopped);
+    }
+
+    void device_failingSoundOutput_isReportedBeforeTheOneStop_data()
+    {
+        QTest::addColumn<bool>("breaksLater");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("cannot connect") << false
+                                        << QStringList{"error:Sound output unavailable: Connection refused", "stop"};
+        QTest::newRow("goes away") << true
+                                   << QStringList{"start", "error:Sound output unavailable: Connection terminated",
+                                                  "stop"};
+    }
+
+    void device_failingSoundOutput_isReportedBeforeTheOneStop()
+    {
+        QFETCH(bool, breaksLater);
+        QFETCH(QStringList, events);
+        TMSpeech s(nullptr, speech::CreateEspeakBackend(std::make_shared<FailingOutput>(breaksLater)));
+        QStringList seen;
+        QString errorAtStop;
+        s.OnStart = [&](TMSpeech *) { seen << QStringLiteral("start"); };
+        s.OnError = [&](TMSpeech *, int32_t, const QString &m) { seen << QStringLiteral("error:") + m; };
+        s.OnStop = [&](TMSpeech *sender) {
+            seen << QStringLiteral("stop");
+            errorAtStop = sender->RunError();
+        };
+        s.SelectEngine(s.Engines().at(0));
+        QVERIFY(s.Selected()); // selecting never waits for the sound output
+        s.SpeakText(QString::fromLatin1(kProse));
+        QVERIFY(s.LastSpeakError().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(seen.contains(QStringLiteral("stop")), 20000);
+        QTest::qWait(200);
+        QCOMPARE(seen, events);
+        QCOMPARE(errorAtStop, events.at(events.size() - 2).mid(6));
+        // The next text starts clean.
+        s.SpeakText(QString());
+        QVERIFY(s.RunError().isEmpty());
+    }
+
+    void stopHandlerSelectingAnotherEngine_goesOnSafely()
+    {
+        // Auto-next: the handler of one text's stop selects an engine (ending the
+        // one that reported the stop) and speaks the next text.
+        QTemporaryDir dir;
+        TMSpeech s;
+        s.Output = soFile;
+        QStringList files{dir.filePath(QStringLiteral("one.wav")), dir.filePath(QStringLiteral("two.wav")),
+                          dir.filePath(QStringLiteral("three.wav"))};
+        int stops = 0;
+        s.OnStop = [&](TMSpeech *sender) {
+            ++stops;
+            QVERIFY(sender->RunError().isEmpty());
+            if (stops >= files.size())
+                return;
+            sender->SelectEngine(sender->Engines().at(stops % 2));
+            sender->SetFileRealTime(0);
+            sender->Filename = files.at(stops);
+            sender->SpeakText(QString::fromLatin1(kProse));
+        };
+        s.SelectEngine(s.Engines().at(0));
+        s.SetFileRealTime(0);
+        s.Filename = files.at(0);
+        s.SpeakText(QString::fromLatin1(kProse));
+        QTRY_COMPARE_WITH_TIMEOUT(stops, 3, 30000);
+        QTest::qWait(200);
+        QCOMPARE(stops, 3);
+        for (const QString &f : files)
+            QVERIFY2(AudioSeconds(f) > 3, qPrintable(f));
     }
 
     void device_speaksPausesResumesAndStops()

@@ -151,7 +151,8 @@ private slots:
         s.SelectEngine(QStringLiteral("Alpha Male"));
         s.Text = QStringList{QStringLiteral("Grüße"), QStringLiteral("two")};
         s.Speak();
-        QCOMPARE(b->log.texts.back(), std::string("Gr\xC3\xBC\xC3\x9F" "e\r\ntwo\r\n"));
+        QCOMPARE(b->log.texts.back(), std::string("Gr\xC3\xBC\xC3\x9F"
+                                                  "e\r\ntwo\r\n"));
         QTRY_COMPARE(stops, 1);
         QCOMPARE(starts, 1);
         QCOMPARE(s.WordPosition(), 14u); // bytes of the UTF-8 text, CR LF included
@@ -178,6 +179,29 @@ private slots:
         QVERIFY(s.LastSpeakError().startsWith(QStringLiteral("Can not open file")));
         QTest::qWait(20);
         QCOMPARE(flushesAtStop, -1); // and no event
+    }
+
+    void fileThatCannotBeCompleted_isReportedBeforeTheStop()
+    {
+        auto b = twoVoices();
+        TMSpeech s(nullptr, b);
+        QStringList events;
+        s.OnError = [&](TMSpeech *, int32_t, const QString &m) { events << m; };
+        s.OnStop = [&](TMSpeech *sender) { events << QStringLiteral("stop:") + sender->RunError(); };
+        s.Output = soFile;
+        s.SelectEngine(QStringLiteral("Alpha Male"));
+        s.Filename = QStringLiteral("/x/notes.wav");
+        b->lastFile->flushFailure = QStringLiteral("No space left on device");
+        s.SpeakText(QStringLiteral("hi"));
+        QTRY_COMPARE(events.size(), 2);
+        const QString message = QStringLiteral("Cannot write /x/notes.wav: No space left on device");
+        QCOMPARE(events, QStringList({message, QStringLiteral("stop:") + message}));
+
+        b->lastFile->flushFailure.clear();
+        events.clear();
+        s.SpeakText(QStringLiteral("again")); // a new text starts without the old failure
+        QVERIFY(s.RunError().isEmpty());
+        QTRY_COMPARE(events, QStringList{QStringLiteral("stop:")});
     }
 
     void pauseResumeStop_toggleFlags()

@@ -6,88 +6,12 @@
 #include <mutex>
 #include <vector>
 
-namespace loqa::detail {
+namespace loqa {
 
 namespace {
 
-// One connection to the sound server per process, made on first need and kept.
-class PulseContext
-{
-public:
-    static PulseContext *get(QString *error)
-    {
-        static PulseContext *instance = nullptr;
-        static std::mutex guard;
-        std::lock_guard lock(guard);
-        if (!instance) {
-            auto *made = new PulseContext;
-            if (!made->connect(error)) {
-                delete made;
-                return nullptr;
-            }
-            instance = made; // lives until the process ends
-        }
-        return instance;
-    }
-
-    pa_threaded_mainloop *loop = nullptr;
-    pa_context *context = nullptr;
-
-private:
-    bool connect(QString *error)
-    {
-        loop = pa_threaded_mainloop_new();
-        if (!loop)
-            return fail(error, QStringLiteral("cannot create the sound thread"));
-        pa_proplist *props = pa_proplist_new();
-        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, ApplicationTitle().toUtf8().constData());
-        pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "loqa");
-        context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop), nullptr, props);
-        pa_proplist_free(props);
-        if (!context)
-            return fail(error, QStringLiteral("cannot create a sound server context"));
-        pa_context_set_state_callback(context, [](pa_context *, void *loop) {
-            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
-        }, loop);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-            return fail(error, QString::fromUtf8(pa_strerror(pa_context_errno(context))));
-        pa_threaded_mainloop_lock(loop);
-        if (pa_threaded_mainloop_start(loop) < 0) {
-            pa_threaded_mainloop_unlock(loop);
-            return fail(error, QStringLiteral("cannot start the sound thread"));
-        }
-        for (;;) {
-            const pa_context_state_t state = pa_context_get_state(context);
-            if (state == PA_CONTEXT_READY)
-                break;
-            if (!PA_CONTEXT_IS_GOOD(state)) {
-                const QString reason = QString::fromUtf8(pa_strerror(pa_context_errno(context)));
-                pa_threaded_mainloop_unlock(loop);
-                pa_threaded_mainloop_stop(loop);
-                return fail(error, reason);
-            }
-            pa_threaded_mainloop_wait(loop);
-        }
-        pa_threaded_mainloop_unlock(loop);
-        return true;
-    }
-
-    bool fail(QString *error, const QString &reason)
-    {
-        if (error)
-            *error = QStringLiteral("no sound server: ") + reason;
-        if (context) {
-            pa_context_disconnect(context);
-            pa_context_unref(context);
-            context = nullptr;
-        }
-        if (loop) {
-            pa_threaded_mainloop_free(loop);
-            loop = nullptr;
-        }
-        return false;
-    }
-};
+// How long a connection or a new stream may take before the sound output counts as unavailable.
+constexpr pa_usec_t kConnectTimeout = 2 * PA_USEC_PER_SEC;
 
 class Locker
 {
@@ -101,17 +25,126 @@ private:
     pa_threaded_mainloop *m_loop;
 };
 
+// A limit on a wait inside the sound thread: when it passes, `expired` is set
+// and the waiting thread is woken. Construct and destroy with the loop locked.
+class Deadline
+{
+public:
+    Deadline(pa_threaded_mainloop *loop, pa_context *context, pa_usec_t timeout) : m_loop(loop)
+    {
+        m_event = pa_context_rttime_new(context, pa_rtclock_now() + timeout, &Deadline::fire, this);
+    }
+    ~Deadline()
+    {
+        if (m_event)
+            pa_threaded_mainloop_get_api(m_loop)->time_free(m_event);
+    }
+    Deadline(const Deadline &) = delete;
+    Deadline &operator=(const Deadline &) = delete;
+
+    bool expired = false;
+
+private:
+    static void fire(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *self)
+    {
+        auto *d = static_cast<Deadline *>(self);
+        d->expired = true;
+        pa_threaded_mainloop_signal(d->m_loop, 0);
+    }
+
+    pa_threaded_mainloop *m_loop;
+    pa_time_event *m_event = nullptr;
+};
+
+// One connection to the sound server with its own sound thread. Streams share
+// it; it ends when the last of them and the output let go of it.
+class PulseConnection
+{
+public:
+    PulseConnection() = default;
+    ~PulseConnection()
+    {
+        if (m_loop)
+            pa_threaded_mainloop_stop(m_loop);
+        if (m_context) {
+            pa_context_disconnect(m_context);
+            pa_context_unref(m_context);
+        }
+        if (m_loop)
+            pa_threaded_mainloop_free(m_loop);
+    }
+    PulseConnection(const PulseConnection &) = delete;
+    PulseConnection &operator=(const PulseConnection &) = delete;
+
+    // Connects within the time limit; false with the reason otherwise.
+    bool connect(const QString &server, QString *reason)
+    {
+        m_loop = pa_threaded_mainloop_new();
+        if (!m_loop)
+            return fail(reason, QStringLiteral("cannot create the sound thread"));
+        pa_proplist *props = pa_proplist_new();
+        pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, ApplicationTitle().toUtf8().constData());
+        pa_proplist_sets(props, PA_PROP_APPLICATION_ID, "loqa");
+        m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), nullptr, props);
+        pa_proplist_free(props);
+        if (!m_context)
+            return fail(reason, QStringLiteral("cannot create a sound server context"));
+        pa_context_set_state_callback(
+            m_context,
+            [](pa_context *, void *loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0); },
+            m_loop);
+        const QByteArray address = server.toUtf8();
+        if (pa_context_connect(m_context, address.isEmpty() ? nullptr : address.constData(), PA_CONTEXT_NOAUTOSPAWN,
+                               nullptr) < 0)
+            return fail(reason, QString::fromUtf8(pa_strerror(pa_context_errno(m_context))));
+        if (pa_threaded_mainloop_start(m_loop) < 0)
+            return fail(reason, QStringLiteral("cannot start the sound thread"));
+        Locker lock(m_loop);
+        Deadline deadline(m_loop, m_context, kConnectTimeout);
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(m_context);
+            if (state == PA_CONTEXT_READY)
+                return true;
+            if (!PA_CONTEXT_IS_GOOD(state))
+                return fail(reason, QString::fromUtf8(pa_strerror(pa_context_errno(m_context))));
+            if (deadline.expired)
+                return fail(reason, QStringLiteral("timed out"));
+            pa_threaded_mainloop_wait(m_loop);
+        }
+    }
+
+    // False once the server went away or the connection broke.
+    bool good()
+    {
+        Locker lock(m_loop);
+        return pa_context_get_state(m_context) == PA_CONTEXT_READY;
+    }
+
+    pa_threaded_mainloop *loop() const { return m_loop; }
+    pa_context *context() const { return m_context; }
+
+private:
+    static bool fail(QString *reason, const QString &text)
+    {
+        if (reason)
+            *reason = text;
+        return false;
+    }
+
+    pa_threaded_mainloop *m_loop = nullptr;
+    pa_context *m_context = nullptr;
+};
+
 class PulseStream final : public SoundStream
 {
 public:
-    PulseStream(PulseContext *pulse, int rate, int channels)
-        : m_pulse(pulse), m_rate(rate), m_channels(channels)
-    {
-    }
+    PulseStream(std::shared_ptr<PulseConnection> pulse, int rate, int channels)
+        : m_pulse(std::move(pulse)), m_loop(m_pulse->loop()), m_rate(rate), m_channels(channels)
+    {}
 
     ~PulseStream() override
     {
-        Locker lock(m_pulse->loop);
+        Locker lock(m_loop);
         if (m_stream) {
             pa_stream_set_state_callback(m_stream, nullptr, nullptr);
             pa_stream_set_write_callback(m_stream, nullptr, nullptr);
@@ -122,15 +155,14 @@ public:
 
     bool open(bool paused, QString *error)
     {
-        Locker lock(m_pulse->loop);
+        Locker lock(m_loop);
         const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(m_rate), uint8_t(m_channels)};
-        m_stream = pa_stream_new(m_pulse->context, ApplicationTitle().toUtf8().constData(), &spec, nullptr);
+        m_stream = pa_stream_new(m_pulse->context(), ApplicationTitle().toUtf8().constData(), &spec, nullptr);
         if (!m_stream)
             return fail(error);
         pa_stream_set_state_callback(m_stream, &PulseStream::signal, this);
-        pa_stream_set_write_callback(m_stream, [](pa_stream *, size_t, void *self) {
-            signal(nullptr, self);
-        }, this);
+        pa_stream_set_write_callback(
+            m_stream, [](pa_stream *, size_t, void *self) { signal(nullptr, self); }, this);
         // A short buffer keeps pause, stop and the word highlight close to what is heard.
         const uint32_t frameBytes = uint32_t(2 * m_channels);
         pa_buffer_attr attr;
@@ -139,17 +171,23 @@ public:
         attr.prebuf = uint32_t(m_rate / 50) * frameBytes;  // 20 ms
         attr.minreq = uint32_t(m_rate / 100) * frameBytes; // 10 ms
         attr.fragsize = uint32_t(-1);
-        const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE
-                                             | PA_STREAM_ADJUST_LATENCY | (paused ? PA_STREAM_START_CORKED : 0));
+        const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
+                                             PA_STREAM_ADJUST_LATENCY | (paused ? PA_STREAM_START_CORKED : 0));
         if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
             return fail(error);
+        Deadline deadline(m_loop, m_pulse->context(), kConnectTimeout);
         for (;;) {
             const pa_stream_state_t state = pa_stream_get_state(m_stream);
             if (state == PA_STREAM_READY)
                 return true;
             if (!PA_STREAM_IS_GOOD(state))
                 return fail(error);
-            pa_threaded_mainloop_wait(m_pulse->loop);
+            if (deadline.expired) {
+                if (error)
+                    *error = QStringLiteral("timed out");
+                return false;
+            }
+            pa_threaded_mainloop_wait(m_loop);
         }
     }
 
@@ -157,7 +195,7 @@ public:
     {
         const size_t frameBytes = size_t(2 * m_channels);
         std::vector<int16_t> scaled;
-        Locker lock(m_pulse->loop);
+        Locker lock(m_loop);
         while (frames > 0) {
             if (abort || !good())
                 return false;
@@ -165,12 +203,12 @@ public:
             if (room == size_t(-1))
                 return false;
             if (room < frameBytes) {
-                pa_threaded_mainloop_wait(m_pulse->loop);
+                pa_threaded_mainloop_wait(m_loop);
                 continue;
             }
             const size_t n = std::min(frames, room / frameBytes);
             scaled.assign(samples, samples + n * size_t(m_channels));
-            applyVolume(scaled.data(), scaled.size());
+            SoundOutput::applyVolume(scaled.data(), scaled.size());
             if (pa_stream_write(m_stream, scaled.data(), n * frameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0)
                 return false;
             samples += n * size_t(m_channels);
@@ -181,7 +219,7 @@ public:
 
     void trigger() override
     {
-        Locker lock(m_pulse->loop);
+        Locker lock(m_loop);
         if (good())
             if (pa_operation *op = pa_stream_trigger(m_stream, nullptr, nullptr))
                 pa_operation_unref(op);
@@ -189,18 +227,21 @@ public:
 
     bool drain(const std::atomic<bool> &abort) override
     {
-        Locker lock(m_pulse->loop);
+        Locker lock(m_loop);
         if (!good())
             return false;
         m_drained = false;
-        pa_operation *op = pa_stream_drain(m_stream, [](pa_stream *, int, void *self) {
-            static_cast<PulseStream *>(self)->m_drained = true;
-            signal(nullptr, self);
-        }, this);
+        pa_operation *op = pa_stream_drain(
+            m_stream,
+            [](pa_stream *, int, void *self) {
+                static_cast<PulseStream *>(self)->m_drained = true;
+                signal(nullptr, self);
+            },
+            this);
         if (!op)
             return false;
         while (!m_drained && !abort && good())
-            pa_threaded_mainloop_wait(m_pulse->loop);
+            pa_threaded_mainloop_wait(m_loop);
         if (!m_drained)
             pa_operation_cancel(op);
         pa_operation_unref(op);
@@ -209,7 +250,7 @@ public:
 
     void setPaused(bool paused) override
     {
-        Locker lock(m_pulse->loop);
+        Locker lock(m_loop);
         if (good())
             if (pa_operation *op = pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr))
                 pa_operation_unref(op);
@@ -217,7 +258,7 @@ public:
 
     void drop() override
     {
-        Locker lock(m_pulse->loop);
+        Locker lock(m_loop);
         if (good())
             if (pa_operation *op = pa_stream_flush(m_stream, nullptr, nullptr))
                 pa_operation_unref(op);
@@ -225,7 +266,7 @@ public:
 
     uint64_t playedFrames() override
     {
-        Locker lock(m_pulse->loop);
+        Locker lock(m_loop);
         pa_usec_t usec = 0;
         if (!good() || pa_stream_get_time(m_stream, &usec) < 0)
             return m_lastPlayed;
@@ -233,12 +274,24 @@ public:
         return m_lastPlayed;
     }
 
-    void wake() override { pa_threaded_mainloop_signal(m_pulse->loop, 0); }
+    void wake() override
+    {
+        Locker lock(m_loop);
+        pa_threaded_mainloop_signal(m_loop, 0);
+    }
+
+    QString failure() override
+    {
+        Locker lock(m_loop);
+        if (good())
+            return {};
+        return QString::fromUtf8(pa_strerror(pa_context_errno(m_pulse->context())));
+    }
 
 private:
     static void signal(pa_stream *, void *self)
     {
-        pa_threaded_mainloop_signal(static_cast<PulseStream *>(self)->m_pulse->loop, 0);
+        pa_threaded_mainloop_signal(static_cast<PulseStream *>(self)->m_loop, 0);
     }
 
     bool good() const { return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY; }
@@ -246,35 +299,62 @@ private:
     bool fail(QString *error)
     {
         if (error)
-            *error = QStringLiteral("sound output failed: ")
-                     + QString::fromUtf8(pa_strerror(pa_context_errno(m_pulse->context)));
+            *error = QString::fromUtf8(pa_strerror(pa_context_errno(m_pulse->context())));
         return false;
     }
 
-    PulseContext *m_pulse;
-    int m_rate;
-    int m_channels;
+    const std::shared_ptr<PulseConnection> m_pulse;
+    pa_threaded_mainloop *const m_loop;
+    const int m_rate;
+    const int m_channels;
     pa_stream *m_stream = nullptr;
     bool m_drained = false;
     uint64_t m_lastPlayed = 0;
 };
 
+class PulseSoundOutput final : public SoundOutput
+{
+public:
+    explicit PulseSoundOutput(QString server) : m_server(std::move(server)) {}
+
+    std::unique_ptr<SoundStream> openStream(int rate, int channels, bool startPaused, QString *error) override
+    {
+        const std::shared_ptr<PulseConnection> pulse = connection(error);
+        if (!pulse)
+            return nullptr;
+        auto stream = std::make_unique<PulseStream>(pulse, rate, channels);
+        if (!stream->open(startPaused, error))
+            return nullptr;
+        return stream;
+    }
+
+    bool isReal() const override { return true; }
+
+private:
+    // The working connection, made anew when there is none or the server went away.
+    std::shared_ptr<PulseConnection> connection(QString *error)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_connection && m_connection->good())
+            return m_connection;
+        m_connection.reset();
+        auto made = std::make_shared<PulseConnection>();
+        if (!made->connect(m_server, error))
+            return nullptr;
+        m_connection = made;
+        return m_connection;
+    }
+
+    const QString m_server;
+    std::mutex m_mutex;
+    std::shared_ptr<PulseConnection> m_connection;
+};
+
 } // namespace
 
-bool pulseAvailable(QString *error)
+std::shared_ptr<SoundOutput> CreatePulseSoundOutput(const QString &server)
 {
-    return PulseContext::get(error) != nullptr;
+    return std::make_shared<PulseSoundOutput>(server);
 }
 
-std::unique_ptr<SoundStream> openPulseStream(int rate, int channels, bool startPaused, QString *error)
-{
-    PulseContext *pulse = PulseContext::get(error);
-    if (!pulse)
-        return nullptr;
-    auto stream = std::make_unique<PulseStream>(pulse, rate, channels);
-    if (!stream->open(startPaused, error))
-        return nullptr;
-    return stream;
-}
-
-} // namespace loqa::detail
+} // namespace loqa

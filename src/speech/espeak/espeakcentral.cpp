@@ -15,7 +15,7 @@ namespace {
 class EspeakEnumerator final : public Enumerator
 {
 public:
-    EspeakEnumerator()
+    explicit EspeakEnumerator(std::shared_ptr<loqa::SoundOutput> output) : m_output(std::move(output))
     {
         if (!Engine::instance().ready())
             throw SpeechError(Engine::instance().error().toStdString());
@@ -48,39 +48,41 @@ public:
             throw SpeechError("no audio destination");
         for (const Mode &mode : Engine::instance().modes()) {
             if (mode.info.modeId == modeId)
-                return std::make_unique<EspeakCentral>(mode, std::move(destination));
+                return std::make_unique<EspeakCentral>(mode, std::move(destination), m_output);
         }
         throw SpeechError("no such voice");
     }
 
 private:
+    std::shared_ptr<loqa::SoundOutput> m_output;
     size_t m_position = 0;
 };
 
 class EspeakBackend final : public Backend
 {
 public:
-    std::unique_ptr<Enumerator> createEnumerator() override { return std::make_unique<EspeakEnumerator>(); }
+    explicit EspeakBackend(std::shared_ptr<loqa::SoundOutput> output) : m_output(std::move(output)) {}
 
-    std::shared_ptr<AudioDevice> createDeviceDestination() override
-    {
-        QString error;
-        if (!loqa::SoundOutput::available(&error))
-            throw SpeechError(error.toStdString());
-        return std::make_shared<DeviceDestination>();
-    }
+    std::unique_ptr<Enumerator> createEnumerator() override { return std::make_unique<EspeakEnumerator>(m_output); }
+
+    // The sound server is reached by the text that plays, on the synthesis thread,
+    // so that selecting a voice never waits for it.
+    std::shared_ptr<AudioDevice> createDeviceDestination() override { return std::make_shared<DeviceDestination>(); }
 
     std::shared_ptr<AudioFile> createFileDestination() override
     {
         return std::make_shared<FileDestination>(Engine::instance().sampleRate());
     }
+
+private:
+    std::shared_ptr<loqa::SoundOutput> m_output;
 };
 
 } // namespace
 
-std::shared_ptr<Backend> CreateBackend()
+std::shared_ptr<Backend> CreateBackend(std::shared_ptr<loqa::SoundOutput> output)
 {
-    return std::make_shared<EspeakBackend>();
+    return std::make_shared<EspeakBackend>(std::move(output));
 }
 
 void EspeakAttributes::pitchSet(uint16_t pitch)
@@ -98,34 +100,26 @@ void EspeakAttributes::speedSet(uint32_t speed)
     m_speed = int(std::clamp<uint32_t>(speed, Engine::kMinRate, Engine::kMaxRate));
 }
 
-EspeakCentral::EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination)
-    : m_mode(mode), m_destination(std::move(destination)), m_state(std::make_shared<CentralState>())
-{
-    m_state->context = &m_context;
-    m_state->owner = this;
-}
+EspeakCentral::EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination,
+                             std::shared_ptr<loqa::SoundOutput> output)
+    : m_mode(mode), m_destination(std::move(destination)), m_output(std::move(output)), m_state(CentralState::create())
+{}
 
 EspeakCentral::~EspeakCentral()
 {
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->context = nullptr;
-        m_state->owner = nullptr;
-    }
+    m_state->detach();
     // Destroying a speaking engine silences it.
     audioReset();
 }
 
 uint32_t EspeakCentral::registerSink(std::shared_ptr<NotifySink> sink)
 {
-    const uint32_t key = m_nextKey++;
-    m_sinks[key] = std::move(sink);
-    return key;
+    return m_state->registerSink(std::move(sink));
 }
 
 void EspeakCentral::unregisterSink(uint32_t key)
 {
-    m_sinks.erase(key);
+    m_state->unregisterSink(key);
 }
 
 void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifySink> sink)
@@ -139,6 +133,7 @@ void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifyS
     job->voice = m_mode.voice;
     job->rate = int(m_attributes.speedGet());
     job->pitch = m_attributes.pitchGet();
+    job->output = m_output;
     {
         std::lock_guard lock(m_state->mutex);
         job->generation = m_state->generation;
@@ -189,7 +184,7 @@ void EspeakCentral::audioReset()
 {
     // Texts that have not begun end here; the one playing stops and reports its own stop.
     for (const auto &job : Engine::instance().cancelQueued(m_state.get()))
-        postAudioStop(*m_state, job->bufSink);
+        m_state->audioStop(job->bufSink);
     m_state->paused = false;
     std::lock_guard lock(m_state->mutex);
     ++m_state->generation;
@@ -198,71 +193,6 @@ void EspeakCentral::audioReset()
         m_state->stream->setPaused(false);
     }
     m_state->abortRunning();
-}
-
-template <typename Fn>
-void EspeakCentral::forEachSink(Fn fn)
-{
-    // A copy: a handler may register or unregister sinks.
-    const auto sinks = m_sinks;
-    for (const auto &[key, sink] : sinks)
-        fn(*sink);
-}
-
-void EspeakCentral::postAudioStart(CentralState &state, std::shared_ptr<BufNotifySink> sink)
-{
-    state.post([&state, sink] {
-        if (!state.owner)
-            return;
-        if (sink)
-            sink->textDataStarted(0);
-        state.owner->forEachSink([](NotifySink &s) { s.audioStart(0); });
-    });
-}
-
-void EspeakCentral::postAudioStop(CentralState &state, std::shared_ptr<BufNotifySink> sink)
-{
-    state.post([&state, sink] {
-        // The last word position goes first so that the stop sees it.
-        const int64_t word = state.pendingWord.exchange(-1);
-        if (!state.owner)
-            return;
-        if (word >= 0 && sink)
-            sink->wordPosition(0, uint32_t(word));
-        if (sink)
-            sink->textDataDone(0, 0);
-        state.owner->forEachSink([](NotifySink &s) { s.audioStop(0); });
-    });
-}
-
-void EspeakCentral::postWordPosition(CentralState &state, std::shared_ptr<BufNotifySink> sink, uint32_t byteOffset,
-                                     bool throttle)
-{
-    // The newest offset waits here and at most one delivery is on its way. Words
-    // written to a file come faster than anyone reads them: their deliveries come
-    // no closer than 20 ms apart (the next word or the stop carries the newest).
-    state.pendingWord.store(byteOffset);
-    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now().time_since_epoch())
-                            .count();
-    if (state.wordPostQueued.load() || (throttle && now - state.lastWordPost.load() < 20))
-        return;
-    state.wordPostQueued.store(true);
-    state.lastWordPost.store(now);
-    state.post([&state, sink] {
-        state.wordPostQueued.store(false);
-        const int64_t word = state.pendingWord.exchange(-1);
-        if (word >= 0 && state.owner && sink)
-            sink->wordPosition(0, uint32_t(word));
-    });
-}
-
-void EspeakCentral::postError(CentralState &state, int32_t code, const QString &message)
-{
-    state.post([&state, code, message] {
-        if (state.owner)
-            state.owner->forEachSink([&](NotifySink &s) { s.error(code, message); });
-    });
 }
 
 } // namespace speech::espeak

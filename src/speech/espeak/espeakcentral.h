@@ -2,10 +2,6 @@
 
 #include "espeakengine.h"
 
-#include <QObject>
-
-#include <map>
-
 namespace speech::espeak {
 
 class EspeakAttributes final : public Attributes
@@ -36,7 +32,8 @@ public:
 class EspeakCentral final : public Central
 {
 public:
-    EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination);
+    EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination,
+                  std::shared_ptr<loqa::SoundOutput> output);
     ~EspeakCentral() override;
 
     Attributes &attributes() override { return m_attributes; }
@@ -49,25 +46,13 @@ public:
     void audioResume() override;
     void audioReset() override;
 
-    // Called on the synthesis thread; each delivers on the central's thread.
-    static void postAudioStart(CentralState &state, std::shared_ptr<BufNotifySink> sink);
-    static void postAudioStop(CentralState &state, std::shared_ptr<BufNotifySink> sink);
-    static void postWordPosition(CentralState &state, std::shared_ptr<BufNotifySink> sink, uint32_t byteOffset,
-                                 bool throttle = false);
-    static void postError(CentralState &state, int32_t code, const QString &message);
-
 private:
-    template <typename Fn>
-    void forEachSink(Fn fn);
-
     Mode m_mode;
     std::shared_ptr<AudioDestination> m_destination;
+    std::shared_ptr<loqa::SoundOutput> m_output;
     std::shared_ptr<CentralState> m_state;
-    QObject m_context;
     EspeakAttributes m_attributes;
     EspeakDialogs m_dialogs;
-    std::map<uint32_t, std::shared_ptr<NotifySink>> m_sinks;
-    uint32_t m_nextKey = 1;
 };
 
 } // namespace speech::espeak

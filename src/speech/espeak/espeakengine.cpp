@@ -1,11 +1,9 @@
 #include "espeakengine.h"
 
 #include "audiodestinations.h"
-#include "espeakcentral.h"
 #include "soundoutput.h"
 
 #include <QLocale>
-#include <QMetaObject>
 #include <QUuid>
 
 #include <espeak-ng/espeak_ng.h>
@@ -73,6 +71,7 @@ struct Running {
     Clock::time_point start;
     Clock::duration paused{};
     bool streamFailed = false;
+    bool fileFailed = false;
 };
 thread_local Running *t_running = nullptr;
 
@@ -96,7 +95,7 @@ void deliverHeard(Running &r)
         r.words.pop_front();
     }
     if (latest >= 0)
-        EspeakCentral::postWordPosition(*r.job->state, r.job->bufSink, uint32_t(latest));
+        r.job->state->wordPosition(r.job->bufSink, uint32_t(latest));
 }
 
 int synthCallback(short *wav, int count, espeak_EVENT *events)
@@ -113,7 +112,7 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
         if (job.device)
             r->words.emplace_back(uint64_t(std::max(e->sample, 0)), offset);
         else
-            EspeakCentral::postWordPosition(*job.state, job.bufSink, offset, true);
+            job.state->wordPosition(job.bufSink, offset, true);
     }
     if (count > 0 && wav) {
         if (job.device) {
@@ -128,16 +127,21 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
                 return 1;
             {
                 std::lock_guard lock(job.file->mutex);
-                job.file->writer.write(wav, size_t(count));
+                if (!job.file->writer.write(wav, size_t(count))) {
+                    // A full disk or a size limit: the text ends here, reported once.
+                    r->fileFailed = true;
+                    return 1;
+                }
             }
             r->frames += uint64_t(count);
             if (job.realTime > 0) {
                 // Rendering takes no less than the speech's duration x 256 / factor.
                 const double seconds = double(r->frames) / Engine::instance().sampleRate() * 256.0 / job.realTime;
-                const auto due = r->start + r->paused + std::chrono::duration_cast<Clock::duration>(
-                                                            std::chrono::duration<double>(seconds));
+                const auto due = r->start + r->paused +
+                                 std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
                 while (!job.abort && Clock::now() < due)
-                    std::this_thread::sleep_for(std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(20)));
+                    std::this_thread::sleep_for(
+                        std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(20)));
             }
         }
     }
@@ -176,21 +180,6 @@ size_t Utf8Cursor::advanceTo(const std::string &text, size_t charPosition)
     return bytes;
 }
 
-void CentralState::abortRunning()
-{
-    if (running)
-        running->abort = true;
-    if (stream)
-        stream->wake();
-}
-
-void CentralState::post(std::function<void()> fn)
-{
-    std::lock_guard lock(mutex);
-    if (context)
-        QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
-}
-
 Engine &Engine::instance()
 {
     static Engine engine;
@@ -217,6 +206,26 @@ Engine::~Engine()
         m_thread.join();
 }
 
+bool Engine::initialiseOutput()
+{
+    // The engine's output set-up checks for a sound server through its own audio
+    // library, though in synchronous mode it never plays through it: it waits for
+    // the server without a limit of ours (30 s when one hangs) and starts one when
+    // there is none. Loquora plays through its own sound output, so the check is
+    // pointed at no server and fails at once. The thread that made the engine
+    // waits meanwhile, and Qt's own readers of the environment are locked out.
+    const char *const variable = "PULSE_SERVER";
+    const bool had = qEnvironmentVariableIsSet(variable);
+    const QByteArray saved = qgetenv(variable);
+    qputenv(variable, "unix:/nonexistent/loqa-no-server");
+    const bool ok = espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 50, nullptr) == ENS_OK;
+    if (had)
+        qputenv(variable, saved);
+    else
+        qunsetenv(variable);
+    return ok;
+}
+
 void Engine::initialise()
 {
     espeak_ng_InitializePath(nullptr);
@@ -229,7 +238,7 @@ void Engine::initialise()
         espeak_ng_ClearErrorContext(&context);
         return;
     }
-    if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 50, nullptr) != ENS_OK) {
+    if (!initialiseOutput()) {
         m_error = QStringLiteral("the speech engine cannot produce sound");
         return;
     }
@@ -344,43 +353,55 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
     }
 
     if (espeak_SetVoiceByName(job->voice.c_str()) != EE_OK) {
-        EspeakCentral::postError(state, 1, QStringLiteral("The voice %1 cannot be loaded").arg(QString::fromStdString(job->voice)));
+        state.error(1, QStringLiteral("The voice %1 cannot be loaded").arg(QString::fromStdString(job->voice)));
         failed = true;
     }
     espeak_SetParameter(espeakRATE, std::clamp(job->rate, kMinRate, kMaxRate), 0);
     espeak_SetParameter(espeakPITCH, EspeakPitch(job->pitch), 0);
 
-    if (!failed && job->device) {
-        QString error;
-        stream = loqa::SoundOutput::openStream(m_rate, 1, state.paused, &error);
+    if (!failed && job->device && !job->abort) {
+        QString reason;
+        stream = job->output->openStream(m_rate, 1, state.paused, &reason);
         if (!stream) {
-            EspeakCentral::postError(state, 2, error);
+            state.error(2, SoundUnavailableText(reason));
             failed = true;
         } else {
             std::lock_guard lock(state.mutex);
-            state.stream = stream.get();
+            state.publishStream(stream.get());
         }
         running.stream = stream.get();
     }
-    EspeakCentral::postAudioStart(state, job->bufSink);
+    if (!failed)
+        state.audioStart(job->bufSink);
 
     if (!failed && !job->abort) {
         t_running = &running;
         espeak_Synth(job->text.c_str(), job->text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
         t_running = nullptr;
     }
-    if (running.streamFailed)
-        EspeakCentral::postError(state, 3, QStringLiteral("the sound output stopped working"));
     if (stream && !job->abort && !running.streamFailed) {
         stream->trigger();
         // Hand out the word positions as their sound is heard, then wait for the last sample.
         while (!job->abort && !running.words.empty() && stream->playedFrames() < running.frames) {
+            if (!stream->failure().isEmpty()) {
+                running.streamFailed = true;
+                break;
+            }
             deliverHeard(running);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        stream->drain(job->abort);
-        if (!job->abort && !running.words.empty())
-            EspeakCentral::postWordPosition(state, job->bufSink, running.words.back().second);
+        if (!running.streamFailed && !stream->drain(job->abort) && !job->abort)
+            running.streamFailed = true;
+        if (!job->abort && !running.streamFailed && !running.words.empty())
+            state.wordPosition(job->bufSink, running.words.back().second);
+    }
+    if (running.streamFailed) {
+        const QString reason = stream->failure();
+        state.error(3, SoundUnavailableText(reason.isEmpty() ? QStringLiteral("the stream stopped") : reason));
+    }
+    if (running.fileFailed) {
+        std::lock_guard lock(job->file->mutex);
+        state.error(4, WriteFailureText(job->file->writer.fileName(), job->file->writer.errorString()));
     }
     {
         std::lock_guard lock(state.mutex);
@@ -388,7 +409,7 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
         state.running = nullptr;
     }
     stream.reset();
-    EspeakCentral::postAudioStop(state, job->bufSink);
+    state.audioStop(job->bufSink);
 }
 
 } // namespace speech::espeak

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "centralstate.h"
 #include "speech.h"
 
 #include <QObject>
@@ -13,7 +14,7 @@
 #include <thread>
 
 namespace loqa {
-class SoundStream;
+class SoundOutput;
 }
 
 namespace speech {
@@ -21,28 +22,6 @@ struct FileTarget;
 }
 
 namespace speech::espeak {
-
-class EspeakCentral;
-
-// What one central shares with the synthesis thread.
-struct CentralState {
-    std::mutex mutex;
-    QObject *context = nullptr;       // lives on the central's thread; null once it is gone
-    EspeakCentral *owner = nullptr;   // touched on the central's thread only
-    loqa::SoundStream *stream = nullptr; // the stream now playing, if any
-    struct Job *running = nullptr;    // the job now on the synthesis thread, if it is ours
-    uint64_t generation = 0;          // raised by every reset; older jobs are abandoned
-    std::atomic<bool> paused{false};
-    std::atomic<int64_t> pendingWord{-1};
-    std::atomic<bool> wordPostQueued{false};
-    std::atomic<int64_t> lastWordPost{0}; // milliseconds on the steady clock
-
-    // With `mutex` held: abandons the running job.
-    void abortRunning();
-
-    // Runs `fn` on the central's thread through its event loop; dropped once the central is gone.
-    void post(std::function<void()> fn);
-};
 
 struct Job {
     std::shared_ptr<CentralState> state;
@@ -52,6 +31,7 @@ struct Job {
     int rate = 175;
     int pitch = 50;
     bool device = true;
+    std::shared_ptr<loqa::SoundOutput> output; // where a device job plays
     std::shared_ptr<FileTarget> file;
     uint16_t realTime = 256;
     uint64_t generation = 0;
@@ -93,6 +73,7 @@ private:
     Engine();
     void run();
     void initialise();
+    bool initialiseOutput();
     void runJob(const std::shared_ptr<Job> &job);
 
     std::thread m_thread;
@@ -119,6 +100,7 @@ struct Utf8Cursor {
     size_t advanceTo(const std::string &text, size_t charIndex);
 };
 
-std::shared_ptr<Backend> CreateBackend();
+// The espeak-ng back end; device destinations play through `output`.
+std::shared_ptr<Backend> CreateBackend(std::shared_ptr<loqa::SoundOutput> output);
 
 } // namespace speech::espeak

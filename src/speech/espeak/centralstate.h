@@ -1,0 +1,93 @@
+#pragma once
+
+#include "speech.h"
+
+#include <QString>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+
+class QObject;
+
+namespace loqa {
+class SoundStream;
+}
+
+namespace speech::espeak {
+
+struct Job;
+
+// What one central shares with the synthesis thread, and the one road its
+// notifications travel. The synthesis thread makes one call per event; each is
+// delivered on the central's thread through its event loop, to the sinks
+// registered then, and only while the central lives. Deliveries hold shared
+// ownership of this state, so a handler may destroy the central (selecting
+// another engine from inside an audio stop) without pulling it from under them.
+class CentralState : public std::enable_shared_from_this<CentralState>
+{
+public:
+    // Made on the central's thread, which is where deliveries run.
+    static std::shared_ptr<CentralState> create();
+    ~CentralState();
+    CentralState(const CentralState &) = delete;
+    CentralState &operator=(const CentralState &) = delete;
+
+    // On the central's thread.
+    uint32_t registerSink(std::shared_ptr<NotifySink> sink);
+    void unregisterSink(uint32_t key);
+    // The central is going: nothing is delivered from now on, not even what is on its way.
+    void detach();
+
+    // From any thread.
+    void audioStart(const std::shared_ptr<BufNotifySink> &sink);
+    // The last word position goes first, so that the stop sees it.
+    void audioStop(const std::shared_ptr<BufNotifySink> &sink);
+    // The newest offset waits here with at most one delivery on its way; with
+    // `throttle` (words written to a file come faster than anyone reads them)
+    // deliveries come no closer than 20 ms apart.
+    void wordPosition(const std::shared_ptr<BufNotifySink> &sink, uint32_t byteOffset, bool throttle = false);
+    void error(int32_t code, const QString &message);
+
+    // Guards `stream`, `running` and `generation`.
+    std::mutex mutex;
+    loqa::SoundStream *stream = nullptr; // the stream now playing, if any
+    Job *running = nullptr;              // the job now on the synthesis thread, if it is ours
+    uint64_t generation = 0;             // raised by every reset; older jobs are abandoned
+    std::atomic<bool> paused{false};
+
+    // With `mutex` held: abandons the running job.
+    void abortRunning();
+    // With `mutex` held: makes `s` the playing stream, paused or not as the
+    // last pause or resume (which may have come while it was opened) says.
+    void publishStream(loqa::SoundStream *s);
+
+private:
+    class Mailbox;
+    using Delivery = std::function<void(CentralState &)>;
+
+    CentralState() = default;
+    // Queues a delivery and makes sure the central's thread will look at the queue.
+    void post(Delivery fn);
+    // On the central's thread: runs what is queued, in order, while the central lives.
+    void deliver();
+    void forEachSink(const std::function<void(NotifySink &)> &fn);
+
+    // The deliveries travel in this queue, under `mutex`; the event that wakes the
+    // central's thread carries nothing, so no data crosses threads outside our locks.
+    std::deque<Delivery> m_queue;                            // guarded by `mutex`
+    bool m_wakePosted = false;                               // guarded by `mutex`
+    QObject *m_mailbox = nullptr;                            // lives on the central's thread; guarded by `mutex`
+    bool m_attached = true;                                  // guarded by `mutex`; written on the central's thread only
+    int m_delivering = 0;                                    // central's thread only
+    std::map<uint32_t, std::shared_ptr<NotifySink>> m_sinks; // central's thread only
+    uint32_t m_nextKey = 1;
+    std::atomic<int64_t> m_pendingWord{-1};
+    std::atomic<bool> m_wordPostQueued{false};
+    std::atomic<int64_t> m_lastWordPost{0}; // milliseconds on the steady clock
+};
+
+} // namespace speech::espeak

@@ -23,6 +23,9 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
 #include <QDialog>
 
 using namespace loqa;
@@ -390,6 +393,38 @@ private slots:
         for (int id = 1; id <= 0x3FFF; ++id)
             QVERIFY2(!GlobalHotKeyAtomName(id).endsWith(old), "the old chord is still registered");
         QCOMPARE(form->action(ActionTTS)->shortcut(), QKeySequence(Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_F9));
+    }
+
+    // A WAV that cannot be written ends the run at once: the error names the
+    // file and the reason, and the walk does not go on to the next document.
+    void writeError_endsTheRunAndTheWalk()
+    {
+        start({{"one.txt", QByteArray(kProse).repeated(6)}, {"two.txt", "Second."}}, "[Convert]\r\nRealTime=0\r\n");
+        QString boxText;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxText = box->text();
+                box->done(0);
+            }
+        });
+        poll.start();
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        form->action(ActionTTW)->trigger();
+        waitIdle();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        poll.stop();
+        QVERIFY2(boxText.contains(QLatin1String("one.wav")) && boxText.contains(QLatin1String("File too large")),
+                 qPrintable(boxText));
+        QCOMPARE(form->CurrentIndex(), 0);
+        QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/two.wav"))));
+        QVERIFY2(form->PanelStatus->text().contains(QLatin1String("one.wav")), qPrintable(form->PanelStatus->text()));
     }
 
     void conversions_nameTheirFiles()

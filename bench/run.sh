@@ -71,6 +71,7 @@ line mp3_time_ratio "$(echo "$mt / $pt" | bc -l | xargs printf %.3f)" x "<= 1.05
 # Documents and the window.
 "$bin/bench_documentload"
 "$bin/bench_window" switch
+"$bin/bench_tabstrip"
 if [ -n "${DISPLAY:-}" ]; then
     line cold_start_three_documents "$("$here/coldstart.sh" "$loqa")" ms "<= 400"
 fi

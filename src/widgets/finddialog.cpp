@@ -117,6 +117,7 @@ void TFindDialog::openAs(Mode mode)
         FindWhat->setText(FLastText);
     setMode(mode);
     show();
+    adjustSize(); // to the fields this mode shows
     raise();
     activateWindow();
     FindWhat->selectAll();
@@ -133,9 +134,6 @@ void TFindDialog::setMode(Mode mode)
     ReplaceButton->setVisible(replace);
     ReplaceAllButton->setVisible(replace);
     Direction->setVisible(!replace); // replacing always runs down the document
-    if (!isVisible())
-        return;
-    adjustSize();
 }
 
 void TFindDialog::updateButtons()
@@ -178,6 +176,8 @@ bool TFindDialog::search(int from, bool backward)
     }
     FEditor->setTextCursor(found);
     FEditor->ensureCursorVisible();
+    // Back in the editor's window, the user types over the match.
+    FEditor->setFocus(Qt::OtherFocusReason);
     return true;
 }
 

@@ -204,8 +204,12 @@ QSize TTabStrip::minimumSizeHint() const
 
 int TTabStrip::tabLength(const QString &text) const
 {
-    const int padding = FStyle == Buttons ? 12 : 10;
-    return fontMetrics().horizontalAdvance(text) + 2 * padding;
+    // Tabs leave the style its own room around the text, so a short caption is not cut.
+    const int padding = FStyle == Tabs
+                            ? std::max(20, style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this) + 6)
+                        : FStyle == Buttons ? 24
+                                            : 20;
+    return fontMetrics().horizontalAdvance(text) + padding;
 }
 
 int TTabStrip::rowDepth() const

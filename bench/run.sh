@@ -82,6 +82,7 @@ line mp3_time_ratio "$(echo "$mt / $pt" | bc -l | xargs printf %.3f)" x "<= 1.05
 # Documents and the window.
 limited 300 "$bin/bench_documentload"
 limited 300 "$bin/bench_window" switch
+limited 300 "$bin/bench_tabstrip"
 if [ -n "${DISPLAY:-}" ]; then
     cold=$(limited 300 "$here/coldstart.sh" "$loqa")
     line cold_start_three_documents "$cold" ms "<= 400"

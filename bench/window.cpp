@@ -15,7 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QTabBar>
+#include "tabstrip.h"
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -2,7 +2,9 @@
 
 #include "apppath.h"
 #include "clipmon.h"
+#include "commandrules.h"
 #include "documentfile.h"
+#include "finddialog.h"
 #include "global.h"
 #include "globalhotkeys.h"
 #include "mspeech.h"
@@ -10,18 +12,19 @@
 #include "qmutils.h"
 #include "shortcut.h"
 #include "systray.h"
+#include "tabstrip.h"
 #include "toolicons.h"
 #include "uitexts.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -31,7 +34,6 @@
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusTipEvent>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -43,8 +45,7 @@ using namespace loqa;
 namespace {
 
 // Runs one step of the window's creation; a failure loses that step only.
-template <typename Fn>
-void guarded(Fn fn)
+template <typename Fn> void guarded(Fn fn)
 {
     try {
         fn();
@@ -53,38 +54,12 @@ void guarded(Fn fn)
 }
 
 const char *const kMenuTitles[6] = {"File", "Edit", "Search", "Playback", "Tools", "Help"};
-const char *const kMenuHints[6] = {
-    "File operations. New, Save, Close, etc.", "Edit operations. Cut, Copy, Undo, etc.",
-    "Search operations. Find, Replace, etc.", "Reading/conversion commands. Play, Pause, Stop, etc.",
-    "Misc commands. Options, Open favorite folder, etc.", ""};
-
-QString QInputDialogText(QWidget *parent, const QString &initial, bool *ok)
-{
-    return QInputDialog::getText(parent, ApplicationTitle(), QStringLiteral("Find what:"), QLineEdit::Normal, initial,
-                                 ok);
-}
-
-// Replaces every occurrence, as one step the editor can undo.
-void ReplaceDialog(QWidget *parent, QPlainTextEdit *memo)
-{
-    bool ok = false;
-    const QString what = QInputDialog::getText(parent, ApplicationTitle(), QStringLiteral("Find what:"),
-                                               QLineEdit::Normal, memo->textCursor().selectedText(), &ok);
-    if (!ok || what.isEmpty())
-        return;
-    const QString with = QInputDialog::getText(parent, ApplicationTitle(), QStringLiteral("Replace with:"),
-                                               QLineEdit::Normal, QString(), &ok);
-    if (!ok)
-        return;
-    QTextCursor edit(memo->document());
-    edit.beginEditBlock();
-    QTextCursor found = memo->document()->find(what);
-    while (!found.isNull()) {
-        found.insertText(with);
-        found = memo->document()->find(what, found);
-    }
-    edit.endEditBlock();
-}
+const char *const kMenuHints[6] = {"File operations. New, Save, Close, etc.",
+                                   "Edit operations. Cut, Copy, Undo, etc.",
+                                   "Search operations. Find, Replace, etc.",
+                                   "Reading/conversion commands. Play, Pause, Stop, etc.",
+                                   "Misc commands. Options, Open favorite folder, etc.",
+                                   ""};
 
 } // namespace
 
@@ -160,7 +135,8 @@ void TFormCvt::CreateActions()
                   SW_SHOWMAXIMIZED);
     });
     on(ActionHelpContact, [] { ShellOpen(QLatin1String(kSupportMail), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
-    on(ActionHelpVOXAHome, [] { ShellOpen(QLatin1String(kProductHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
+    on(ActionHelpVOXAHome,
+       [] { ShellOpen(QLatin1String(kProductHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
     on(ActionHelpQMHome, [] { ShellOpen(QLatin1String(kMakerHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
     on(ActionHelpAbout, [this] {
         QMessageBox::about(this, ApplicationTitle(),
@@ -176,24 +152,19 @@ void TFormCvt::CreateActions()
     on(ActionEditPaste, [this] { Memo1->paste(); });
     on(ActionEditDel, [this] { Memo1->textCursor().removeSelectedText(); });
     on(ActionEditSelectAll, [this] { Memo1->selectAll(); });
-    auto find = [this](bool fromStart, bool ask) {
-        if (ask || FSearchText.isEmpty()) {
-            bool ok = false;
-            const QString text = QInputDialogText(this, FSearchText, &ok);
-            if (!ok || text.isEmpty())
-                return;
-            FSearchText = text;
-        }
-        if (fromStart)
-            Memo1->moveCursor(QTextCursor::Start);
-        if (!Memo1->find(FSearchText))
-            PanelStatus->setText(QStringLiteral(" Not found: ") + FSearchText);
-        action(ActionSearchFindNext)->setEnabled(true);
-    };
-    on(ActionSearchFind, [find] { find(false, true); });
-    on(ActionSearchFindFirst, [find] { find(true, true); });
-    on(ActionSearchFindNext, [find] { find(false, false); });
-    on(ActionSearchReplace, [this] { ReplaceDialog(this, Memo1); });
+    // Find and Replace open the dialog; Find First and Find Next repeat its last search.
+    on(ActionSearchFind, [this] { FindDialog()->showFind(); });
+    on(ActionSearchReplace, [this] { FindDialog()->showReplace(); });
+    on(ActionSearchFindFirst, [this] {
+        if (FindDialog()->hasSearch())
+            FindDialog()->findFirst();
+        else
+            FindDialog()->showFind();
+    });
+    on(ActionSearchFindNext, [this] {
+        if (FindDialog()->hasSearch())
+            FindDialog()->findNext();
+    });
 }
 
 void TFormCvt::CreateMenus()
@@ -223,6 +194,7 @@ void TFormCvt::CreateMenus()
         fill(MainMenu[m], items[m]);
     }
     connect(MainMenu[3], &QMenu::aboutToShow, this, &TFormCvt::UpdateSelectedEnabling);
+    connect(MainMenu[1], &QMenu::aboutToShow, this, &TFormCvt::UpdateEditEnabling);
 
     PopupMenuTTX = new QMenu(this);
     fill(PopupMenuTTX, {A::ActionTTS, A::ActionTTW, A::ActionTTM});
@@ -233,6 +205,7 @@ void TFormCvt::CreateMenus()
     fill(PopupMenuMemo, {A::ActionEditUndo, -1, A::ActionEditCut, A::ActionEditCopy, A::ActionEditPaste,
                          A::ActionEditDel, -1, A::ActionEditSelectAll, -1, A::ActionTTXCursor, A::ActionTTXSelected});
     connect(PopupMenuMemo, &QMenu::aboutToShow, this, &TFormCvt::UpdateSelectedEnabling);
+    connect(PopupMenuMemo, &QMenu::aboutToShow, this, &TFormCvt::UpdateEditEnabling);
 }
 
 void TFormCvt::CreateLayout()
@@ -318,17 +291,17 @@ void TFormCvt::CreateLayout()
     ToolBar->addAction(action(ActionOptions));
     client->addWidget(ToolBar);
 
-    TabControl1 = new QTabBar(PanelQMClient);
+    TabControl1 = new TTabStrip(PanelQMClient);
     TabControl1->setObjectName(QStringLiteral("TabControl1"));
-    TabControl1->setExpanding(false);
-    TabControl1->setUsesScrollButtons(true);
-    TabControl1->setMouseTracking(true); // hot tracking
-    TabControl1->installEventFilter(this);
+    connect(TabControl1, &TTabStrip::tabContextMenuRequested, this, &TFormCvt::TabMouseUp);
     Memo1 = new QPlainTextEdit(PanelQMClient);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QPlainTextEdit::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenuMemo->popup(Memo1->viewport()->mapToGlobal(at)); });
+    connect(Memo1, &QPlainTextEdit::selectionChanged, this, &TFormCvt::UpdateEditEnabling);
+    connect(Memo1, &QPlainTextEdit::undoAvailable, this, &TFormCvt::UpdateEditEnabling);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TFormCvt::UpdateEditEnabling);
     auto *tabArea = new QWidget(PanelQMClient);
     tabArea->setObjectName(QStringLiteral("TabArea"));
     auto *tabLayout = new QBoxLayout(QBoxLayout::TopToBottom, tabArea);
@@ -375,11 +348,12 @@ void TFormCvt::CreateLayout()
     connect(ComboBoxExEngines, &QComboBox::activated, this, &TFormCvt::ComboBoxExEnginesChange);
     connect(TrackBarVol, &QSlider::valueChanged, this, &TFormCvt::TrackBarVolChange);
     connect(TrackBarSpd, &QSlider::valueChanged, this, &TFormCvt::TrackBarSpdChange);
-    connect(TabControl1, &QTabBar::currentChanged, this, [this](int index) {
+    connect(TabControl1, &TTabStrip::currentChanged, this, [this](int index) {
         if (!FSilentTabs && index >= 0)
             ShowCurrentDocument();
     });
     connect(&GlobalHotkeys::instance(), &GlobalHotkeys::pressed, this, &TFormCvt::HotkeyPressed);
+    UpdateEditEnabling();
 }
 
 void TFormCvt::FormCreate(QSize screenSize)
@@ -475,23 +449,47 @@ void TFormCvt::FormShow()
     SetMinWidth(340);
     SetMinHeight(120);
     ComboBoxExEngines->view()->setMinimumWidth(270);
+    Memo1->setFocus(); // typing goes to the document
 }
 
 bool TFormCvt::HotkeyPressed(Qt::KeyboardModifiers modifiers, Qt::Key key)
 {
-    for (int i = 0; i < ActionCount; ++i) {
-        if (GlobalHotkeyIDList[size_t(i)] == 0)
-            continue;
-        const QKeyCombination shortcut = TextToShortcut(HotkeyList[size_t(i)]);
-        if (shortcut.key() == key && shortcut.keyboardModifiers() == modifiers) {
-            if (i == ActionTTXSelected)
-                UpdateSelectedEnabling();
-            if (action(ActionIndex(i))->isEnabled())
-                action(ActionIndex(i))->trigger();
-            return true;
-        }
+    // Every global command on this chord runs, in table order.
+    const std::vector<int> commands = GlobalHotkeyCommands(HotkeyList, GlobalHotkeyIDList, modifiers, key);
+    for (int i : commands) {
+        if (i == ActionTTXSelected)
+            UpdateSelectedEnabling();
+        if (i >= ActionEditUndo && i <= ActionEditDel)
+            UpdateEditEnabling();
+        if (action(ActionIndex(i))->isEnabled())
+            action(ActionIndex(i))->trigger();
     }
-    return false;
+    return !commands.empty();
+}
+
+void TFormCvt::UpdateEditEnabling()
+{
+    const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
+    EditState state;
+    state.hasSelection = Memo1->textCursor().hasSelection();
+    state.canUndo = Memo1->document()->isUndoAvailable();
+    state.clipboardHasText = clip && clip->hasText() && !clip->text().isEmpty();
+    state.readOnly = Memo1->isReadOnly();
+    const EditEnabling e = EditEnablingFor(state);
+    action(ActionEditUndo)->setEnabled(e.undo);
+    action(ActionEditCut)->setEnabled(e.cut);
+    action(ActionEditCopy)->setEnabled(e.copy);
+    action(ActionEditPaste)->setEnabled(e.paste);
+    action(ActionEditDel)->setEnabled(e.del);
+}
+
+TFindDialog *TFormCvt::FindDialog()
+{
+    if (!FindDialog1) {
+        FindDialog1 = new TFindDialog(Memo1, this);
+        connect(FindDialog1, &TFindDialog::searched, this, [this] { action(ActionSearchFindNext)->setEnabled(true); });
+    }
+    return FindDialog1;
 }
 
 void TFormCvt::closeEvent(QCloseEvent *event)
@@ -545,13 +543,6 @@ bool TFormCvt::eventFilter(QObject *watched, QEvent *event)
 {
     if (FHintFilter && event->type() == QEvent::ToolTip)
         return true;
-    if (watched == TabControl1 && event->type() == QEvent::MouseButtonRelease) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::RightButton) {
-            TabMouseUp(mouse->position().toPoint());
-            return true;
-        }
-    }
     return TQMForm::eventFilter(watched, event);
 }
 

@@ -17,13 +17,14 @@ class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QSlider;
-class QTabBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
 class TMSpeech;
 class TClipboardMonitor;
 class TSysTray;
+class TTabStrip;
+class TFindDialog;
 
 namespace loqa {
 class DocumentFile;
@@ -49,7 +50,7 @@ public:
     QComboBox *ComboBoxExEngines = nullptr;
     QSlider *TrackBarVol = nullptr;
     QSlider *TrackBarSpd = nullptr;
-    QTabBar *TabControl1 = nullptr;
+    TTabStrip *TabControl1 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     QWidget *PanelBottom = nullptr;
     QLabel *PanelStatus = nullptr;
@@ -66,6 +67,8 @@ public:
     TClipboardMonitor *ClipboardMonitor1 = nullptr;
     TSysTray *SysTray1 = nullptr;
     QTimer *TimerAandR = nullptr;
+    // The find and replace dialog on Memo1, made when first asked for.
+    TFindDialog *FindDialog1 = nullptr;
 
     QAction *action(loqa::ActionIndex index) const { return ActionList1[size_t(index)]; }
 
@@ -83,8 +86,10 @@ public:
     void UpdateModeCaptions();
     void UpdateStatus();
     void UpdateSelectedEnabling();
+    // Undo, Cut, Copy, Paste and Delete by the editor's state and the clipboard.
+    void UpdateEditEnabling();
 
-    // A global hotkey came in: runs the global command whose shortcut it is.
+    // A global hotkey came in: runs every global command whose shortcut it is.
     bool HotkeyPressed(Qt::KeyboardModifiers modifiers, Qt::Key key);
     // Saves the window's place and the settings; runs once, at the end.
     void FormDestroy();
@@ -147,7 +152,8 @@ private:
     void ActionFileCloseExecute();
     void ActionFileCloseAllExecute();
     void MoveExecute(int move);
-    void TabMouseUp(const QPoint &position);
+    TFindDialog *FindDialog();
+    void TabMouseUp(int tab);
     bool SaveMemoTo(const QString &path);
     bool LoadDocument(const QString &path);
 
@@ -171,9 +177,8 @@ private:
 
     bool FShowAtStart = true;
     bool FDestroyed = false;
-    bool FSilentTabs = false; // tab selections made by the program itself
-    QString FSearchText;
-    std::unique_ptr<loqa::DocumentFile> FDocument; // how the shown document is stored on disk
+    bool FSilentTabs = false;                             // tab selections made by the program itself
+    std::unique_ptr<loqa::DocumentFile> FDocument;        // how the shown document is stored on disk
     std::array<int, loqa::ActionCount> FGrabbedHotkeys{}; // the global grabs made, to release them again
-    bool FHintFilter = false;                            // the application-wide filter that hides hints
+    bool FHintFilter = false;                             // the application-wide filter that hides hints
 };

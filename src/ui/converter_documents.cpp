@@ -7,6 +7,7 @@
 #include "mspeech.h"
 #include "apppath.h"
 #include "qmutils.h"
+#include "tabstrip.h"
 #include "uitexts.h"
 
 #include <QDir>
@@ -16,7 +17,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QTabBar>
 
 using namespace loqa;
 
@@ -41,8 +41,7 @@ void TFormCvt::RebuildTabs()
 {
     FSilentTabs = true;
     const int remembered = TabControl1->currentIndex();
-    while (TabControl1->count() > 0)
-        TabControl1->removeTab(0);
+    TabControl1->clear();
     for (const QString &path : DocumentList) {
         const int tab = TabControl1->addTab(docs::TabCaption(path));
         TabControl1->setTabToolTip(tab, path);
@@ -210,9 +209,8 @@ void TFormCvt::MoveExecute(int move)
     ShowCurrentDocument();
 }
 
-void TFormCvt::TabMouseUp(const QPoint &position)
+void TFormCvt::TabMouseUp(int tab)
 {
-    const int tab = TabControl1->tabAt(position);
     if (tab < 0)
         return;
     if (tab != TabControl1->currentIndex())

@@ -16,7 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSlider>
-#include <QTabBar>
+#include "tabstrip.h"
 #include <QToolButton>
 
 using namespace loqa;

@@ -7,13 +7,14 @@
 #include "qmutils.h"
 #include "shortcut.h"
 #include "systray.h"
+#include "tabstrip.h"
+#include "commandrules.h"
 
 #include <QAction>
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -48,20 +49,17 @@ void TFormCvt::ApplyShortcuts()
 
 void TFormCvt::ApplyTabSettings()
 {
-    // A stored position or look outside its list leaves that part as it is.
-    if (TabPos >= 0 && TabPos <= 3) {
-        static const QTabBar::Shape shapes[4] = {QTabBar::RoundedNorth, QTabBar::RoundedSouth, QTabBar::RoundedWest,
-                                                 QTabBar::RoundedEast};
-        static const QBoxLayout::Direction directions[4] = {QBoxLayout::TopToBottom, QBoxLayout::BottomToTop,
-                                                            QBoxLayout::LeftToRight, QBoxLayout::RightToLeft};
-        TabControl1->setShape(shapes[TabPos]);
-        static_cast<QBoxLayout *>(TabControl1->parentWidget()->layout())->setDirection(directions[TabPos]);
-    }
-    if (TabStyle >= 0 && TabStyle <= 2) {
-        // 0 tabs, 1 buttons, 2 flat buttons.
-        TabControl1->setDocumentMode(TabStyle == 2);
-        TabControl1->setDrawBase(TabStyle == 0);
-    }
+    // Position first, then look; a stored value outside its list ends the step
+    // there, and the setting keeps its value.
+    if (!IsTabPosition(TabPos))
+        return;
+    static const QBoxLayout::Direction directions[4] = {QBoxLayout::TopToBottom, QBoxLayout::BottomToTop,
+                                                        QBoxLayout::LeftToRight, QBoxLayout::RightToLeft};
+    TabControl1->setPosition(TTabStrip::Position(TabPos));
+    static_cast<QBoxLayout *>(TabControl1->parentWidget()->layout())->setDirection(directions[TabPos]);
+    if (!IsTabStyle(TabStyle))
+        return;
+    TabControl1->setTabStyle(TTabStrip::Style(TabStyle));
 }
 
 void TFormCvt::ApplyEditorColours()

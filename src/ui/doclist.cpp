@@ -19,7 +19,8 @@ QString PlaceholderPath(const QString &defTxtPath)
 QString NewDocumentName(const QString &defTxtPath, const std::function<bool(const QString &)> &exists)
 {
     for (int n = 1;; ++n) {
-        const QString name = QStringLiteral("%1untitled%2.txt").arg(defTxtPath).arg(n);
+        // Put together piece by piece: the folder may hold '%' signs of its own.
+        const QString name = defTxtPath + QStringLiteral("untitled") + QString::number(n) + QStringLiteral(".txt");
         if (!exists(name))
             return name;
     }
@@ -55,7 +56,8 @@ int CloseDocument(QStringList &list, int index, const QString &placeholder)
         list.removeAt(index);
     if (list.isEmpty())
         list.append(placeholder);
-    return std::clamp(index, 0, int(list.size()) - 1);
+    // The tab in the closed one's place, or the first when it was the last.
+    return index >= 0 && index < list.size() ? index : 0;
 }
 
 int MoveDocument(QStringList &list, int index, Move move)
@@ -65,10 +67,18 @@ int MoveDocument(QStringList &list, int index, Move move)
         return -1;
     int target = -1;
     switch (move) {
-    case Move::First: target = index > 0 ? 0 : -1; break;
-    case Move::Prev: target = index > 0 ? index - 1 : -1; break;
-    case Move::Next: target = index < n - 1 ? index + 1 : -1; break;
-    case Move::Last: target = index < n - 1 ? n - 1 : -1; break;
+    case Move::First:
+        target = index > 0 ? 0 : -1;
+        break;
+    case Move::Prev:
+        target = index > 0 ? index - 1 : -1;
+        break;
+    case Move::Next:
+        target = index < n - 1 ? index + 1 : -1;
+        break;
+    case Move::Last:
+        target = index < n - 1 ? n - 1 : -1;
+        break;
     }
     if (target >= 0)
         list.swapItemsAt(index, target);

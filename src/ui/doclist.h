@@ -27,7 +27,8 @@ bool AddDocument(QStringList &list, const QString &path);
 // Returns the document's new index.
 int SaveAsUpdate(QStringList &list, int current, const QString &chosen);
 
-// Removes the entry; an emptied list gets the placeholder. Returns the index to select.
+// Removes the entry; an emptied list gets the placeholder. Returns the index to
+// select: the same place when a tab is left there, else the first.
 int CloseDocument(QStringList &list, int index, const QString &placeholder);
 
 enum class Move { First, Prev, Next, Last };

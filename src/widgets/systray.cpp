@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QStyleHints>
 #include <QTextBoundaryFinder>
@@ -43,6 +44,8 @@ TSysTray::TSysTray(QObject *owner) : QObject(owner), FTrayIcon(new QSystemTrayIc
     // Handled after the tray's own mouse handling has returned, so that a menu
     // command may even destroy the icon.
     connect(FTrayIcon, &QSystemTrayIcon::activated, this, &TSysTray::Activated, Qt::QueuedConnection);
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
     Modify();
 }
 
@@ -126,23 +129,47 @@ void TSysTray::Activated(QSystemTrayIcon::ActivationReason reason)
     default:
         return;
     }
+    Clicked(button, mode, doubleClick, reason == QSystemTrayIcon::Trigger);
+}
+
+bool TSysTray::eventFilter(QObject *watched, QEvent *event)
+{
+    // The toolkit's own tray icon window reports no right double click: it is
+    // taken from that window's mouse events.
+    if (event->type() == QEvent::MouseButtonDblClick && FActive && watched->isWidgetType() &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::RightButton &&
+        qstrcmp(watched->metaObject()->className(), "QSystemTrayIconSys") == 0) {
+        auto *icon = static_cast<QWidget *>(watched);
+        if (QRect(icon->mapToGlobal(QPoint(0, 0)), icon->size()) == FTrayIcon->geometry())
+            QMetaObject::invokeMethod(
+                this, [this] { Clicked(Qt::RightButton, pmRightDblClick, true, false); }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TSysTray::Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleClick, bool leftPress)
+{
     // While the menu is open, clicks belong to the menu.
     if (FMenuOpen)
         return;
     const QPoint cursor = QCursor::pos();
-    // The toolkit reports the second press of a double click as a press of
-    // its own, before the double click; it is part of the double click.
-    if (reason == QSystemTrayIcon::Trigger) {
+    // Whether this press is the second of a double click of the same button.
+    const auto secondPress = [&](QElapsedTimer &last, QPoint &where) {
         const QStyleHints *hints = QGuiApplication::styleHints();
-        const bool second = FLastPress.isValid() && FLastPress.elapsed() < hints->mouseDoubleClickInterval() &&
-                            (cursor - FLastPressPosition).manhattanLength() <= hints->mouseDoubleClickDistance();
-        FLastPress.start();
-        FLastPressPosition = cursor;
+        const bool second = last.isValid() && last.elapsed() < hints->mouseDoubleClickInterval() &&
+                            (cursor - where).manhattanLength() <= hints->mouseDoubleClickDistance();
         if (second) {
-            FLastPress.invalidate();
-            return;
+            last.invalidate();
+        } else {
+            last.start();
+            where = cursor;
         }
-    }
+        return second;
+    };
+    // The toolkit reports the second left press of a double click as a press of
+    // its own, before the double click; it is part of the double click.
+    if (leftPress && secondPress(FLastPress, FLastPressPosition))
+        return;
     QPointer<TSysTray> self(this);
     QPointer<QMenu> menu = PopupMenu;
     if (menu && PopupMode.testFlag(mode)) {

@@ -64,7 +64,11 @@ public:
     QRect IconGeometry() const;
 
 private:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void Activated(QSystemTrayIcon::ActivationReason reason);
+    // A click of `button` that `mode` names; `leftPress` when the toolkit
+    // reported it as a plain left press.
+    void Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleClick, bool leftPress);
     void Modify();
     void BringOwnerToFront();
 

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
@@ -113,10 +114,12 @@ private slots:
                      .toUtf8());
         // loqa.ini: what a fresh save writes, with this screen's centred place and the
         // ids the four system-wide hotkeys were registered under.
-        QByteArray expected = fileBytes(qEnvironmentVariable("LOQA_SOURCE_DIR") + QStringLiteral("/tests/settings/data/fresh.ini"));
+        QByteArray expected =
+            fileBytes(qEnvironmentVariable("LOQA_SOURCE_DIR") + QStringLiteral("/tests/settings/data/fresh.ini"));
         QVERIFY(!expected.isEmpty());
         expected.replace("@APPPATH@", (home.path() + QLatin1Char('/')).toUtf8());
-        expected.replace("MainLeft=338\r\n", QStringLiteral("MainLeft=%1\r\n").arg((screen.width() - 603) / 2).toUtf8());
+        expected.replace("MainLeft=338\r\n",
+                         QStringLiteral("MainLeft=%1\r\n").arg((screen.width() - 603) / 2).toUtf8());
         expected.replace("MainTop=311\r\n", QStringLiteral("MainTop=%1\r\n").arg((screen.height() - 402) / 2).toUtf8());
         expected.replace("\r\n26=1\r\n", "\r\n26=2\r\n");
         expected.replace("\r\n27=1\r\n", "\r\n27=3\r\n");
@@ -148,7 +151,8 @@ private slots:
         QProcess loqa;
         startLoqa(loqa, home);
         const QString window = findWindow(QStringLiteral("Loquora"));
-        QVERIFY2(!window.isEmpty(), qPrintable(QString::fromUtf8(loqa.readAllStandardError()) + QString::number(loqa.state())));
+        QVERIFY2(!window.isEmpty(),
+                 qPrintable(QString::fromUtf8(loqa.readAllStandardError()) + QString::number(loqa.state())));
         // Another program takes the focus.
         QProcess other;
         other.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("otherprogram"),
@@ -177,6 +181,87 @@ private slots:
         xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
         if (!loqa.waitForFinished(10000))
             loqa.kill();
+    }
+
+    // Find and Replace as a user works them: Ctrl+F, typing, Find Next twice lands on
+    // the second match; a search for a missing word says so; Replace shows a match
+    // first and replaces it only when pressed again, leaving the others.
+    void findAndReplace_withTheKeyboard()
+    {
+        TempHome home;
+        const QByteArray text = "The fox runs. A fox sleeps. Another fox eats.\n";
+        QVERIFY(home.write(QStringLiteral("txt/fox.txt"), text));
+        QVERIFY(home.write(QStringLiteral("loqa.apl"), (home.path() + QStringLiteral("/txt/fox.txt\r\n")).toUtf8()));
+        QVERIFY(home.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n"));
+        QProcess loqa;
+        startLoqa(loqa, home);
+        const auto stop = qScopeGuard([&] {
+            if (loqa.state() != QProcess::NotRunning && !loqa.waitForFinished(10000))
+                loqa.kill();
+            loqa.waitForFinished();
+        });
+        const QString window = findWindow(QStringLiteral("Loquora"));
+        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        const QString file = home.file(QStringLiteral("txt/fox.txt"));
+        const auto key = [](const QString &keys) {
+            xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60"), keys});
+        };
+        const auto type = [](const QString &what) {
+            xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), what});
+        };
+        const auto activate = [](const QString &id) {
+            xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
+        };
+        activate(window);
+        QTest::qWait(300);
+
+        key(QStringLiteral("ctrl+f"));
+        const QString find = findWindow(QStringLiteral("Find"));
+        QVERIFY2(!find.isEmpty(), "Ctrl+F opened no Find dialog");
+        activate(find);
+        type(QStringLiteral("fox"));
+        key(QStringLiteral("Return"));
+        key(QStringLiteral("Return"));
+        QTest::qWait(300);
+        saveScreenshot(QStringLiteral("find-second-match"));
+        // The dialog is not modal: the user goes on typing in the document over the match.
+        activate(window);
+        type(QStringLiteral("cat"));
+        saveScreenshot(QStringLiteral("find-typed-over"));
+        key(QStringLiteral("ctrl+s"));
+        QTRY_COMPARE(fileBytes(file), QByteArray("The fox runs. A cat sleeps. Another fox eats.\n"));
+
+        // Nothing found: a message says so.
+        activate(find);
+        key(QStringLiteral("ctrl+a"));
+        type(QStringLiteral("zebra"));
+        key(QStringLiteral("Return"));
+        const QString told = findWindow(QStringLiteral("loqa"));
+        QVERIFY2(!told.isEmpty(), "a search that found nothing said nothing");
+        activate(told);
+        key(QStringLiteral("Return"));
+        key(QStringLiteral("Escape"));
+
+        activate(window);
+        key(QStringLiteral("ctrl+Home"));
+        key(QStringLiteral("ctrl+r"));
+        const QString replace = findWindow(QStringLiteral("Replace"));
+        QVERIFY2(!replace.isEmpty(), "Ctrl+R opened no Replace dialog");
+        activate(replace);
+        key(QStringLiteral("ctrl+a"));
+        type(QStringLiteral("fox"));
+        key(QStringLiteral("Tab"));
+        type(QStringLiteral("dog"));
+        key(QStringLiteral("alt+r")); // shows the first match
+        QTest::qWait(300);
+        key(QStringLiteral("alt+r")); // replaces it, and shows the next (Replace All would take the third too)
+        QTest::qWait(300);
+        saveScreenshot(QStringLiteral("replace-one"));
+        key(QStringLiteral("Escape"));
+        activate(window);
+        key(QStringLiteral("ctrl+s"));
+        QTRY_COMPARE(fileBytes(file), QByteArray("The dog runs. A cat sleeps. Another fox eats.\n"));
+        key(QStringLiteral("alt+F4"));
     }
 
     // Started without a terminal on a desktop (from the file manager), the voice

@@ -20,7 +20,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QTabBar>
+#include "tabstrip.h"
 #include <QTest>
 #include <QTimer>
 
@@ -38,7 +38,8 @@ const char *const kProse =
 
 bool isWordStart(const QString &text, int at)
 {
-    return at >= 0 && at < text.size() && text.at(at).isLetterOrNumber() && (at == 0 || !text.at(at - 1).isLetterOrNumber());
+    return at >= 0 && at < text.size() && text.at(at).isLetterOrNumber() &&
+           (at == 0 || !text.at(at - 1).isLetterOrNumber());
 }
 
 } // namespace
@@ -144,8 +145,8 @@ private slots:
         // Dropped files: text files join once; others are skipped.
         home->write(QStringLiteral("other/e.TXT"), "Echo");
         home->write(QStringLiteral("other/song.mp3"), "ID3");
-        form->DropFiles({home->file(QStringLiteral("other/e.TXT")), home->file(QStringLiteral("other/song.mp3")),
-                         txt("b.txt")});
+        form->DropFiles(
+            {home->file(QStringLiteral("other/e.TXT")), home->file(QStringLiteral("other/song.mp3")), txt("b.txt")});
         QCOMPARE(DocumentList.size(), 6);
         QCOMPARE(DocumentList.last(), home->file(QStringLiteral("other/e.TXT")));
         QCOMPARE(form->CurrentIndex(), 4); // the shown document stays
@@ -292,7 +293,8 @@ private slots:
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
         QTRY_VERIFY(form->Memo1->textCursor().hasSelection());
         QVERIFY(form->Memo1->textCursor().selectionStart() < 10); // from its beginning
-        QVERIFY2(form->SysTray1->Hint().startsWith(QLatin1String("Reading b Aloud | LOQA")), qPrintable(form->SysTray1->Hint()));
+        QVERIFY2(form->SysTray1->Hint().startsWith(QLatin1String("Reading b Aloud | LOQA")),
+                 qPrintable(form->SysTray1->Hint()));
         form->action(ActionStop)->trigger();
         waitIdle();
     }
@@ -311,8 +313,7 @@ private slots:
     // converted once, in order, and none is skipped.
     void encoding_documentSwitchesWait()
     {
-        start({{"one.txt", "First."}, {"two.txt", "Second."}, {"three.txt", "Third."}},
-              "[Convert]\r\nRealTime=0\r\n");
+        start({{"one.txt", "First."}, {"two.txt", "Second."}, {"three.txt", "Third."}}, "[Convert]\r\nRealTime=0\r\n");
         const QString calls =
             standInEncoder(QStringLiteral("sleep 1\nfor a; do last=$a; done\necho mp3 > \"$last\"\n"));
         form->action(ActionTTM)->trigger();
@@ -468,8 +469,12 @@ private slots:
     {
         QTest::addColumn<QString>("voice");
         QTest::addColumn<QString>("text");
-        QTest::newRow("german") << "German" << QStringLiteral("Grüße aus der Straße über den Flüssen, schöne Bäume und große Wälder.");
-        QTest::newRow("russian") << "Russian" << QStringLiteral("Привет, мир! Съешь же ещё этих мягких французских булок, да выпей чаю.");
+        QTest::newRow("german") << "German"
+                                << QStringLiteral(
+                                       "Grüße aus der Straße über den Flüssen, schöne Bäume und große Wälder.");
+        QTest::newRow("russian") << "Russian"
+                                 << QStringLiteral(
+                                        "Привет, мир! Съешь же ещё этих мягких французских булок, да выпей чаю.");
     }
 
     void otherLanguages_highlightOnWordStarts()

@@ -1,5 +1,6 @@
 #include "actions.h"
 #include "clipboardrules.h"
+#include "commandrules.h"
 #include "doclist.h"
 #include "readingrules.h"
 #include "textfile.h"
@@ -107,12 +108,114 @@ private slots:
         QCOMPARE(list, (QStringList{"/c", "/new"}));
     }
 
-    void closeLeavesAPlaceholder()
+    // The tab selected after Close: the one now in the closed one's place, else the first.
+    void closeSelection_data()
     {
-        QStringList list{"/a", "/b"};
-        QCOMPARE(docs::CloseDocument(list, 1, "/t/untitled.txt"), 0);
-        QCOMPARE(docs::CloseDocument(list, 0, "/t/untitled.txt"), 0);
-        QCOMPARE(list, (QStringList{"/t/untitled.txt"}));
+        QTest::addColumn<QStringList>("list");
+        QTest::addColumn<int>("closed");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("after");
+        const QStringList abc{"/a", "/b", "/c"};
+        QTest::newRow("rightmost of three") << abc << 2 << 0 << QStringList{"/a", "/b"};
+        QTest::newRow("middle of three") << abc << 1 << 1 << QStringList{"/a", "/c"};
+        QTest::newRow("first of three") << abc << 0 << 0 << QStringList{"/b", "/c"};
+        QTest::newRow("last of two") << QStringList{"/a", "/b"} << 1 << 0 << QStringList{"/a"};
+        QTest::newRow("the only one") << QStringList{"/a"} << 0 << 0 << QStringList{"/t/untitled.txt"};
+    }
+
+    void closeSelection()
+    {
+        QFETCH(QStringList, list);
+        QFETCH(int, closed);
+        QFETCH(int, selected);
+        QFETCH(QStringList, after);
+        QCOMPARE(docs::CloseDocument(list, closed, "/t/untitled.txt"), selected);
+        QCOMPARE(list, after);
+    }
+
+    // New documents are named folder + "untitled" + n + ".txt", whatever the folder holds.
+    void newDocumentNames_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("folder with %1") << "/home/u/100%1/" << QStringList{"/home/u/100%1/untitled1.txt"}
+                                        << "/home/u/100%1/untitled2.txt";
+        QTest::newRow("folder with %2 and %d") << "/x/%2%d%s/" << QStringList{} << "/x/%2%d%s/untitled1.txt";
+    }
+
+    void newDocumentNames()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, present);
+        QFETCH(QString, name);
+        QCOMPARE(docs::NewDocumentName(folder, [&](const QString &p) { return present.contains(p); }), name);
+    }
+
+    void editEnabling_data()
+    {
+        QTest::addColumn<bool>("selection");
+        QTest::addColumn<bool>("canUndo");
+        QTest::addColumn<bool>("clipboardText");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("enabled"); // u c C p d: undo, cut, copy, paste, delete
+        QTest::newRow("nothing") << false << false << false << false << "-----";
+        QTest::newRow("selection only") << true << false << false << false << "-cC-d";
+        QTest::newRow("undo only") << false << true << false << false << "u----";
+        QTest::newRow("clipboard only") << false << false << true << false << "---p-";
+        QTest::newRow("everything") << true << true << true << false << "ucCpd";
+        QTest::newRow("locked editor copies only") << true << true << true << true << "--C--";
+    }
+
+    void editEnabling()
+    {
+        QFETCH(bool, selection);
+        QFETCH(bool, canUndo);
+        QFETCH(bool, clipboardText);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, enabled);
+        const EditEnabling e = EditEnablingFor({selection, canUndo, clipboardText, readOnly});
+        QString got;
+        got += e.undo ? 'u' : '-';
+        got += e.cut ? 'c' : '-';
+        got += e.copy ? 'C' : '-';
+        got += e.paste ? 'p' : '-';
+        got += e.del ? 'd' : '-';
+        QCOMPARE(got, enabled);
+    }
+
+    void globalHotkeys_data()
+    {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QList<int>>("commands");
+        QTest::newRow("two commands on one chord both run, in order")
+            << int(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier) << int(Qt::Key_F2)
+            << QList<int>{ActionTTS, ActionReadClipboard};
+        QTest::newRow("one") << int(Qt::ControlModifier | Qt::AltModifier) << int(Qt::Key_F6) << QList<int>{ActionStop};
+        QTest::newRow("modifiers must match exactly") << int(Qt::ControlModifier) << int(Qt::Key_F6) << QList<int>{};
+        QTest::newRow("not global") << int(Qt::ControlModifier) << int(Qt::Key_N) << QList<int>{};
+        QTest::newRow("global without a shortcut") << int(Qt::NoModifier) << 0 << QList<int>{};
+    }
+
+    void globalHotkeys()
+    {
+        QFETCH(int, modifiers);
+        QFETCH(int, key);
+        QFETCH(QList<int>, commands);
+        std::array<QString, ActionCount> shortcuts;
+        std::array<qint32, ActionCount> ids{};
+        shortcuts[ActionFileNew] = "Ctrl+N"; // not global
+        shortcuts[ActionTTS] = "Shift+Ctrl+Alt+F2";
+        shortcuts[ActionReadClipboard] = "Shift+Ctrl+Alt+F2";
+        shortcuts[ActionStop] = "Ctrl+Alt+F6";
+        ids[ActionTTS] = 1;
+        ids[ActionReadClipboard] = 7;
+        ids[ActionStop] = 3;
+        ids[ActionShowMain] = 9; // global, but its shortcut is empty
+        const std::vector<int> run =
+            GlobalHotkeyCommands(shortcuts, ids, Qt::KeyboardModifiers(modifiers), Qt::Key(key));
+        QCOMPARE(QList<int>(run.begin(), run.end()), commands);
     }
 
     void moves_data()

@@ -172,14 +172,26 @@ private slots:
         QTRY_COMPARE(f.journal.entries, QStringList({"menu", "left", "menu", "right"}));
     }
 
+    void doubleClick_raisesOnePressAndOneDoubleClick_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("press");
+        QTest::newRow("left") << 1 << int(pmLeftDblClick) << "left";
+        QTest::newRow("right") << 3 << int(pmRightDblClick) << "right";
+    }
+
     void doubleClick_raisesOnePressAndOneDoubleClick()
     {
+        QFETCH(int, button);
+        QFETCH(int, mode);
+        QFETCH(QString, press);
         TrayFixture f;
-        f.tray->PopupMode = pmLeftDblClick;
+        f.tray->PopupMode = TPopupMode(mode);
         QVERIFY(f.Dock());
         QVERIFY(MoveTo(f.IconCentre()));
-        QVERIFY(Xdo({"click", "--repeat", "2", "--delay", "80", "1"}));
-        QTRY_COMPARE_WITH_TIMEOUT(f.journal.entries, QStringList({"left", "menu", "double"}), 10000);
+        QVERIFY(Xdo({"click", "--repeat", "2", "--delay", "80", QString::number(button)}));
+        QTRY_COMPARE_WITH_TIMEOUT(f.journal.entries, QStringList({press, "menu", "double"}), 10000);
     }
 
     void hint_showsAtOnce()

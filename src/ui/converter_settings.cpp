@@ -135,8 +135,5 @@ void TFormCvt::ApplyHints()
 
 void TFormCvt::ApplyTimers()
 {
-    if (Alarm || Reminder)
-        TimerAandR->start();
-    else
-        TimerAandR->stop();
+    StartAandRTimer(Alarm || Reminder);
 }

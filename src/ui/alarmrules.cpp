@@ -1,28 +1,8 @@
 #include "alarmrules.h"
 
-#include "documentfile.h"
-#include "readingrules.h"
-
-#include <QFile>
+#include "textfile.h"
 
 namespace loqa {
-
-namespace {
-
-// The lines of a text file, decoded as documents are; false when it cannot be read.
-bool readLines(const QString &path, QStringList *lines)
-{
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    *lines = SplitTextLines(DecodeTextBytes(bytes).text);
-    return true;
-}
-
-} // namespace
 
 QString WithoutTimeZone(const QString &format)
 {
@@ -79,7 +59,7 @@ AlarmAction AlarmStep(const AlarmSettings &settings, QDate date, QTime time, con
     }
     case 1: {
         QStringList lines;
-        if (!readLines(settings.txtFile, &lines))
+        if (settings.txtFile.isEmpty() || !LoadTextLines(settings.txtFile, lines))
             lines = {QStringLiteral("File ") + settings.txtFile + QStringLiteral(" open error!")};
         QString joined;
         for (const QString &line : std::as_const(lines))

@@ -185,5 +185,7 @@ private:
     std::unique_ptr<loqa::DocumentFile> FDocument; // how the shown document is stored on disk
     std::array<int, loqa::ActionCount> FGrabbedHotkeys{}; // the global grabs made, to release them again
     bool FHintFilter = false;                            // the application-wide filter that hides hints
-    loqa::SecondTicker FAandRTicker;                     // the seconds TimerAandR gives
+
+    // The seconds TimerAandR gives.
+    loqa::SecondTicker FAandRTicker;
 };

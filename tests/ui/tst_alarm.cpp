@@ -58,11 +58,7 @@ class TestAlarm : public QObject
     }
 
 private slots:
-    void init()
-    {
-        if (!HaveSoundServer())
-            QSKIP("needs the private sound server");
-    }
+    void init() { LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server"); }
     void cleanup()
     {
         form.reset();

@@ -342,8 +342,7 @@ void TFormCvt::CreateLayout()
     CreateClipboard();
     CreateTray();
     CreateCommandChannel();
-    TimerAandR = new QTimer(this);
-    TimerAandR->setInterval(1000);
+    CreateAandRTimer();
 
     connect(ComboBoxExEngines, &QComboBox::activated, this, &TFormCvt::ComboBoxExEnginesChange);
     connect(TrackBarVol, &QSlider::valueChanged, this, &TFormCvt::TrackBarVolChange);

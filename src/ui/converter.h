@@ -3,6 +3,7 @@
 #include "actions.h"
 #include "qmform.h"
 #include "readingcontroller.h"
+#include "ticker.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -172,6 +173,14 @@ private:
     void MSpeech1Start(bool documentRun);
     void MSpeech1Stop();
     void TimerWordPositionTimer(int position);
+    // The alarm and the reminders (converter_alarm.cpp).
+    void CreateAandRTimer();
+    void StartAandRTimer(bool on);
+    void TimerAandRTimer();
+    void AlarmStepAt(const QDateTime &second);
+    void ReminderStepAt(const QDateTime &second);
+    void SpeakAandR(const QString &text);
+    void ShowAandRBox(const QString &text);
     // Prev, Next and the Move commands by the shown tab.
     void UpdateNavigation();
 
@@ -181,4 +190,7 @@ private:
     std::unique_ptr<loqa::DocumentFile> FDocument;        // how the shown document is stored on disk
     std::array<int, loqa::ActionCount> FGrabbedHotkeys{}; // the global grabs made, to release them again
     bool FHintFilter = false;                             // the application-wide filter that hides hints
+
+    // The seconds TimerAandR gives.
+    loqa::SecondTicker FAandRTicker;
 };

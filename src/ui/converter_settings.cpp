@@ -133,8 +133,5 @@ void TFormCvt::ApplyHints()
 
 void TFormCvt::ApplyTimers()
 {
-    if (Alarm || Reminder)
-        TimerAandR->start();
-    else
-        TimerAandR->stop();
+    StartAandRTimer(Alarm || Reminder);
 }

@@ -27,9 +27,16 @@ GlobalHotkeys &GlobalHotkeys::instance()
 {
     static std::unique_ptr<GlobalHotkeys> hotkeys = [] {
         std::unique_ptr<GlobalHotkeys> made;
-        const bool forcedNull = qEnvironmentVariable("LOQA_PLATFORM") == QLatin1String("null");
-        if (!forcedNull && qobject_cast<QGuiApplication *>(QCoreApplication::instance())
-            && QGuiApplication::platformName() == QLatin1String("xcb"))
+        const QString forced = qEnvironmentVariable("LOQA_PLATFORM");
+        const bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+        const QString platform = gui ? QGuiApplication::platformName() : QString();
+        const bool xcb = platform == QLatin1String("xcb");
+        // Off-screen and minimal toolkits have no desktop whose portal could answer.
+        const bool desktop =
+            gui && !xcb && platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+        if (forced == QLatin1String("portal") || (forced.isEmpty() && desktop))
+            made = CreatePortalHotkeys();
+        else if (forced != QLatin1String("null") && xcb)
             made = CreateX11Hotkeys();
         if (!made)
             made = CreateNullHotkeys();

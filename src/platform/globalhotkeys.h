@@ -8,8 +8,11 @@
 namespace loqa {
 
 // System-wide key grabs. One instance per process, created on first use on the
-// main thread: the X11 implementation when the toolkit runs on "xcb", otherwise
-// (or with LOQA_PLATFORM=null) one that accepts every grab and never fires.
+// main thread: the X11 implementation when the toolkit runs on "xcb"; elsewhere
+// (a Wayland session) the desktop portal's GlobalShortcuts, which the user
+// confirms in the desktop's own dialog; where no portal offers it, and with
+// LOQA_PLATFORM=null, grabs are accepted and nothing fires. LOQA_PLATFORM=portal
+// picks the portal whatever the toolkit runs on.
 class GlobalHotkeys : public QObject
 {
     Q_OBJECT
@@ -30,7 +33,12 @@ protected:
     GlobalHotkeys() = default;
 };
 
-std::unique_ptr<GlobalHotkeys> CreateX11Hotkeys(); // null when X11 is not there
+std::unique_ptr<GlobalHotkeys> CreateX11Hotkeys();    // null when X11 is not there
+std::unique_ptr<GlobalHotkeys> CreatePortalHotkeys(); // null without a session bus
 std::unique_ptr<GlobalHotkeys> CreateNullHotkeys();
+
+// The shortcut text of the XDG desktop portal ("CTRL+ALT+SHIFT+F2"); empty for a
+// key it has no name for.
+QString XdgTriggerText(QKeyCombination shortcut);
 
 } // namespace loqa

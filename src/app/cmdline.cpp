@@ -20,22 +20,20 @@ namespace {
 
 const char *const kWelcome = "Welcome to Loquora!";
 
-const char *const kUsage =
-    "Usage: loqa COMMAND [TEXT-OR-FILE] [OUTPUT] [SWITCHES]\n"
-    "  /tts TEXT-OR-FILE          read aloud\n"
-    "  /ttw TEXT-OR-FILE [OUT]    render to a WAV file\n"
-    "  /ttm TEXT-OR-FILE [OUT]    render to an MP3 file\n"
-    "  /wtm WAV-FILE [OUT]        encode a WAV file to MP3\n"
-    "  /mtw MP3-FILE [OUT]        decode an MP3 file to WAV\n"
-    "  /e                         list the voices (-e N describes voice N)\n"
-    "Switches: -e voice  -s speed  -p pitch  -w render speed (times real time)\n"
-    "          -r resample kHz  -b bit rate  -m channel mode  -q quality\n"
-    "  --command NAME             hand a command to the running window\n"
-    "  --help, --version\n";
+const char *const kUsage = "Usage: loqa COMMAND [TEXT-OR-FILE] [OUTPUT] [SWITCHES]\n"
+                           "  /tts TEXT-OR-FILE          read aloud\n"
+                           "  /ttw TEXT-OR-FILE [OUT]    render to a WAV file\n"
+                           "  /ttm TEXT-OR-FILE [OUT]    render to an MP3 file\n"
+                           "  /wtm WAV-FILE [OUT]        encode a WAV file to MP3\n"
+                           "  /mtw MP3-FILE [OUT]        decode an MP3 file to WAV\n"
+                           "  /e                         list the voices (-e N describes voice N)\n"
+                           "Switches: -e voice  -s speed  -p pitch  -w render speed (times real time)\n"
+                           "          -r resample kHz  -b bit rate  -m channel mode  -q quality\n"
+                           "  --command NAME             hand a command to the running window\n"
+                           "  --help, --version\n";
 
-const char *const kExitStatuses =
-    "Exit status: 0 done, 1 the work failed (a line on standard error says why),\n"
-    "             2 a usage error, 130 interrupted (the partial output is removed).\n";
+const char *const kExitStatuses = "Exit status: 0 done, 1 the work failed (a line on standard error says why),\n"
+                                  "             2 a usage error, 130 interrupted (the partial output is removed).\n";
 
 // The encoder's time limit; LOQA_MP3_TIME_LIMIT_MS puts a test's own in its place.
 int EncoderTimeLimit(qint64 audioBytes)
@@ -62,11 +60,15 @@ bool toNumber(const QString &text, qlonglong &value)
 } // namespace
 
 TQMCmdLine::TQMCmdLine(QStringList arguments, MessageSink messages)
-    : FArguments(std::move(arguments)), FMessages(messages),
-      FSwitches{{{"-e", "0"}, {"-s", ""}, {"-p", ""}, {"-w", "8"},
-                 {"-r", "automatic"}, {"-b", "128"}, {"-m", "s"}, {"-q", "5"}}}
-{
-}
+    : FArguments(std::move(arguments)), FMessages(messages), FSwitches{{{"-e", "0"},
+                                                                        {"-s", ""},
+                                                                        {"-p", ""},
+                                                                        {"-w", "8"},
+                                                                        {"-r", "automatic"},
+                                                                        {"-b", "128"},
+                                                                        {"-m", "s"},
+                                                                        {"-q", "5"}}}
+{}
 
 TQMCmdLine::~TQMCmdLine() = default;
 

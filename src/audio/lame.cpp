@@ -15,9 +15,8 @@ QString asFileArgument(const QString &path)
     return path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
 }
 
-Mp3Result run(bool decode, const QString &source, const QString &dest, const QString &resample,
-              const QString &bitrate, const QString &mode, const QString &quality, const RunLimits &limits,
-              const QString &encoder)
+Mp3Result run(bool decode, const QString &source, const QString &dest, const QString &resample, const QString &bitrate,
+              const QString &mode, const QString &quality, const RunLimits &limits, const QString &encoder)
 {
     Mp3Result result;
     auto command = [&](bool shortForm) {

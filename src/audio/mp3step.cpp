@@ -13,9 +13,12 @@ namespace {
 Mp3StepResult::Outcome outcomeOf(const Mp3Result &result)
 {
     switch (result.exitCode) {
-    case RunCancelled: return Mp3StepResult::Cancelled;
-    case RunTimedOut: return Mp3StepResult::TimedOut;
-    default: return Mp3StepResult::Failed;
+    case RunCancelled:
+        return Mp3StepResult::Cancelled;
+    case RunTimedOut:
+        return Mp3StepResult::TimedOut;
+    default:
+        return Mp3StepResult::Failed;
     }
 }
 

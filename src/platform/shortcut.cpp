@@ -15,14 +15,12 @@ struct NamedKey {
 
 // Keys whose stored names differ from the toolkit's own texts.
 constexpr std::array kNamedKeys{
-    NamedKey{Qt::Key_Backspace, "BkSp"}, NamedKey{Qt::Key_Tab, "Tab"},
-    NamedKey{Qt::Key_Escape, "Esc"},     NamedKey{Qt::Key_Return, "Enter"},
-    NamedKey{Qt::Key_Enter, "Enter"},    NamedKey{Qt::Key_Space, "Space"},
-    NamedKey{Qt::Key_PageUp, "PgUp"},    NamedKey{Qt::Key_PageDown, "PgDn"},
-    NamedKey{Qt::Key_End, "End"},        NamedKey{Qt::Key_Home, "Home"},
-    NamedKey{Qt::Key_Left, "Left"},      NamedKey{Qt::Key_Up, "Up"},
-    NamedKey{Qt::Key_Right, "Right"},    NamedKey{Qt::Key_Down, "Down"},
-    NamedKey{Qt::Key_Insert, "Ins"},     NamedKey{Qt::Key_Delete, "Del"},
+    NamedKey{Qt::Key_Backspace, "BkSp"}, NamedKey{Qt::Key_Tab, "Tab"},       NamedKey{Qt::Key_Escape, "Esc"},
+    NamedKey{Qt::Key_Return, "Enter"},   NamedKey{Qt::Key_Enter, "Enter"},   NamedKey{Qt::Key_Space, "Space"},
+    NamedKey{Qt::Key_PageUp, "PgUp"},    NamedKey{Qt::Key_PageDown, "PgDn"}, NamedKey{Qt::Key_End, "End"},
+    NamedKey{Qt::Key_Home, "Home"},      NamedKey{Qt::Key_Left, "Left"},     NamedKey{Qt::Key_Up, "Up"},
+    NamedKey{Qt::Key_Right, "Right"},    NamedKey{Qt::Key_Down, "Down"},     NamedKey{Qt::Key_Insert, "Ins"},
+    NamedKey{Qt::Key_Delete, "Del"},
 };
 
 QString keyName(Qt::Key key)

@@ -47,7 +47,8 @@ const std::array<ActionInfo, ActionCount> kActions{{
     {"ActionHelp", "Help", "Get help of user interface/operations/command lines"},
     {"ActionHelpContact", "Contact Us", "Contact us via email"},
     {"ActionHelpVOXAHome", "LOQA Home Page", "Visit LOQA home page - https://loquora.example.org/"},
-    {"ActionHelpQMHome", "Quillmark Software Home Page", "Visit Quillmark Software home page - https://quillmark.example.org/"},
+    {"ActionHelpQMHome", "Quillmark Software Home Page",
+     "Visit Quillmark Software home page - https://quillmark.example.org/"},
     {"ActionHelpAbout", "About...", "About VOXA(Voxarion)"},
 }};
 

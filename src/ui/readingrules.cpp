@@ -20,21 +20,30 @@ QString RunOutputName(int readState, const QString &documentPath, const QString 
 QString ModeText(int convertMode)
 {
     switch (convertMode) {
-    case 0: return QStringLiteral(" Aloud");
-    case 1: return QStringLiteral(" to WAV");
-    case 2: return QStringLiteral(" to MP3");
-    default: return QString();
+    case 0:
+        return QStringLiteral(" Aloud");
+    case 1:
+        return QStringLiteral(" to WAV");
+    case 2:
+        return QStringLiteral(" to MP3");
+    default:
+        return QString();
     }
 }
 
 QString RunStatusText(int readState, int convertMode, const QString &caption)
 {
     switch (readState) {
-    case 0: return caption;
-    case 1: return QStringLiteral("Reading ") + caption + ModeText(convertMode);
-    case 2: return QStringLiteral("Reading ") + caption + QStringLiteral(" [PART]") + ModeText(convertMode);
-    case 3: return QStringLiteral("Reading Clipboard") + ModeText(convertMode);
-    default: return caption;
+    case 0:
+        return caption;
+    case 1:
+        return QStringLiteral("Reading ") + caption + ModeText(convertMode);
+    case 2:
+        return QStringLiteral("Reading ") + caption + QStringLiteral(" [PART]") + ModeText(convertMode);
+    case 3:
+        return QStringLiteral("Reading Clipboard") + ModeText(convertMode);
+    default:
+        return caption;
     }
 }
 
@@ -48,18 +57,24 @@ QString TrayHintText(const QString &status, bool running, bool paused)
 QString CursorCaption(int convertMode)
 {
     switch (convertMode) {
-    case 1: return QStringLiteral("Read from Cursor to WAV File");
-    case 2: return QStringLiteral("Read from Cursor to MP3 File");
-    default: return QStringLiteral("Read from Cursor Aloud");
+    case 1:
+        return QStringLiteral("Read from Cursor to WAV File");
+    case 2:
+        return QStringLiteral("Read from Cursor to MP3 File");
+    default:
+        return QStringLiteral("Read from Cursor Aloud");
     }
 }
 
 QString SelectedCaption(int convertMode)
 {
     switch (convertMode) {
-    case 1: return QStringLiteral("Read Selected Text to WAV File");
-    case 2: return QStringLiteral("Read Selected Text to MP3 File");
-    default: return QStringLiteral("Read Selected Text Aloud");
+    case 1:
+        return QStringLiteral("Read Selected Text to WAV File");
+    case 2:
+        return QStringLiteral("Read Selected Text to MP3 File");
+    default:
+        return QStringLiteral("Read Selected Text Aloud");
     }
 }
 

@@ -10,20 +10,27 @@ namespace loqa {
 namespace {
 
 const char *const kThemeNames[ImgCount] = {
-    "audio-volume-high", "document-save-as", "media-record", "media-playback-pause",
-    "media-playback-stop", "go-previous", "go-next", "preferences-system"};
+    "audio-volume-high",   "document-save-as", "media-record", "media-playback-pause",
+    "media-playback-stop", "go-previous",      "go-next",      "preferences-system"};
 
 QColor baseColor(ToolImage image)
 {
     switch (image) {
-    case ImgReadAloud: return QColor(0x2E, 0x7D, 0x32);
-    case ImgReadWav: return QColor(0x15, 0x65, 0xC0);
-    case ImgReadMp3: return QColor(0x6A, 0x1B, 0x9A);
-    case ImgPause: return QColor(0xEF, 0x6C, 0x00);
-    case ImgStop: return QColor(0xC6, 0x28, 0x28);
+    case ImgReadAloud:
+        return QColor(0x2E, 0x7D, 0x32);
+    case ImgReadWav:
+        return QColor(0x15, 0x65, 0xC0);
+    case ImgReadMp3:
+        return QColor(0x6A, 0x1B, 0x9A);
+    case ImgPause:
+        return QColor(0xEF, 0x6C, 0x00);
+    case ImgStop:
+        return QColor(0xC6, 0x28, 0x28);
     case ImgPrev:
-    case ImgNext: return QColor(0x00, 0x83, 0x8F);
-    default: return QColor(0x54, 0x6E, 0x7A);
+    case ImgNext:
+        return QColor(0x00, 0x83, 0x8F);
+    default:
+        return QColor(0x54, 0x6E, 0x7A);
     }
 }
 
@@ -181,7 +188,7 @@ QIcon EngineIcon(int index)
     const QColor c = colours[std::clamp(index, 0, 5)];
     p.setPen(Qt::NoPen);
     p.setBrush(c);
-    p.drawEllipse(QRectF(10, 3, 12, 12)); // head
+    p.drawEllipse(QRectF(10, 3, 12, 12));           // head
     p.drawRoundedRect(QRectF(5, 17, 22, 14), 6, 6); // shoulders
     return QIcon(pixmap);
 }

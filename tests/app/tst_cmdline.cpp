@@ -55,8 +55,10 @@ private slots:
         QCOMPARE(TQMCmdLine::WavOutputName(notes, QString()), dir.filePath(QStringLiteral("notes.wav")));
         QCOMPARE(TQMCmdLine::WavOutputName(notes, QStringLiteral("out.MP3")), QStringLiteral("out.wav"));
         QCOMPARE(TQMCmdLine::WavOutputName(notes, QStringLiteral("a/out.Wav")), QStringLiteral("a/out.wav"));
-        QCOMPARE(TQMCmdLine::WavOutputName(notes, QStringLiteral("out.txt")), dir.filePath(QStringLiteral("notes.wav")));
-        QCOMPARE(TQMCmdLine::WavOutputName(QStringLiteral("hello"), QStringLiteral("x.wav")), QStringLiteral("output.wav"));
+        QCOMPARE(TQMCmdLine::WavOutputName(notes, QStringLiteral("out.txt")),
+                 dir.filePath(QStringLiteral("notes.wav")));
+        QCOMPARE(TQMCmdLine::WavOutputName(QStringLiteral("hello"), QStringLiteral("x.wav")),
+                 QStringLiteral("output.wav"));
         QCOMPARE(TQMCmdLine::WavOutputName(QString(), QString()), QStringLiteral("output.wav"));
         QCOMPARE(TQMCmdLine::WavOutputName(dir.path(), QStringLiteral("x.wav")), QStringLiteral("output.wav"));
 

@@ -175,14 +175,16 @@ private slots:
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(AudioSeconds(docs.filePath(QStringLiteral("notes.wav"))) > 1.5);
 
-        r = RunLoqa({QStringLiteral("/ttw"), notes, QStringLiteral("out.MP3"), QStringLiteral("-w"), QStringLiteral("0")},
-                    work.path());
+        r = RunLoqa(
+            {QStringLiteral("/ttw"), notes, QStringLiteral("out.MP3"), QStringLiteral("-w"), QStringLiteral("0")},
+            work.path());
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("out.wav"))));
         QVERIFY(!QFile::exists(work.filePath(QStringLiteral("out.MP3"))));
 
         QFile::remove(work.filePath(QStringLiteral("output.wav")));
-        r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("Some text"), QStringLiteral("elsewhere.wav")}, work.path());
+        r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("Some text"), QStringLiteral("elsewhere.wav")},
+                    work.path());
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("output.wav"))));
     }
@@ -242,8 +244,8 @@ private slots:
         QTemporaryDir work;
         const QString text = work.filePath(QStringLiteral("odd.txt"));
         QVERIFY(WriteFile(text, bytes));
-        const RunResult r = RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("0")},
-                                    work.path(), 120000);
+        const RunResult r =
+            RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("0")}, work.path(), 120000);
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(AudioSeconds(work.filePath(QStringLiteral("odd.wav"))) >= 0);
     }
@@ -251,9 +253,9 @@ private slots:
     void ttw_unreadableTextFile_rendersTheSentenceAndFails()
     {
         QTemporaryDir work;
-        const RunResult r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("/proc/self/mem"),
-                                     work.filePath(QStringLiteral("mem.wav"))},
-                                    work.path());
+        const RunResult r = RunLoqa(
+            {QStringLiteral("/ttw"), QStringLiteral("/proc/self/mem"), work.filePath(QStringLiteral("mem.wav"))},
+            work.path());
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("cannot read /proc/self/mem"), r.err.constData());
         QVERIFY(AudioSeconds(work.filePath(QStringLiteral("mem.wav"))) > 1.0); // "Can't load the file ..."
@@ -307,9 +309,10 @@ private slots:
         const QString record = bin.filePath(QStringLiteral("opened.txt"));
         QVERIFY(WriteFile(opener, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(record).toUtf8()));
         QFile::setPermissions(opener, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
-        const RunResult r = RunLoqa({QStringLiteral("/anything-else")}, QString(), 20000,
-                                    {QStringLiteral("PATH=") + bin.path() + QStringLiteral(":") + qEnvironmentVariable("PATH"),
-                                     QStringLiteral("DISPLAY=:99")});
+        const RunResult r =
+            RunLoqa({QStringLiteral("/anything-else")}, QString(), 20000,
+                    {QStringLiteral("PATH=") + bin.path() + QStringLiteral(":") + qEnvironmentVariable("PATH"),
+                     QStringLiteral("DISPLAY=:99")});
         // The help file opens, and the status says the command was not one.
         QCOMPARE(r.exitCode, 2);
         QVERIFY2(r.err.contains("unknown command /anything-else") && r.err.contains("Usage: loqa"), r.err.constData());
@@ -343,17 +346,17 @@ private slots:
         // script(1) gives the program a pseudo-terminal and copies what it wrote.
         QProcess tty;
         tty.setWorkingDirectory(work.path());
-        tty.start(QStringLiteral("script"), {QStringLiteral("-qefc"),
-                                             QStringLiteral("'%1' /ttw '%2' -w 16").arg(LoqaBinary(), text),
-                                             QStringLiteral("/dev/null")});
+        tty.start(QStringLiteral("script"),
+                  {QStringLiteral("-qefc"), QStringLiteral("'%1' /ttw '%2' -w 16").arg(LoqaBinary(), text),
+                   QStringLiteral("/dev/null")});
         QVERIFY(tty.waitForFinished(60000));
         QCOMPARE(tty.exitCode(), 0);
         const QByteArray shown = tty.readAllStandardOutput();
         QVERIFY2(shown.contains("of audio") && shown.contains("\r") && shown.contains("100%"), shown.constData());
         QVERIFY(shown.contains("x real time"));
 
-        const RunResult piped = RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("16")},
-                                        work.path());
+        const RunResult piped =
+            RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("16")}, work.path());
         QCOMPARE(piped.exitCode, 0);
         QVERIFY2(piped.err.isEmpty() && piped.out.isEmpty(), piped.err.constData());
     }
@@ -381,8 +384,8 @@ private slots:
         QVERIFY(WriteFile(text, QByteArray("Chapter one, in which a long story begins and goes on. ").repeated(40)));
         QProcess loqa;
         loqa.setWorkingDirectory(work.path());
-        loqa.start(exe, {QStringLiteral("/ttm"), text, QStringLiteral("-w"), whileEncoding ? QStringLiteral("0")
-                                                                                         : QStringLiteral("1")});
+        loqa.start(exe, {QStringLiteral("/ttm"), text, QStringLiteral("-w"),
+                         whileEncoding ? QStringLiteral("0") : QStringLiteral("1")});
         QVERIFY(loqa.waitForStarted());
         const QString wav = work.filePath(QStringLiteral("book.wav"));
         if (whileEncoding)

@@ -18,8 +18,6 @@ QString soxiField(const QString &path, const QString &field)
     return QString::fromUtf8(soxi.readAllStandardOutput().trimmed());
 }
 
-
-
 // Renders a WAV of some speech with the real engine.
 QString speech(const QTemporaryDir &dir, const QString &name)
 {
@@ -73,7 +71,8 @@ private slots:
 
         std::tie(status, args) = run({"/MTW", input, "back.WAV", "-r", "44.1", "-q", "2", "-m", "j"});
         QCOMPARE(status, 0);
-        QCOMPARE(args, (QStringList{"--decode", "--resample", "44.1", "-b", "128", "-m", "j", "-q", "2", input, "back.WAV"}));
+        QCOMPARE(args,
+                 (QStringList{"--decode", "--resample", "44.1", "-b", "128", "-m", "j", "-q", "2", input, "back.WAV"}));
 
         // An encoder that fails is not a success, whatever file it left.
         qputenv("STANDIN_EXIT", "3");

@@ -24,9 +24,9 @@ public:
     void poll();
 
     struct Analysis {
-        double heardSeconds = 0;  // total length of the 10 ms windows with sound
-        double peak = 0;          // 0..1
-        double firstSound = -1;   // seconds, -1 when nothing was heard
+        double heardSeconds = 0; // total length of the 10 ms windows with sound
+        double peak = 0;         // 0..1
+        double firstSound = -1;  // seconds, -1 when nothing was heard
         double lastSound = -1;
     };
     Analysis analyse(double fromSeconds = 0, double toSeconds = 1e9) const;

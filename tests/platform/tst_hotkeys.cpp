@@ -79,7 +79,8 @@ private slots:
     void letterHotkey()
     {
         QSignalSpy spy(&loqa::GlobalHotkeys::instance(), &loqa::GlobalHotkeys::pressed);
-        const int id = loqa::RegisterGlobalHotKey(nullptr, QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_R));
+        const int id =
+            loqa::RegisterGlobalHotKey(nullptr, QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_R));
         xdotool(QStringLiteral("ctrl+alt+r"));
         QTRY_COMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(1).value<Qt::Key>(), Qt::Key_R);

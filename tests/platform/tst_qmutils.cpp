@@ -16,9 +16,12 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("plain") << "/usr/bin/loqa" << "loqa";
-        QTest::newRow("first kept, rest lowered") << "/opt/LOQA.Bin.exe" << "Loqa";
-        QTest::newRow("one letter") << "/x/L" << "L";
+        QTest::newRow("plain") << "/usr/bin/loqa"
+                               << "loqa";
+        QTest::newRow("first kept, rest lowered") << "/opt/LOQA.Bin.exe"
+                                                  << "Loqa";
+        QTest::newRow("one letter") << "/x/L"
+                                    << "L";
     }
 
     void applicationTitle()
@@ -115,7 +118,8 @@ private slots:
         QTest::addColumn<QString>("written");
         const int ctrl = Qt::ControlModifier, alt = Qt::AltModifier, shift = Qt::ShiftModifier;
         QTest::newRow("ctrl alt f2") << "Ctrl+Alt+F2" << int(Qt::Key_F2) << (ctrl | alt) << "Ctrl+Alt+F2";
-        QTest::newRow("prefix order") << "Alt+Shift+Ctrl+A" << int(Qt::Key_A) << (ctrl | alt | shift) << "Shift+Ctrl+Alt+A";
+        QTest::newRow("prefix order") << "Alt+Shift+Ctrl+A" << int(Qt::Key_A) << (ctrl | alt | shift)
+                                      << "Shift+Ctrl+Alt+A";
         QTest::newRow("alt left") << "Alt+Left" << int(Qt::Key_Left) << alt << "Alt+Left";
         QTest::newRow("bare f3") << "F3" << int(Qt::Key_F3) << 0 << "F3";
         QTest::newRow("f24") << "Shift+F24" << int(Qt::Key_F24) << shift << "Shift+F24";

@@ -352,8 +352,7 @@ private slots:
     // falls back to the automatic name.
     void mp3SaveDialog_holdsTheRun()
     {
-        start({{"notes.txt", "A short note."}},
-              "[Convert]\r\nRealTime=0\r\nAutoName=0\r\n[General]\r\nAutoNext=0\r\n");
+        start({{"notes.txt", "A short note."}}, "[Convert]\r\nRealTime=0\r\nAutoName=0\r\n[General]\r\nAutoNext=0\r\n");
         bool sawDialog = false, readLocked = false;
         QTimer poll;
         poll.setInterval(50);
@@ -393,7 +392,8 @@ private slots:
         QVERIFY(GlobalHotKeyAtomName(after).endsWith(QLatin1String("Shift+Ctrl+F9")));
         for (int id = 1; id <= 0x3FFF; ++id)
             QVERIFY2(!GlobalHotKeyAtomName(id).endsWith(old), "the old chord is still registered");
-        QCOMPARE(form->action(ActionTTS)->shortcut(), QKeySequence(Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_F9));
+        QCOMPARE(form->action(ActionTTS)->shortcut(),
+                 QKeySequence(Qt::ShiftModifier | Qt::ControlModifier | Qt::Key_F9));
     }
 
     // A WAV that cannot be written ends the run at once: the error names the

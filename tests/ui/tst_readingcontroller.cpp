@@ -64,9 +64,8 @@ class TestReadingController : public QObject
     ScriptedLog &log() { return backend->log; }
     void waitIdle()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(controller->CurrentPhase() == ReadingController::Phase::Idle &&
-                                     !controller->Speech()->Paused(),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            controller->CurrentPhase() == ReadingController::Phase::Idle && !controller->Speech()->Paused(), 10000);
     }
     // Lets the engine's queued notifications arrive.
     void settle() { QTest::qWait(20); }
@@ -214,9 +213,10 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<bool>("encoded");
         // Fails while a sample rate is asked for, as with a bad KHZ in loqa.ini.
-        QTest::newRow("retry succeeds") << QStringLiteral(
-            "case \"$*\" in *--resample*) exit 1;; esac\nfor a; do last=$a; done\necho mp3 > \"$last\"\n")
-                                        << true;
+        QTest::newRow("retry succeeds")
+            << QStringLiteral(
+                   "case \"$*\" in *--resample*) exit 1;; esac\nfor a; do last=$a; done\necho mp3 > \"$last\"\n")
+            << true;
         QTest::newRow("both fail") << QStringLiteral("exit 2\n") << false;
         QTest::newRow("no file left") << QStringLiteral("exit 0\n") << false;
     }
@@ -225,8 +225,8 @@ private slots:
         QFETCH(QString, script);
         QFETCH(bool, encoded);
         const QString encoder = folder.filePath(QStringLiteral("lame-standin"));
-        QVERIFY(WriteFile(encoder, (QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1.calls'\n").arg(encoder) + script)
-                                       .toUtf8()));
+        QVERIFY(WriteFile(encoder,
+                          (QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1.calls'\n").arg(encoder) + script).toUtf8()));
         QFile::setPermissions(encoder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QFile::remove(encoder + QStringLiteral(".calls"));
         controller->Encoder = encoder;

@@ -23,24 +23,42 @@ KeySym keysymFor(Qt::Key key)
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return XK_0 + (key - Qt::Key_0);
     switch (key) {
-    case Qt::Key_Backspace: return XK_BackSpace;
-    case Qt::Key_Tab: return XK_Tab;
-    case Qt::Key_Escape: return XK_Escape;
-    case Qt::Key_Return: return XK_Return;
-    case Qt::Key_Enter: return XK_KP_Enter;
-    case Qt::Key_Space: return XK_space;
-    case Qt::Key_PageUp: return XK_Page_Up;
-    case Qt::Key_PageDown: return XK_Page_Down;
-    case Qt::Key_End: return XK_End;
-    case Qt::Key_Home: return XK_Home;
-    case Qt::Key_Left: return XK_Left;
-    case Qt::Key_Up: return XK_Up;
-    case Qt::Key_Right: return XK_Right;
-    case Qt::Key_Down: return XK_Down;
-    case Qt::Key_Insert: return XK_Insert;
-    case Qt::Key_Delete: return XK_Delete;
-    case Qt::Key_Pause: return XK_Pause;
-    case Qt::Key_Print: return XK_Print;
+    case Qt::Key_Backspace:
+        return XK_BackSpace;
+    case Qt::Key_Tab:
+        return XK_Tab;
+    case Qt::Key_Escape:
+        return XK_Escape;
+    case Qt::Key_Return:
+        return XK_Return;
+    case Qt::Key_Enter:
+        return XK_KP_Enter;
+    case Qt::Key_Space:
+        return XK_space;
+    case Qt::Key_PageUp:
+        return XK_Page_Up;
+    case Qt::Key_PageDown:
+        return XK_Page_Down;
+    case Qt::Key_End:
+        return XK_End;
+    case Qt::Key_Home:
+        return XK_Home;
+    case Qt::Key_Left:
+        return XK_Left;
+    case Qt::Key_Up:
+        return XK_Up;
+    case Qt::Key_Right:
+        return XK_Right;
+    case Qt::Key_Down:
+        return XK_Down;
+    case Qt::Key_Insert:
+        return XK_Insert;
+    case Qt::Key_Delete:
+        return XK_Delete;
+    case Qt::Key_Pause:
+        return XK_Pause;
+    case Qt::Key_Print:
+        return XK_Print;
     default:
         break;
     }
@@ -66,14 +84,12 @@ uint16_t x11Modifiers(Qt::KeyboardModifiers mods)
 
 // Caps Lock (Lock) and Num Lock (Mod2) must not break a hotkey: every
 // combination is grabbed with and without them.
-constexpr uint16_t kLockMasks[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
-                                   XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+constexpr uint16_t kLockMasks[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
 
 class X11Hotkeys final : public GlobalHotkeys, public QAbstractNativeEventFilter
 {
 public:
-    X11Hotkeys(Display *display, xcb_connection_t *connection)
-        : m_display(display), m_connection(connection)
+    X11Hotkeys(Display *display, xcb_connection_t *connection) : m_display(display), m_connection(connection)
     {
         const xcb_setup_t *setup = xcb_get_setup(connection);
         m_root = xcb_setup_roots_iterator(setup).data->root;
@@ -94,8 +110,8 @@ public:
         const uint16_t mods = x11Modifiers(shortcut.keyboardModifiers());
         bool ok = true;
         for (uint16_t lock : kLockMasks) {
-            const xcb_void_cookie_t cookie = xcb_grab_key_checked(
-                m_connection, 1, m_root, mods | lock, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+            const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_connection, 1, m_root, mods | lock, code,
+                                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
             if (xcb_generic_error_t *error = xcb_request_check(m_connection, cookie)) {
                 ok = false;
                 free(error);

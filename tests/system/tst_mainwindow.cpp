@@ -13,6 +13,10 @@
 #include <QScreen>
 #include <QTest>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 QString xdotool(const QStringList &args)
@@ -133,6 +137,42 @@ private slots:
         QCOMPARE(saved, expected);
     }
 
+    // A sound server that takes the connection and never answers: the window
+    // still appears at once (the greeting is dropped), Read Aloud says why it
+    // cannot speak, and the window goes on answering.
+    void hangingSoundServer_neitherHoldsTheWindowNorHidesTheReason()
+    {
+        TempHome home;
+        const QString socketPath = home.file(QStringLiteral("silent-pulse"));
+        const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        qstrncpy(addr.sun_path, QFile::encodeName(socketPath).constData(), sizeof addr.sun_path);
+        QVERIFY(silent >= 0 && ::bind(silent, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0 &&
+                ::listen(silent, 16) == 0);
+        QProcess loqa;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LOQA_HOME"), home.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + socketPath);
+        loqa.setProcessEnvironment(env);
+        loqa.start(LoqaBinary(), {}); // a first start: the greeting is on
+        const QString window = findWindow(QStringLiteral("Loquora"));
+        QVERIFY2(!window.isEmpty(), "the main window did not appear within 10 s");
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        xdotool({QStringLiteral("key"), QStringLiteral("shift+ctrl+alt+F2")});
+        const QString box = findWindow(QStringLiteral("loqa"));
+        QVERIFY2(!box.isEmpty(), "no message said why nothing can be heard");
+        saveScreenshot(QStringLiteral("mainwindow-no-sound-server"));
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), box});
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+        QVERIFY2(loqa.waitForFinished(15000), "the window did not close");
+        QCOMPARE(loqa.exitCode(), 0);
+        ::close(silent);
+    }
+
     // The default system-wide hotkeys answer while another program has the focus:
     // Shift+Ctrl+Alt+F2 reads the current document aloud, Shift+Ctrl+Alt+F6 stops.
     // (Ctrl+Alt+F2 itself, the original default, never reaches a program: the X
@@ -155,8 +195,8 @@ private slots:
                  qPrintable(QString::fromUtf8(loqa.readAllStandardError()) + QString::number(loqa.state())));
         // Another program takes the focus.
         QProcess other;
-        other.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("otherprogram"),
-                                                 QStringLiteral("another program")});
+        other.start(QStringLiteral("xmessage"),
+                    {QStringLiteral("-name"), QStringLiteral("otherprogram"), QStringLiteral("another program")});
         const QString otherWindow = findWindow(QStringLiteral("otherprogram"), QStringLiteral("--classname"));
         QVERIFY2(!otherWindow.isEmpty(), "the other program's window did not appear within 10 s");
         xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), otherWindow});

@@ -47,24 +47,6 @@ const char *const kLongText =
     "The quick brown fox jumps over the lazy dog. A journey of a thousand miles begins with a single step. "
     "All that glitters is not gold, and not all those who wander are lost.\n";
 
-// Runs loqa in `workingDir` with the command line's prefix (prlimit, …) in front.
-RunResult RunPrefixed(const QStringList &prefix, const QStringList &arguments, const QString &workingDir)
-{
-    RunResult result;
-    QProcess p;
-    p.setWorkingDirectory(workingDir);
-    p.start(prefix.first(), prefix.mid(1) + QStringList{LoqaBinary()} + arguments);
-    result.finished = p.waitForFinished(120000);
-    if (!result.finished) {
-        p.kill();
-        p.waitForFinished(2000);
-    }
-    result.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    result.out = p.readAllStandardOutput();
-    result.err = p.readAllStandardError();
-    return result;
-}
-
 } // namespace
 
 class TestCmdLineRun : public QObject
@@ -142,7 +124,7 @@ private slots:
                 QSKIP("cannot mount a small disk here");
             prefix = QStringList{QStringLiteral("env")};
         }
-        const RunResult r = RunPrefixed(
+        const RunResult r = RunLoqaPrefixed(
             prefix, {command, notes, out + QStringLiteral("/notes.mp3"), QStringLiteral("-w"), QStringLiteral("0")},
             work.path());
         const QStringList left = QDir(out).entryList(QDir::Files);

@@ -27,10 +27,28 @@ QString LoqaBinary()
     return qEnvironmentVariable("LOQA_BIN");
 }
 
+namespace {
+
+// Waits for a started process within the limit (then ends it) and takes what it said.
+RunResult Finish(QProcess &p, int timeoutMs)
+{
+    RunResult result;
+    result.finished = p.waitForFinished(timeoutMs);
+    if (!result.finished) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+    result.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    result.out = p.readAllStandardOutput();
+    result.err = p.readAllStandardError();
+    return result;
+}
+
+} // namespace
+
 RunResult RunLoqa(const QStringList &arguments, const QString &workingDir, int timeoutMs,
                   const QStringList &extraEnvironment)
 {
-    RunResult result;
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString &kv : extraEnvironment) {
@@ -44,15 +62,16 @@ RunResult RunLoqa(const QStringList &arguments, const QString &workingDir, int t
     if (!workingDir.isEmpty())
         p.setWorkingDirectory(workingDir);
     p.start(LoqaBinary(), arguments);
-    result.finished = p.waitForFinished(timeoutMs);
-    if (!result.finished) {
-        p.kill();
-        p.waitForFinished(2000);
-    }
-    result.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    result.out = p.readAllStandardOutput();
-    result.err = p.readAllStandardError();
-    return result;
+    return Finish(p, timeoutMs);
+}
+
+RunResult RunLoqaPrefixed(const QStringList &prefix, const QStringList &arguments, const QString &workingDir,
+                          int timeoutMs)
+{
+    QProcess p;
+    p.setWorkingDirectory(workingDir);
+    p.start(prefix.first(), prefix.mid(1) + QStringList{LoqaBinary()} + arguments);
+    return Finish(p, timeoutMs);
 }
 
 bool HaveSoundServer()

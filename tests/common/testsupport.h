@@ -30,6 +30,9 @@ struct RunResult {
 // Runs the loqa executable (LOQA_BIN) with the arguments in `workingDir`.
 RunResult RunLoqa(const QStringList &arguments, const QString &workingDir = QString(), int timeoutMs = 60000,
                   const QStringList &extraEnvironment = {});
+// The same with a program in front of it (prlimit, timeout …), which starts loqa.
+RunResult RunLoqaPrefixed(const QStringList &prefix, const QStringList &arguments, const QString &workingDir,
+                          int timeoutMs = 120000);
 QString LoqaBinary();
 // Writes a file whole; false when it could not.
 bool WriteFile(const QString &path, const QByteArray &bytes);

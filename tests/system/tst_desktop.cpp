@@ -3,6 +3,7 @@
 // hotkeys pressed with xdotool while another program has the focus.
 #include "sinkrecorder.h"
 #include "testsupport.h"
+#include "xdesktop.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,11 +32,6 @@ QString run(const QString &program, const QStringList &args, const QByteArray &i
     }
     p.waitForFinished(15000);
     return input.isNull() ? QString::fromUtf8(p.readAllStandardOutput()).trimmed() : QString();
-}
-
-QString xdotool(const QStringList &args)
-{
-    return run(QStringLiteral("xdotool"), args);
 }
 
 // Another program takes the clipboard, as a user's copy in any program does.
@@ -123,15 +119,6 @@ void chooseFirstTrayEntry(const QString &icon)
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
     QTest::qWait(700);
     xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
-}
-
-void saveScreenshot(const QString &name)
-{
-    const QString dir = qEnvironmentVariable("LOQA_SCREENSHOT_DIR");
-    if (dir.isEmpty() || !QGuiApplication::primaryScreen())
-        return;
-    QDir().mkpath(dir);
-    QGuiApplication::primaryScreen()->grabWindow(0).save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 QByteArray lines(QByteArray bytes)

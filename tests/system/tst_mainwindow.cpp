@@ -1,6 +1,7 @@
 // The windowed program under the private X server with a window manager:
 // started the way a user starts it, driven by xdotool, closed with Alt+F4.
 #include "sinkrecorder.h"
+#include "xdesktop.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -19,30 +20,6 @@
 
 namespace {
 
-QString xdotool(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(15000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// The first visible window whose title (or, with "--classname", resource name) is
-// `name`, waited for up to 10 s; empty when none appeared.
-QString findWindow(const QString &name, const QString &by = QStringLiteral("--name"))
-{
-    QString id;
-    const bool found = QTest::qWaitFor(
-        [&] {
-            id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), by,
-                          QStringLiteral("^") + name + QStringLiteral("$")})
-                     .section(QLatin1Char('\n'), 0, 0);
-            return !id.isEmpty();
-        },
-        10000);
-    return found ? id : QString();
-}
-
 QRect geometryOf(const QString &window)
 {
     const QString out = xdotool({QStringLiteral("getwindowgeometry"), window});
@@ -52,15 +29,6 @@ QRect geometryOf(const QString &window)
     if (!p.hasMatch() || !s.hasMatch())
         return {};
     return QRect(p.captured(1).toInt(), p.captured(2).toInt(), s.captured(1).toInt(), s.captured(2).toInt());
-}
-
-void saveScreenshot(const QString &name)
-{
-    const QString dir = qEnvironmentVariable("LOQA_SCREENSHOT_DIR");
-    if (dir.isEmpty() || !QGuiApplication::primaryScreen())
-        return;
-    QDir().mkpath(dir);
-    QGuiApplication::primaryScreen()->grabWindow(0).save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 QByteArray fileBytes(const QString &path)

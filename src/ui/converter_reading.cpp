@@ -163,9 +163,7 @@ void TFormCvt::TimerWordPositionTimer(int position)
 
 void TFormCvt::MSpeech1Stop()
 {
-    QPalette p = Memo1->palette();
-    p.setColor(QPalette::Base, QColor(MemoBGColor & 0xFF, (MemoBGColor >> 8) & 0xFF, (MemoBGColor >> 16) & 0xFF));
-    Memo1->setPalette(p);
+    ApplyEditorColours(); // MemoBGColor again
     Memo1->setReadOnly(false);
     QTextCursor cursor = Memo1->textCursor();
     cursor.clearSelection();

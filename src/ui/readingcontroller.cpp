@@ -53,6 +53,11 @@ QString ReadingController::OutputName(bool mp3) const
     return RunOutputName(ReadState, documentPath(PlayIndex), mp3 ? DefMp3Path : DefWavPath, mp3);
 }
 
+int ReadingController::SpokenLength() const
+{
+    return int(std::min<qsizetype>(FSpokenUtf8.size(), INT_MAX));
+}
+
 void ReadingController::Fail(const QString &message, bool report)
 {
     emit Notice(QStringLiteral(" ") + message);
@@ -241,7 +246,7 @@ void ReadingController::SpeechStarted()
     }
     emit Started(documentRun);
     emit RunningChanged(true);
-    const int maximum = int(std::min<qsizetype>(FSpokenUtf8.size(), INT_MAX));
+    const int maximum = SpokenLength();
     emit GaugeChanged(0, maximum);
     FSpokenPosition.reset(FSpokenUtf8);
     FWordTimer.start();
@@ -250,7 +255,7 @@ void ReadingController::SpeechStarted()
 
 void ReadingController::WordTimer()
 {
-    const int maximum = int(std::min<qsizetype>(FSpokenUtf8.size(), INT_MAX));
+    const int maximum = SpokenLength();
     const uint32_t word = FSpeech->WordPosition();
     emit GaugeChanged(int(std::min<uint32_t>(word, uint32_t(maximum))), maximum);
     if (loqa::Highlight && DocumentRun())
@@ -267,7 +272,7 @@ void ReadingController::SpeechStopped()
     FPhase = Phase::Idle;
     emit Stopped();
     emit RunningChanged(false);
-    emit GaugeChanged(0, int(std::min<qsizetype>(FSpokenUtf8.size(), INT_MAX)));
+    emit GaugeChanged(0, SpokenLength());
     const QString runError = FSpeech->RunError();
     if (!runError.isEmpty()) {
         // The run broke off: nothing is encoded or deleted, and the walk ends here.

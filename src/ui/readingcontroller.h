@@ -116,12 +116,13 @@ private:
     void Continue();
     void Fail(const QString &message, bool report);
     QString OutputName(bool mp3) const;
+    // The length of the text as the engine has it: the gauge's maximum.
+    int SpokenLength() const;
 
     TMSpeech *FSpeech;
     ReadingHost *FHost;
     Phase FPhase = Phase::Idle;
     bool FReport = true; // the running text's failures go to an error box
-    bool FStopping = false;
     QTimer FWordTimer;
     QByteArray FSpokenUtf8; // the text as the engine has it, for the gauge and highlight
     SpokenPosition FSpokenPosition;

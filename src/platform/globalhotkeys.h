@@ -28,6 +28,10 @@ public:
 signals:
     // A grabbed combination was pressed, whichever program had the focus.
     void pressed(Qt::KeyboardModifiers modifiers, Qt::Key key);
+    // The keys stopped working (the desktop refused them, ended their session or
+    // went away), in a sentence for the status panel: once until they work again.
+    // The keys are asked for again at the next grab.
+    void lost(const QString &message);
 
 protected:
     GlobalHotkeys() = default;

@@ -352,6 +352,7 @@ void TFormCvt::CreateLayout()
             ShowCurrentDocument();
     });
     connect(&GlobalHotkeys::instance(), &GlobalHotkeys::pressed, this, &TFormCvt::HotkeyPressed);
+    connect(&GlobalHotkeys::instance(), &GlobalHotkeys::lost, PanelStatus, &QLabel::setText);
     UpdateEditEnabling();
 }
 

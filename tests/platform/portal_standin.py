@@ -6,6 +6,10 @@ whose Response signal carries the result), remembers what was bound, and on
 request emits Activated. The test reaches it through org.loqa.PortalTest:
 Bound() gives {shortcut id: preferred trigger} of the last bind and
 Binds() how many binds arrived; Activate(id) presses a bound shortcut.
+Refuse(method, code) makes the next CreateSession or BindShortcuts answer with
+that Response code (1: the user cancelled, 2: refused otherwise; 99: no
+answer at all), and
+CloseSession() ends the session as a desktop does when it revokes the keys.
 """
 import dbus
 import dbus.service
@@ -23,6 +27,12 @@ class Request(dbus.service.Object):
         pass
 
 
+class Session(dbus.service.Object):
+    @dbus.service.signal("org.freedesktop.portal.Session", signature="a{sv}")
+    def Closed(self, details):
+        pass
+
+
 class Portal(dbus.service.Object):
     def __init__(self, bus):
         super().__init__(bus, PATH)
@@ -31,14 +41,18 @@ class Portal(dbus.service.Object):
         self.bound = {}
         self.binds = 0
         self.requests = []
+        self.sessions = []
+        self.refusals = {}
 
-    def _request(self, sender, token, results):
+    def _request(self, sender, token, results, code=0):
         path = "/org/freedesktop/portal/desktop/request/%s/%s" % (
             sender[1:].replace(".", "_"), token)
         req = Request(self.bus, path)
         self.requests.append(req)
+        if code == 99:
+            return dbus.ObjectPath(path)  # never answered, as a dialog nobody closes
         # The answer follows the call's reply, as the desktop's dialog would.
-        GLib.idle_add(lambda: req.Response(dbus.UInt32(0), dbus.Dictionary(results, signature="sv")) and False)
+        GLib.idle_add(lambda: req.Response(dbus.UInt32(code), dbus.Dictionary(results, signature="sv")) and False)
         return dbus.ObjectPath(path)
 
     @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
@@ -49,14 +63,21 @@ class Portal(dbus.service.Object):
 
     @dbus.service.method(IFACE, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
     def CreateSession(self, options, sender=None):
+        code = self.refusals.pop("CreateSession", 0)
+        if code:
+            return self._request(sender, options["handle_token"], {}, code)
         self.session = dbus.ObjectPath("/org/freedesktop/portal/desktop/session/%s/%s" % (
             sender[1:].replace(".", "_"), options["session_handle_token"]))
+        self.sessions.append(Session(self.bus, self.session))
         return self._request(sender, options["handle_token"], {"session_handle": self.session})
 
     @dbus.service.method(IFACE, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent_window, options, sender=None):
         if session != self.session:
             raise dbus.exceptions.DBusException("unknown session")
+        code = self.refusals.pop("BindShortcuts", 0)
+        if code:
+            return self._request(sender, options["handle_token"], {}, code)
         self.bound = {str(i): str(p.get("preferred_trigger", "")) for i, p in shortcuts}
         self.binds += 1
         return self._request(sender, options["handle_token"], {"shortcuts": dbus.Array(
@@ -75,8 +96,24 @@ class Portal(dbus.service.Object):
     def Binds(self):
         return self.binds
 
+    @dbus.service.method("org.loqa.PortalTest", in_signature="su", out_signature="")
+    def Refuse(self, method, code):
+        self.refusals[str(method)] = int(code)
+
+    @dbus.service.method("org.loqa.PortalTest", in_signature="", out_signature="i")
+    def PendingRefusals(self):
+        return len(self.refusals)
+
+    @dbus.service.method("org.loqa.PortalTest", in_signature="", out_signature="")
+    def CloseSession(self):
+        if self.sessions:
+            self.sessions[-1].Closed(dbus.Dictionary({}, signature="sv"))
+        self.session = None
+
     @dbus.service.method("org.loqa.PortalTest", in_signature="s", out_signature="")
     def Activate(self, shortcut_id):
+        if self.session is None:
+            return
         self.Activated(self.session, shortcut_id, dbus.UInt64(1), dbus.Dictionary({}, signature="sv"))
 
 

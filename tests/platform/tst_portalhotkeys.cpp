@@ -55,10 +55,26 @@ class TestPortalHotkeys : public QObject
         QDBusReply<int> reply = control(QStringLiteral("Binds"));
         return reply.isValid() ? reply.value() : -1;
     }
+    int pendingRefusals() const
+    {
+        QDBusReply<int> reply = control(QStringLiteral("PendingRefusals"));
+        return reply.isValid() ? reply.value() : -1;
+    }
     void activate(const QString &id) const
     {
         const QDBusMessage reply = control(QStringLiteral("Activate"), {id});
         QVERIFY2(reply.type() == QDBusMessage::ReplyMessage, qPrintable(reply.errorMessage()));
+    }
+
+    void startPortal()
+    {
+        m_portal.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_portal.start(python(),
+                       {qEnvironmentVariable("LOQA_SOURCE_DIR") + QStringLiteral("/tests/platform/portal_standin.py")});
+        QVERIFY(m_portal.waitForStarted());
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+        QTRY_VERIFY_WITH_TIMEOUT(QDBusConnection::sessionBus().interface()->isServiceRegistered(kPortal).value(),
+                                 20000);
     }
 
 private slots:
@@ -81,13 +97,7 @@ private slots:
         qputenv("LOQA_PLATFORM", "portal");
         qDBusRegisterMetaType<QMap<QString, QString>>();
 
-        m_portal.setProcessChannelMode(QProcess::ForwardedChannels);
-        m_portal.start(python(),
-                       {qEnvironmentVariable("LOQA_SOURCE_DIR") + QStringLiteral("/tests/platform/portal_standin.py")});
-        QVERIFY(m_portal.waitForStarted());
-        QVERIFY(QDBusConnection::sessionBus().isConnected());
-        QTRY_VERIFY_WITH_TIMEOUT(QDBusConnection::sessionBus().interface()->isServiceRegistered(kPortal).value(),
-                                 20000);
+        startPortal();
     }
 
     void cleanupTestCase()
@@ -149,6 +159,82 @@ private slots:
         QTRY_COMPARE(spy.count(), 3);
         QCOMPARE(spy.at(2).at(1).value<Qt::Key>(), Qt::Key_M);
         loqa::UnregisterGlobalHotKey(marker);
+    }
+
+    // Whatever goes wrong at the portal (the user cancels the desktop's dialog, it
+    // refuses, ends the session, or goes away), registration still gives an id,
+    // the window is told once, and the next registration binds every held key
+    // again. Each row starts from keys that work, as the row before leaves them.
+    void portalTrouble_toldOnce_thenBoundAgain_data()
+    {
+        QTest::addColumn<QString>("trouble");
+        QTest::addColumn<int>("key"); // two chords of this row: Ctrl+Alt+key and Ctrl+Alt+key+1
+        QTest::newRow("bind cancelled by the user") << "bind 1" << int(Qt::Key_A);
+        QTest::newRow("bind refused") << "bind 2" << int(Qt::Key_C);
+        QTest::newRow("session closed") << "close" << int(Qt::Key_E);
+        QTest::newRow("session closed, new one refused") << "close, session 2" << int(Qt::Key_G);
+        QTest::newRow("portal gone and back") << "restart" << int(Qt::Key_I);
+        QTest::newRow("portal gone before it answered") << "restart while binding" << int(Qt::Key_K);
+    }
+    void portalTrouble_toldOnce_thenBoundAgain()
+    {
+        QFETCH(QString, trouble);
+        QFETCH(int, key);
+        auto &hotkeys = loqa::GlobalHotkeys::instance();
+        QSignalSpy told(&hotkeys, &loqa::GlobalHotkeys::lost);
+        QSignalSpy pressed(&hotkeys, &loqa::GlobalHotkeys::pressed);
+        const QKeyCombination first(Qt::ControlModifier | Qt::AltModifier, Qt::Key(key));
+        const QKeyCombination second(Qt::ControlModifier | Qt::AltModifier, Qt::Key(key + 1));
+        const QString firstId = loqa::XdgTriggerText(first), secondId = loqa::XdgTriggerText(second);
+
+        auto restartPortal = [&] {
+            m_portal.kill();
+            m_portal.waitForFinished();
+            QTRY_COMPARE(told.count(), 1);
+            startPortal();
+        };
+        if (trouble == QLatin1String("restart while binding"))
+            control(QStringLiteral("Refuse"), {QStringLiteral("BindShortcuts"), 99u});
+        if (trouble.startsWith(QLatin1String("bind ")))
+            control(QStringLiteral("Refuse"), {QStringLiteral("BindShortcuts"), uint(trouble.back().digitValue())});
+        if (trouble.startsWith(QLatin1String("close"))) {
+            if (trouble.endsWith(QLatin1String("session 2")))
+                control(QStringLiteral("Refuse"), {QStringLiteral("CreateSession"), 2u});
+            control(QStringLiteral("CloseSession"));
+            QTRY_COMPARE(told.count(), 1);
+        }
+        if (trouble == QLatin1String("restart"))
+            restartPortal();
+
+        const int firstHotkey = loqa::RegisterGlobalHotKey(nullptr, first);
+        QVERIFY(firstHotkey != 0);
+        if (trouble == QLatin1String("restart while binding")) {
+            QTRY_COMPARE(pendingRefusals(), 0);
+            restartPortal();
+        }
+        QTRY_COMPARE(told.count(), 1);
+        QVERIFY(!told.at(0).at(0).toString().trimmed().isEmpty());
+        const int binds = this->binds();
+        if (trouble.startsWith(QLatin1String("bind")) || trouble.endsWith(QLatin1String("session 2"))) {
+            // The refused request has reached the portal; nothing of it was bound.
+            QTRY_COMPARE(pendingRefusals(), 0);
+            QVERIFY(!bound().contains(firstId));
+        }
+
+        const int secondHotkey = loqa::RegisterGlobalHotKey(nullptr, second);
+        QVERIFY(secondHotkey != 0);
+        QTRY_VERIFY(bound().contains(secondId));
+        QVERIFY(bound().contains(firstId));
+        QVERIFY(this->binds() > binds || trouble.startsWith(QLatin1String("restart")));
+        activate(firstId);
+        activate(secondId);
+        QTRY_COMPARE(pressed.count(), 2);
+        QCOMPARE(pressed.at(0).at(1).value<Qt::Key>(), first.key());
+        QCOMPARE(pressed.at(1).at(1).value<Qt::Key>(), second.key());
+        // Working again, and nothing more was said.
+        QCOMPARE(told.count(), 1);
+        loqa::UnregisterGlobalHotKey(firstHotkey);
+        loqa::UnregisterGlobalHotKey(secondHotkey);
     }
 };
 

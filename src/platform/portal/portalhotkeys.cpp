@@ -1,4 +1,5 @@
 #include "globalhotkeys.h"
+#include "sessionbus.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -7,8 +8,8 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QFileInfo>
 #include <QList>
 #include <QMap>
 #include <QTimer>
@@ -50,6 +51,7 @@ const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
+const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
 
 QString keyName(Qt::Key key)
 {
@@ -104,6 +106,13 @@ QVariantMap withToken(const QString &key, const QString &token)
     return {{key, token}};
 }
 
+// Why the keys stopped working, for the status panel.
+QString responseMessage(uint response)
+{
+    return response == 1 ? QStringLiteral(" System-wide keys: the desktop's dialog was cancelled")
+                         : QStringLiteral(" System-wide keys: the desktop refused them");
+}
+
 class PortalHotkeys final : public GlobalHotkeys
 {
     Q_OBJECT
@@ -115,15 +124,14 @@ public:
         if (!m_bus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
                            SLOT(onActivated(QDBusMessage))))
             qWarning("Global shortcuts: cannot listen to the desktop portal");
-        // Whether the session offers the interface at all: until it answers (and
-        // when it never does) grabs are only remembered, nothing fires.
-        QDBusMessage get = QDBusMessage::createMethodCall(
-            kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        get << kInterface << QStringLiteral("version");
-        watch(m_bus.asyncCall(get), [this](const QDBusMessage &reply) {
-            if (reply.type() == QDBusMessage::ReplyMessage)
-                createSession();
+        auto *owner = new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForUnregistration, this);
+        connect(owner, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+            const bool hadSession = !m_session.path().isEmpty() || m_creating || m_binding;
+            forget();
+            if (hadSession)
+                tell(QStringLiteral(" System-wide keys: the desktop portal went away"));
         });
+        probe();
     }
 
     bool grab(QKeyCombination shortcut) override
@@ -165,9 +173,27 @@ private:
 
     QString nextToken() { return QStringLiteral("loqa%1").arg(++m_tokens); }
 
+    // Whether the session offers the interface at all: until it answers (and
+    // when it never does) grabs are only remembered, nothing fires.
+    void probe()
+    {
+        if (m_probing || m_creating)
+            return;
+        m_probing = true;
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << kInterface << QStringLiteral("version");
+        watch(m_bus.asyncCall(get), [this](const QDBusMessage &reply) {
+            m_probing = false;
+            if (reply.type() == QDBusMessage::ReplyMessage && m_session.path().isEmpty())
+                createSession();
+        });
+    }
+
     void createSession()
     {
         m_offered = true;
+        m_creating = true;
         const QString token = nextToken();
         m_pendingPath = requestPath(token);
         m_bus.connect(kService, m_pendingPath, kRequest, QStringLiteral("Response"), this,
@@ -177,10 +203,12 @@ private:
         QVariantMap options = withToken(QStringLiteral("handle_token"), token);
         options.insert(QStringLiteral("session_handle_token"), nextToken());
         call << options;
-        watch(m_bus.asyncCall(call), [](const QDBusMessage &reply) {
-            if (reply.type() == QDBusMessage::ErrorMessage)
-                qWarning("Global shortcuts: the desktop portal refused a session: %s",
-                         qPrintable(reply.errorMessage()));
+        const QString path = m_pendingPath;
+        watch(m_bus.asyncCall(call), [this, path](const QDBusMessage &reply) {
+            if (reply.type() != QDBusMessage::ErrorMessage || path != m_pendingPath)
+                return;
+            qWarning("Global shortcuts: the desktop portal refused a session: %s", qPrintable(reply.errorMessage()));
+            onSessionResponse(2, {});
         });
     }
 
@@ -196,11 +224,20 @@ private:
     }
 
     // Binds every chord held now; chords added while a bind is answered wait for
-    // it and are bound together afterwards.
+    // it and are bound together afterwards. Without a session one is asked for
+    // first, and its answer binds.
     void bind()
     {
-        if (m_session.path().isEmpty() || m_chords.isEmpty())
+        if (m_chords.isEmpty())
             return;
+        if (m_session.path().isEmpty()) {
+            // A grab while a session is being asked for tries again if that one is refused.
+            if (m_probing || m_creating)
+                m_askAgain = true;
+            else
+                probe();
+            return;
+        }
         if (m_binding) {
             m_bindAgain = true;
             return;
@@ -219,23 +256,52 @@ private:
             QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("BindShortcuts"));
         call << QVariant::fromValue(m_session) << QVariant::fromValue(shortcuts) << QString()
              << withToken(QStringLiteral("handle_token"), token);
-        watch(m_bus.asyncCall(call), [this](const QDBusMessage &reply) {
-            if (reply.type() == QDBusMessage::ErrorMessage) {
-                qWarning("Global shortcuts: the desktop portal refused the keys: %s", qPrintable(reply.errorMessage()));
-                bindDone();
-            }
+        const QString path = m_bindPath;
+        watch(m_bus.asyncCall(call), [this, path](const QDBusMessage &reply) {
+            if (reply.type() != QDBusMessage::ErrorMessage || path != m_bindPath)
+                return;
+            qWarning("Global shortcuts: the desktop portal refused the keys: %s", qPrintable(reply.errorMessage()));
+            onBindResponse(2, {});
         });
     }
 
-    void bindDone()
+    void stopBinding()
     {
         m_bus.disconnect(kService, m_bindPath, kRequest, QStringLiteral("Response"), this,
                          SLOT(onBindResponse(uint, QVariantMap)));
+        m_bindPath.clear();
         m_binding = false;
-        if (m_bindAgain) {
-            m_bindAgain = false;
-            bind();
-        }
+    }
+
+    void dropSession()
+    {
+        if (!m_session.path().isEmpty())
+            m_bus.disconnect(kService, m_session.path(), kSession, QStringLiteral("Closed"), this,
+                             SLOT(onSessionClosed()));
+        m_session = QDBusObjectPath();
+    }
+
+    // Everything asked of a portal that is no longer there: its answers would
+    // never come. The next grab starts again.
+    void forget()
+    {
+        m_bus.disconnect(kService, m_pendingPath, kRequest, QStringLiteral("Response"), this,
+                         SLOT(onSessionResponse(uint, QVariantMap)));
+        m_pendingPath.clear();
+        m_creating = false;
+        m_probing = false;
+        m_askAgain = false;
+        stopBinding();
+        m_bindAgain = false;
+        dropSession();
+    }
+
+    void tell(const QString &message)
+    {
+        if (m_told)
+            return;
+        m_told = true;
+        emit lost(message);
     }
 
 private slots:
@@ -243,21 +309,52 @@ private slots:
     {
         m_bus.disconnect(kService, m_pendingPath, kRequest, QStringLiteral("Response"), this,
                          SLOT(onSessionResponse(uint, QVariantMap)));
-        if (response != 0)
+        m_pendingPath.clear();
+        m_creating = false;
+        if (response != 0) {
+            tell(responseMessage(response));
+            if (m_askAgain) {
+                m_askAgain = false;
+                probe();
+            }
             return;
+        }
+        m_askAgain = false;
         const QVariant handle = results.value(QStringLiteral("session_handle"));
         m_session =
             handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>() : QDBusObjectPath(handle.toString());
+        m_bus.connect(kService, m_session.path(), kSession, QStringLiteral("Closed"), this, SLOT(onSessionClosed()));
         bind();
     }
 
-    void onBindResponse(uint, const QVariantMap &) { bindDone(); }
+    void onBindResponse(uint response, const QVariantMap &)
+    {
+        stopBinding();
+        if (response != 0)
+            tell(responseMessage(response));
+        else
+            m_told = false;
+        if (m_bindAgain) {
+            m_bindAgain = false;
+            bind();
+        }
+    }
+
+    // The desktop ended the session (its user revoked the keys, or it restarted
+    // its shortcut service): nothing fires until the next grab binds anew.
+    void onSessionClosed()
+    {
+        stopBinding();
+        m_bindAgain = false;
+        dropSession();
+        tell(QStringLiteral(" System-wide keys: the desktop ended them"));
+    }
 
     // Activated(o session, s shortcut_id, t timestamp, a{sv} options)
     void onActivated(const QDBusMessage &message)
     {
         const QVariantList args = message.arguments();
-        if (args.size() < 2 || args.at(0).value<QDBusObjectPath>() != m_session)
+        if (args.size() < 2 || m_session.path().isEmpty() || args.at(0).value<QDBusObjectPath>() != m_session)
             return;
         const QString id = args.at(1).toString();
         const auto found = m_chords.constFind(id);
@@ -273,9 +370,13 @@ private:
     QString m_bindPath;
     int m_tokens = 0;
     bool m_offered = false;
+    bool m_probing = false;
+    bool m_creating = false;
     bool m_bindScheduled = false;
     bool m_binding = false;
     bool m_bindAgain = false;
+    bool m_askAgain = false;
+    bool m_told = false;
 };
 
 } // namespace
@@ -300,12 +401,7 @@ QString XdgTriggerText(QKeyCombination shortcut)
 
 std::unique_ptr<GlobalHotkeys> CreatePortalHotkeys()
 {
-    // Only a bus that is there: without one, asking for it could start one.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") &&
-        (runtime.isEmpty() || !QFileInfo::exists(runtime + QStringLiteral("/bus"))))
-        return nullptr;
-    if (!QDBusConnection::sessionBus().isConnected())
+    if (!HaveSessionBus())
         return nullptr;
     return std::make_unique<PortalHotkeys>();
 }

@@ -59,7 +59,11 @@ int runOwnOption(int argc, char **argv)
                      usage.toLocal8Bit().constData());
         return 2;
     }
-    switch (loqa::SendCommand(loqa::CommandChannelPath(), name)) {
+    // The bus first; a session without one still has the socket.
+    loqa::SendResult sent = loqa::SendCommandOverBus(name);
+    if (sent == loqa::SendResult::NoWindow)
+        sent = loqa::SendCommand(loqa::CommandChannelPath(), name);
+    switch (sent) {
     case loqa::SendResult::Done:
         return 0;
     case loqa::SendResult::Unknown:

@@ -9,9 +9,14 @@ class QLocalServer;
 
 namespace loqa {
 
-// Where the running window takes commands from `loqa --command NAME`: a local
-// socket beside the single-instance lock, so one per user and session.
+// Where the running window takes commands from `loqa --command NAME`: its name
+// on the session bus, with the object CommandBusPath() whose method
+// Command(s name) -> b answers whether the window knows the command; and, for a
+// session without a bus, a local socket beside the single-instance lock, so one
+// per user and session.
 QString CommandChannelPath();
+extern const char CommandBusName[];
+extern const char CommandBusPath[];
 
 // The running window's end: one line per connection, a command name; the answer
 // is "ok" when the window ran it, "unknown" when it knows no such command.
@@ -25,6 +30,9 @@ public:
     // Only the instance that holds the single-instance lock listens, so a socket
     // left by a crashed run is taken over.
     bool Listen(const QString &path);
+    // Takes the window's name on the session bus; false without a bus, or when
+    // another program holds the name.
+    bool ListenOnBus();
     // Takes a command; false when there is no such command. It must not wait
     // (a command that opens a dialog runs after the answer has gone out).
     std::function<bool(const QString &name)> OnCommand;
@@ -35,7 +43,9 @@ private:
 
 enum class SendResult { Done, NoWindow, Unknown };
 // The other end, for the command line: hands one command to the running window
-// and waits for its answer.
+// and waits for its answer, over the socket at `path`...
 SendResult SendCommand(const QString &path, const QString &name, int timeoutMs = 10000);
+// ...or over the session bus (NoWindow also when there is no bus).
+SendResult SendCommandOverBus(const QString &name, int timeoutMs = 10000);
 
 } // namespace loqa

@@ -23,6 +23,7 @@ void TFormCvt::CreateCommandChannel()
         return true;
     };
     server->Listen(CommandChannelPath());
+    server->ListenOnBus();
 }
 
 void TFormCvt::RunCommand(int command)

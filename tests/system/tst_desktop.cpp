@@ -10,7 +10,9 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -407,6 +409,67 @@ private slots:
 
         const RunResult bogus = RunLoqa({QStringLiteral("--command"), QStringLiteral("dance")});
         QCOMPARE(bogus.exitCode, 2);
+        QVERIFY(loqa.close());
+    }
+
+    // On a session bus the running window owns its name, and both loqa --command
+    // and any other D-Bus client (gdbus) hand it commands. The commands here are
+    // sent from another runtime folder, where the window's socket is not: only
+    // the bus can carry them.
+    void commandOverTheSessionBus()
+    {
+        QProcess bus;
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        QVERIFY2(bus.waitForStarted(), "needs dbus-daemon (package dbus)");
+        QTRY_VERIFY_WITH_TIMEOUT(bus.canReadLine(), 20000);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+        const auto ended = qScopeGuard([&bus] {
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+            bus.terminate();
+            if (!bus.waitForFinished(5000))
+                bus.kill();
+        });
+        auto gdbusCommand = [](const QString &name) {
+            return run(QStringLiteral("gdbus"),
+                       {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                        QStringLiteral("org.example.loquora.Loquora"), QStringLiteral("--object-path"),
+                        QStringLiteral("/org/example/loquora/Loquora"), QStringLiteral("--method"),
+                        QStringLiteral("org.example.loquora.Loquora.Command"), name});
+        };
+
+        Loquora loqa;
+        QVERIFY(loqa.start("[UI]\r\nTray=1\r\nMiniStartup=1\r\n[Clipboard]\r\nWatchClipboard=0\r\n", false));
+        QVERIFY(!trayIcon(loqa.process.processId()).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            run(QStringLiteral("gdbus"),
+                {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("--object-path"),
+                 QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("--method"),
+                 QStringLiteral("org.freedesktop.DBus.NameHasOwner"), QStringLiteral("org.example.loquora.Loquora")}),
+            QStringLiteral("(true,)"), 10000);
+        QTemporaryDir elsewhere;
+        const QStringList noSocket{QStringLiteral("XDG_RUNTIME_DIR=") + elsewhere.path()};
+
+        copy(QStringLiteral("Read because a message on the session bus asked for it, and stopped by another one."));
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        const RunResult read =
+            RunLoqa({QStringLiteral("--command"), QStringLiteral("read-clipboard")}, {}, 60000, noSocket);
+        QVERIFY2(read.exitCode == 0, qPrintable(Describe(read)));
+        QTRY_VERIFY_WITH_TIMEOUT((rec.poll(), rec.analyse().heardSeconds > 0.5), 10000);
+        const RunResult stop = RunLoqa({QStringLiteral("--command"), QStringLiteral("stop")}, {}, 60000, noSocket);
+        QVERIFY2(stop.exitCode == 0, qPrintable(Describe(stop)));
+        const double stopped = rec.elapsedMs() / 1000.0 + 0.4;
+        QTest::qWait(kQuietMs);
+        rec.poll();
+        QCOMPARE(rec.analyse(stopped).heardSeconds, 0.0);
+
+        QVERIFY(visibleWindows({QStringLiteral("--name"), QStringLiteral("^Loquora$")}).isEmpty());
+        QCOMPARE(gdbusCommand(QStringLiteral("show")), QStringLiteral("(true,)"));
+        loqa.window = waitForWindow(QStringLiteral("Loquora"));
+        QVERIFY2(!loqa.window.isEmpty(), "show over the bus did not bring the window");
+        QCOMPARE(gdbusCommand(QStringLiteral("dance")), QStringLiteral("(false,)"));
         QVERIFY(loqa.close());
     }
 };

@@ -50,11 +50,22 @@ int PromptTimeoutMs(int promptDelay)
     return promptDelay > most ? most * 1000 : promptDelay * 1000;
 }
 
-QString ClipboardWatchNotice(const QString &platformName)
+QString ClipboardWatchNotice(ClipboardWatch watch)
 {
-    if (!platformName.startsWith(QLatin1String("wayland")))
-        return {};
-    return QStringLiteral(" Copied text is noticed only while Loquora has the focus on this desktop");
+    switch (watch) {
+    case ClipboardWatch::Toolkit:
+        break;
+    case ClipboardWatch::DataControl:
+        return QStringLiteral(" Copied text is noticed in every program (the compositor's data-control protocol)");
+    case ClipboardWatch::XWaylandMirror:
+        return QStringLiteral(" Copied text is noticed in every program (the XWayland clipboard)");
+    case ClipboardWatch::FocusOnly:
+        return QStringLiteral(" Copied text is noticed only while Loquora has the focus on this desktop");
+    case ClipboardWatch::FocusOnlyNoHelper:
+        return QStringLiteral(
+            " Copied text is noticed only while Loquora has the focus: install wl-clipboard to hear every copy");
+    }
+    return {};
 }
 
 } // namespace loqa

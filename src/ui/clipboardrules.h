@@ -1,5 +1,7 @@
 #pragma once
 
+#include "clipboardwatcher.h"
+
 #include <QString>
 
 // The decisions of clipboard reading, made without a window.
@@ -30,10 +32,9 @@ int PromptButtonFor(int defAction);
 // The prompt's timeout in milliseconds for PromptDelay seconds; 0 means none.
 int PromptTimeoutMs(int promptDelay);
 
-// What the status panel says once about how copies are noticed, by the
-// toolkit's platform: nothing where every copy is heard (X11, XWayland, and
-// the offscreen platform of tests); on native Wayland a program without the
-// focus hears of no copy.
-QString ClipboardWatchNotice(const QString &platformName);
+// What the status panel says once about how copies are noticed: nothing where
+// the toolkit hears every copy (X11, XWayland, the offscreen platform of tests);
+// on native Wayland which way serves, and when only the focused window hears.
+QString ClipboardWatchNotice(ClipboardWatch watch);
 
 } // namespace loqa

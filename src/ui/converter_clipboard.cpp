@@ -8,9 +8,6 @@
 #include "prompt.h"
 
 #include <QAction>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTimer>
@@ -18,31 +15,18 @@
 
 using namespace loqa;
 
-namespace {
-
-// The clipboard's text, when it holds text at all.
-bool clipboardText(QString *text)
-{
-    const QClipboard *clipboard = QGuiApplication::clipboard();
-    const QMimeData *data = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
-    if (!data || !data->hasText())
-        return false;
-    *text = data->text();
-    return true;
-}
-
-} // namespace
-
 void TFormCvt::CreateClipboard()
 {
     ClipboardMonitor1 = new TClipboardMonitor(this);
     ClipboardMonitor1->setObjectName(QStringLiteral("ClipboardMonitor1"));
     ClipboardMonitor1->OnClipboardChange = [this] { ClipboardMonitor1ClipboardChange(); };
-    // Watching starts with the window; WatchClipboard is asked at each change.
+    // Watching starts with the window, the way this desktop allows; WatchClipboard
+    // is asked at each change.
+    ClipboardMonitor1->Watch = ClipboardWatchForThisSession();
     ClipboardMonitor1->SetActive(true);
     connect(action(ActionReadClipboard), &QAction::triggered, this, &TFormCvt::ActionReadClipboardExecute);
-    // Once, when the window first shows, where copies go unheard in the background.
-    const QString notice = ClipboardWatchNotice(QGuiApplication::platformName());
+    // Once, when the window first shows, on desktops where this is not a given.
+    const QString notice = ClipboardWatchNotice(ClipboardMonitor1->Watching());
     if (!notice.isEmpty())
         QTimer::singleShot(0, PanelStatus, [this, notice] { PanelStatus->setText(notice); });
 }
@@ -52,7 +36,7 @@ void TFormCvt::ClipboardMonitor1ClipboardChange()
     if (!WatchClipboard)
         return;
     QString text;
-    if (!clipboardText(&text) || !ClipboardTextAccepted(text, IgnoreLen))
+    if (!ClipboardMonitor1->Text(&text) || !ClipboardTextAccepted(text, IgnoreLen))
         return;
     int choice = DefAction;
     // The prompt's own event loop may bring further changes and prompts over this one.
@@ -64,12 +48,12 @@ void TFormCvt::ClipboardMonitor1ClipboardChange()
         break;
     case ClipboardStep::NewDocument:
         ActionFileNewExecute();
-        if (clipboardText(&text))
+        if (ClipboardMonitor1->Text(&text))
             Memo1->setPlainText(text);
         ActionFileSaveExecute();
         break;
     case ClipboardStep::Append:
-        if (clipboardText(&text)) {
+        if (ClipboardMonitor1->Text(&text)) {
             const QString before = Memo1->toPlainText();
             QTextCursor end(Memo1->document());
             end.movePosition(QTextCursor::End);
@@ -87,7 +71,7 @@ void TFormCvt::ActionReadClipboardExecute()
     // Reading the clipboard is background work: a failure says nothing.
     try {
         QString text;
-        if (!clipboardText(&text))
+        if (!ClipboardMonitor1->Text(&text))
             return;
         ConvertMode = cmAloud; // always aloud, and aloud it stays
         Reading->ReadState = rsClipboard;

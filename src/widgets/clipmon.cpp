@@ -1,7 +1,6 @@
 #include "clipmon.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
+using namespace loqa;
 
 TClipboardMonitor::TClipboardMonitor(QObject *owner) : QObject(owner) {}
 
@@ -15,15 +14,30 @@ void TClipboardMonitor::SetActive(bool value)
     if (value == FActive)
         return;
     FActive = value;
-    if (FActive) {
-        QClipboard *clipboard = QGuiApplication::clipboard();
-        // dataChanged is the clipboard's own signal; the primary selection has another.
-        if (clipboard)
-            FConnection = connect(clipboard, &QClipboard::dataChanged, this, &TClipboardMonitor::ClipboardChanged);
-    } else {
-        disconnect(FConnection);
-        FConnection = {};
+    if (!FActive) {
+        FWatcher.reset();
+        return;
     }
+    FWatching = Watch;
+    if (Watch == ClipboardWatch::DataControl) {
+        FWatcher = CreateDataControlClipboardWatcher();
+        if (!FWatcher)
+            FWatching = ClipboardWatch::FocusOnlyNoHelper;
+    } else if (Watch == ClipboardWatch::XWaylandMirror) {
+        FWatcher = CreateXFixesClipboardWatcher();
+        if (!FWatcher)
+            FWatching = ClipboardWatch::FocusOnly;
+    }
+    if (!FWatcher)
+        FWatcher = CreateToolkitClipboardWatcher();
+    connect(FWatcher.get(), &ClipboardWatcher::changed, this, &TClipboardMonitor::ClipboardChanged);
+}
+
+bool TClipboardMonitor::Text(QString *text) const
+{
+    if (FWatcher)
+        return FWatcher->Text(text);
+    return CreateToolkitClipboardWatcher()->Text(text);
 }
 
 void TClipboardMonitor::ClipboardChanged()

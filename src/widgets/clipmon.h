@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QMetaObject>
+#include "clipboardwatcher.h"
+
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 using TClipboardChangeEvent = std::function<void()>;
 
@@ -24,6 +26,13 @@ public:
 
     // Whether a change raises the event; it acts from the next change on.
     bool Enabled = true;
+    // How changes are watched, taken when watching starts.
+    loqa::ClipboardWatch Watch = loqa::ClipboardWatch::Toolkit;
+    // The way changes are watched now: Watch, or the toolkit's focus-only way
+    // when Watch's own watcher did not start.
+    loqa::ClipboardWatch Watching() const { return FWatching; }
+    // The clipboard's text as the watcher knows it; false when it holds none.
+    bool Text(QString *text) const;
     // Runs inside the toolkit's change notification, on the GUI thread.
     TClipboardChangeEvent OnClipboardChange;
 
@@ -31,5 +40,6 @@ private:
     void ClipboardChanged();
 
     bool FActive = false;
-    QMetaObject::Connection FConnection;
+    loqa::ClipboardWatch FWatching = loqa::ClipboardWatch::Toolkit;
+    std::unique_ptr<loqa::ClipboardWatcher> FWatcher;
 };

@@ -384,11 +384,61 @@ private slots:
         QCOMPARE(PromptTimeoutMs(0), 0);
         QCOMPARE(PromptTimeoutMs(-3), 0);
         QVERIFY(PromptTimeoutMs(std::numeric_limits<int>::max()) > 0);
-        // Only a native Wayland session misses copies in the background.
-        QVERIFY(ClipboardWatchNotice(QStringLiteral("xcb")).isEmpty());
-        QVERIFY(ClipboardWatchNotice(QStringLiteral("offscreen")).isEmpty());
-        QVERIFY(ClipboardWatchNotice(QStringLiteral("wayland"))
-                    .contains(QLatin1String("only while Loquora has the focus")));
+    }
+
+    // Which way copies are watched on which desktop, and what the status panel says.
+    void clipboardWatch_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<bool>("dataControl");
+        QTest::addColumn<bool>("wlPaste");
+        QTest::addColumn<bool>("xDisplay");
+        QTest::addColumn<int>("watch");
+        QTest::addColumn<QString>("notice"); // a part of it; empty: says nothing
+        const int toolkit = int(ClipboardWatch::Toolkit), dataControl = int(ClipboardWatch::DataControl),
+                  mirror = int(ClipboardWatch::XWaylandMirror), focus = int(ClipboardWatch::FocusOnly),
+                  noHelper = int(ClipboardWatch::FocusOnlyNoHelper);
+        QTest::newRow("X11") << "xcb"
+                             << "GNOME" << false << true << true << toolkit << "";
+        QTest::newRow("XWayland under KDE") << "xcb"
+                                            << "KDE" << true << true << true << toolkit << "";
+        QTest::newRow("tests") << "offscreen"
+                               << "" << false << false << false << toolkit << "";
+        QTest::newRow("KWin") << "wayland"
+                              << "KDE" << true << true << true << dataControl << "data-control";
+        QTest::newRow("sway, no XWayland") << "wayland"
+                                           << "sway" << true << true << false << dataControl << "in every program";
+        QTest::newRow("data-control, no wl-paste")
+            << "wayland"
+            << "KDE" << true << false << true << noHelper << "install wl-clipboard";
+        QTest::newRow("GNOME") << "wayland"
+                               << "GNOME" << false << true << true << mirror << "XWayland";
+        QTest::newRow("Ubuntu's GNOME") << "wayland-egl"
+                                        << "ubuntu:GNOME" << false << false << true << mirror << "XWayland";
+        QTest::newRow("GNOME without XWayland")
+            << "wayland"
+            << "GNOME" << false << true << false << focus << "only while Loquora has the focus";
+        QTest::newRow("other compositor")
+            << "wayland"
+            << "Weston" << false << true << true << focus << "only while Loquora has the focus";
+    }
+    void clipboardWatch()
+    {
+        QFETCH(QString, platform);
+        QFETCH(QString, desktop);
+        QFETCH(bool, dataControl);
+        QFETCH(bool, wlPaste);
+        QFETCH(bool, xDisplay);
+        QFETCH(int, watch);
+        QFETCH(QString, notice);
+        const ClipboardWatch chosen = ChooseClipboardWatch(platform, desktop, dataControl, wlPaste, xDisplay);
+        QCOMPARE(int(chosen), watch);
+        const QString said = ClipboardWatchNotice(chosen);
+        if (notice.isEmpty())
+            QVERIFY2(said.isEmpty(), qPrintable(said));
+        else
+            QVERIFY2(said.contains(notice), qPrintable(said));
     }
 
     void trayRules_data()

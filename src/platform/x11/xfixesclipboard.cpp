@@ -1,0 +1,148 @@
+// The X11 clipboard watched without the focus: an X11 connection of its own
+// (to $DISPLAY, XWayland on a GNOME Wayland session, whose compositor mirrors
+// its clipboard there) asks XFixes for every new owner of CLIPBOARD and reads
+// the text as UTF8_STRING, in pieces (INCR) when it is large.
+#include "clipboardwatcher.h"
+
+#include <QSocketNotifier>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+namespace loqa {
+
+namespace {
+
+class XFixesClipboardWatcher final : public ClipboardWatcher
+{
+public:
+    ~XFixesClipboardWatcher() override
+    {
+        delete FNotifier;
+        if (FDisplay) {
+            if (FWindow)
+                XDestroyWindow(FDisplay, FWindow);
+            XCloseDisplay(FDisplay);
+        }
+    }
+
+    bool Start()
+    {
+        FDisplay = XOpenDisplay(nullptr);
+        if (!FDisplay)
+            return false;
+        int errorBase = 0;
+        if (!XFixesQueryExtension(FDisplay, &FEventBase, &errorBase))
+            return false;
+        FClipboard = XInternAtom(FDisplay, "CLIPBOARD", False);
+        FUtf8 = XInternAtom(FDisplay, "UTF8_STRING", False);
+        FIncr = XInternAtom(FDisplay, "INCR", False);
+        FProperty = XInternAtom(FDisplay, "LOQA_CLIPBOARD", False);
+        FWindow = XCreateSimpleWindow(FDisplay, DefaultRootWindow(FDisplay), 0, 0, 1, 1, 0, 0, 0);
+        XSelectInput(FDisplay, FWindow, PropertyChangeMask);
+        XFixesSelectSelectionInput(FDisplay, FWindow, FClipboard, XFixesSetSelectionOwnerNotifyMask);
+        XFlush(FDisplay);
+        FNotifier = new QSocketNotifier(ConnectionNumber(FDisplay), QSocketNotifier::Read);
+        QObject::connect(FNotifier, &QSocketNotifier::activated, this, [this] { Drain(); });
+        return true;
+    }
+
+    bool Text(QString *text) const override
+    {
+        if (!FHasText)
+            return false;
+        *text = FText;
+        return true;
+    }
+
+private:
+    void Drain()
+    {
+        while (XPending(FDisplay)) {
+            XEvent event;
+            XNextEvent(FDisplay, &event);
+            if (event.type == FEventBase + XFixesSelectionNotify) {
+                const auto &notify = reinterpret_cast<const XFixesSelectionNotifyEvent &>(event);
+                if (notify.owner == None) {
+                    Finish(false);
+                    continue;
+                }
+                FReceiving = false;
+                XConvertSelection(FDisplay, FClipboard, FUtf8, FProperty, FWindow, notify.selection_timestamp);
+            } else if (event.type == SelectionNotify) {
+                if (event.xselection.property == None) {
+                    Finish(false); // no text among the owner's formats
+                    continue;
+                }
+                Atom type = None;
+                const QByteArray data = Take(&type);
+                if (type == FIncr) {
+                    // Taking the property asked for the first piece.
+                    FReceiving = true;
+                    FIncoming.clear();
+                } else {
+                    FIncoming = data;
+                    Finish(true);
+                }
+            } else if (event.type == PropertyNotify && FReceiving && event.xproperty.atom == FProperty &&
+                       event.xproperty.state == PropertyNewValue) {
+                Atom type = None;
+                const QByteArray piece = Take(&type);
+                if (piece.isEmpty()) {
+                    FReceiving = false;
+                    Finish(true);
+                } else {
+                    FIncoming += piece;
+                }
+            }
+        }
+    }
+
+    // Reads our property whole and deletes it.
+    QByteArray Take(Atom *type)
+    {
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char *bytes = nullptr;
+        QByteArray data;
+        if (XGetWindowProperty(FDisplay, FWindow, FProperty, 0, 0x7fffffff / 4, True, AnyPropertyType, type, &format,
+                               &items, &after, &bytes) == Success &&
+            bytes) {
+            data = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(items) * (format / 8));
+            XFree(bytes);
+        }
+        XFlush(FDisplay);
+        return data;
+    }
+
+    void Finish(bool hasText)
+    {
+        FHasText = hasText;
+        FText = hasText ? QString::fromUtf8(FIncoming) : QString();
+        FIncoming.clear();
+        emit changed();
+    }
+
+    Display *FDisplay = nullptr;
+    Window FWindow = 0;
+    int FEventBase = 0;
+    Atom FClipboard = None, FUtf8 = None, FIncr = None, FProperty = None;
+    QSocketNotifier *FNotifier = nullptr;
+    QByteArray FIncoming;
+    QString FText;
+    bool FHasText = false;
+    bool FReceiving = false;
+};
+
+} // namespace
+
+std::unique_ptr<ClipboardWatcher> CreateXFixesClipboardWatcher()
+{
+    auto watcher = std::make_unique<XFixesClipboardWatcher>();
+    if (!watcher->Start())
+        return nullptr;
+    return watcher;
+}
+
+} // namespace loqa

@@ -212,6 +212,8 @@ QString CheckLexiconEntry(const LexiconEntry &entry)
         return QStringLiteral("The word is empty");
     if (entry.spoken.trimmed().isEmpty())
         return QStringLiteral("The spoken form is empty");
+    if (entry.word.trimmed().startsWith(QLatin1Char('#')))
+        return QStringLiteral("A word cannot begin with #, which begins a comment in the file");
     if (hasBreak(entry.word) || hasBreak(entry.spoken))
         return QStringLiteral("A tab or a line break cannot be part of an entry");
     if (!entry.language.isEmpty() && !validLanguage(entry.language))

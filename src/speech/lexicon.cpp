@@ -347,8 +347,6 @@ std::optional<LexiconRewrite> LexiconMatcher::apply(std::string_view utf8) const
     };
 
     LexiconRewrite out;
-    uint32_t copiedTo = 0; // original bytes up to here are in `out.text`
-    std::vector<std::pair<uint32_t, uint32_t>> copies;
     struct Match {
         qsizetype start, end;
         int entry;
@@ -374,6 +372,7 @@ std::optional<LexiconRewrite> LexiconMatcher::apply(std::string_view utf8) const
         return std::nullopt;
 
     out.text.reserve(utf8.size() + utf8.size() / 8);
+    uint32_t copiedTo = 0; // original bytes up to here are in `out.text`
     const auto copyOriginal = [&](uint32_t to) {
         if (to <= copiedTo)
             return;

@@ -79,6 +79,9 @@ line mp3_time_loqa "$(printf %.2f "$mt")" s "audio $(printf %.0f "$(soxi -D "$wo
 line mp3_time_espeak_lame "$(printf %.2f "$pt")" s "reference"
 line mp3_time_ratio "$(echo "$mt / $pt" | bc -l | xargs printf %.3f)" x "<= 1.05"
 
+# Pronunciation dictionaries on 1 MB (no dictionary, an empty one, 1,000 entries).
+limited 3600 "$here/lexicon.sh" "$loqa" "$runs"
+
 # Documents and the window.
 limited 300 "$bin/bench_documentload"
 limited 300 "$bin/bench_window" switch

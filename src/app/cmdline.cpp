@@ -3,6 +3,7 @@
 #include "apppath.h"
 #include "cmdprogress.h"
 #include "lame.h"
+#include "lexicon.h"
 #include "mp3step.h"
 #include "qmshell.h"
 #include "qmutils.h"
@@ -215,8 +216,20 @@ int TQMCmdLine::Help()
 
 bool TQMCmdLine::CreateSpeech()
 {
-    if (!FSpeech)
+    if (!FSpeech) {
+        // No loqa.ini here: the dictionaries are the ones lying in the program's
+        // folder, the user's own loqa.dic first, then every other *.dic by name.
+        const QString home = loqa::AppPath();
+        const auto lexicon = speech::DefaultLexicon();
+        lexicon->setFiles(speech::OwnLexiconPath(home), speech::LexiconsBeside(home));
+        for (const speech::LexiconFile &file : lexicon->files()) {
+            for (const QString &problem : file.problems)
+                std::fprintf(stderr, "%s: %s, %s\n", qPrintable(loqa::ApplicationTitle()), qPrintable(file.path),
+                             qPrintable(problem));
+        }
+        std::fflush(stderr);
         FSpeech = std::make_unique<TMSpeech>();
+    }
     return FSpeech->Initialized();
 }
 

@@ -84,6 +84,7 @@ bool ReminderMsgBox = false;
 
 QStringList DocumentList;
 QStringList ReminderList;
+QStringList DictionaryList;
 std::array<QString, HotkeyCount> HotkeyList;
 std::array<qint32, HotkeyCount> GlobalHotkeyIDList{};
 
@@ -93,6 +94,7 @@ constexpr QLatin1String kIniName("loqa.ini");
 constexpr QLatin1String kDocumentListName("loqa.apl");
 constexpr QStringView kReminderSection = u"ReminderList";
 constexpr QStringView kHotkeySection = u"HotkeyList";
+constexpr QStringView kDictionarySection = u"DictionaryList";
 constexpr QStringView kGlobalHotkeySection = u"GlobalHotkeyIDList";
 constexpr QByteArrayView kByteOrderMark("\xEF\xBB\xBF");
 
@@ -285,6 +287,12 @@ void ReadSettings(const IniFile &ini, QSize screenSize, const QString &appPath)
             setting.target);
     }
     ReminderList = ini.readSectionLines(kReminderSection);
+    DictionaryList.clear();
+    for (const QString &line : ini.readSectionLines(kDictionarySection)) {
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq >= 0 && !line.mid(eq + 1).isEmpty())
+            DictionaryList << line.mid(eq + 1);
+    }
     const std::array<QString, HotkeyCount> defaults = DefaultHotkeys();
     for (int i = 0; i < HotkeyCount; ++i) {
         const QString key = QString::number(i);
@@ -319,6 +327,10 @@ void WriteSettings(IniFile &ini)
         ini.writeString(kHotkeySection, key, HotkeyList[i]);
         ini.writeInteger(kGlobalHotkeySection, key, GlobalHotkeyIDList[i]);
     }
+    // A file that never loaded a dictionary gets no section for it.
+    ini.eraseSection(kDictionarySection);
+    for (qsizetype i = 0; i < DictionaryList.size(); ++i)
+        ini.writeString(kDictionarySection, QString::number(i), DictionaryList.at(i));
 }
 
 QStringList ParseDocumentList(QByteArrayView bytes)

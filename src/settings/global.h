@@ -94,6 +94,9 @@ extern bool ReminderMsgBox;
 extern QStringList DocumentList;
 // The reminders, each "date time=message"; section [ReminderList].
 extern QStringList ReminderList;
+// The pronunciation dictionaries loaded besides the user's own, full paths in
+// load order; section [DictionaryList], keys 0, 1, 2 …
+extern QStringList DictionaryList;
 
 // One entry per action of the main window's action list, by its position there.
 constexpr int HotkeyCount = 41;

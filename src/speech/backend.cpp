@@ -1,6 +1,7 @@
 #include "speech.h"
 
 #include "espeak/espeakengine.h"
+#include "lexicon.h"
 #include "soundoutput.h"
 
 #include <mutex>
@@ -16,13 +17,14 @@ std::shared_ptr<Backend> DefaultBackend()
 {
     std::lock_guard lock(g_mutex);
     if (!g_backend)
-        g_backend = espeak::CreateBackend(loqa::SoundOutput::instance());
+        g_backend = espeak::CreateBackend(loqa::SoundOutput::instance(), DefaultLexicon());
     return g_backend;
 }
 
-std::shared_ptr<Backend> CreateEspeakBackend(std::shared_ptr<loqa::SoundOutput> output)
+std::shared_ptr<Backend> CreateEspeakBackend(std::shared_ptr<loqa::SoundOutput> output,
+                                             std::shared_ptr<Lexicon> lexicon)
 {
-    return espeak::CreateBackend(std::move(output));
+    return espeak::CreateBackend(std::move(output), lexicon ? std::move(lexicon) : DefaultLexicon());
 }
 
 QString SoundUnavailableText(const QString &reason)

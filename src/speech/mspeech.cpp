@@ -367,3 +367,8 @@ bool TMSpeech::FlushFile(QString &reason)
         return FFileDestination->flush(&reason);
     return true;
 }
+
+speech::Lexicon *TMSpeech::EngineLexicon() const
+{
+    return FCentral ? FCentral->dialogs().lexicon() : nullptr;
+}

@@ -143,6 +143,11 @@ public:
     const QString &RunError() const { return FRunError; }
     // The file destination's real-time factor (8.8 fixed point), when Output was soFile at selection.
     void SetFileRealTime(uint16_t factor);
+    // The pronunciation dictionaries the selected engine applies; none before
+    // a selection or when the engine keeps its own.
+    speech::Lexicon *EngineLexicon() const;
+    // The back end this component speaks through, for another component on the same engine.
+    const std::shared_ptr<speech::Backend> &Backend() const { return FBackend; }
 
 private:
     friend class TTSNotifySink;

@@ -18,6 +18,8 @@ class SoundOutput;
 
 namespace speech {
 
+class Lexicon;
+
 // A failed engine call; its message is shown to whoever catches it.
 class SpeechError : public std::runtime_error
 {
@@ -139,6 +141,9 @@ public:
     virtual QString generalDlg(uintptr_t owner, const QString &title) = 0;
     virtual QString lexiconDlg(uintptr_t owner, const QString &title) = 0;
     virtual QString translateDlg(uintptr_t owner, const QString &title) = 0;
+    // The pronunciation dictionaries the engine applies, for a window to edit
+    // in place of lexiconDlg's text; none when the engine keeps its own.
+    virtual Lexicon *lexicon() { return nullptr; }
 };
 
 // One engine instance bound to one audio destination.
@@ -187,8 +192,9 @@ QString SoundUnavailableText(const QString &reason);
 // "Cannot write <path>: <reason>".
 QString WriteFailureText(const QString &path, const QString &reason);
 
-// The espeak-ng back end, playing through `output`.
-std::shared_ptr<Backend> CreateEspeakBackend(std::shared_ptr<loqa::SoundOutput> output);
+// The espeak-ng back end, playing through `output`, applying `lexicon` (none: DefaultLexicon()).
+std::shared_ptr<Backend> CreateEspeakBackend(std::shared_ptr<loqa::SoundOutput> output,
+                                             std::shared_ptr<Lexicon> lexicon = nullptr);
 
 // The back end the program speaks with (espeak-ng on the process's sound
 // output), or the one a test put in its place.

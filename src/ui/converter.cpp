@@ -7,6 +7,7 @@
 #include "finddialog.h"
 #include "global.h"
 #include "globalhotkeys.h"
+#include "lexicon.h"
 #include "mspeech.h"
 #include "qmshell.h"
 #include "qmutils.h"
@@ -360,6 +361,7 @@ void TFormCvt::FormCreate(QSize screenSize)
 {
     guarded([&] { Reading->ReadState = rsNone, Reading->PartStart = 0; });
     guarded([&] { LoadSettings(screenSize); });
+    guarded([&] { speech::DefaultLexicon()->setFiles(speech::OwnLexiconPath(AppPath()), DictionaryList); });
     // Dropped files are accepted from the start (the window takes them in dropEvent).
     guarded([&] { ApplyHints(); });
     // Minimising into the tray follows the window's state (changeEvent).

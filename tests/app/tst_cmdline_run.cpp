@@ -171,6 +171,30 @@ private slots:
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("output.wav"))));
     }
 
+    // Without loqa.ini the command line takes the dictionaries lying in the
+    // program's folder: loqa.dic and every other *.dic there. A line it cannot
+    // read is named on standard error and the run goes on.
+    void ttw_usesTheDictionariesInTheProgramsFolder()
+    {
+        QTemporaryDir work, bare;
+        TempHome home;
+        QVERIFY(home.write(QStringLiteral("loqa.dic"), "BBC\tBritish Broadcasting Corporation\n"));
+        QVERIFY(
+            home.write(QStringLiteral("space.dic"), "NASA\tnational aeronautics and space administration\nno tab\n"));
+        QVERIFY(home.write(QStringLiteral("ignored.txt"), "and\tsomething very long indeed to say instead\n"));
+        const QStringList args{QStringLiteral("/ttw"), QStringLiteral("The BBC and NASA."), QStringLiteral("-w"),
+                               QStringLiteral("0")};
+        RunResult r = RunLoqa(args, work.path(), 60000, {QStringLiteral("LOQA_HOME=") + bare.path()});
+        QVERIFY2(r.exitCode == 0 && r.err.isEmpty(), qPrintable(Describe(r)));
+        const double plain = AudioSeconds(work.filePath(QStringLiteral("output.wav")));
+        r = RunLoqa(args, work.path(), 60000, {QStringLiteral("LOQA_HOME=") + home.path()});
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        QVERIFY2(r.err.contains("space.dic, line 2: no spoken form"), r.err.constData());
+        const double full = AudioSeconds(work.filePath(QStringLiteral("output.wav")));
+        // Both entries add their words (some 3 s); the .txt file adds none.
+        QVERIFY2(full > plain + 2.5 && full < plain + 6, qPrintable(QStringLiteral("%1 s, %2 s").arg(full).arg(plain)));
+    }
+
     void ttw_switchValuesThatAreNotNumbers()
     {
         QTemporaryDir work;

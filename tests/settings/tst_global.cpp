@@ -48,6 +48,7 @@ private slots:
     void values_data();
     void values();
     void remindersWithEqualKeysCollapse();
+    void dictionaryListHasASectionOfItsOwn();
     void listsMoveToTheEnd();
     void textCannotAddLines();
     void documentList_data();
@@ -258,6 +259,30 @@ void TestGlobal::remindersWithEqualKeysCollapse()
     IniFile ini;
     QVERIFY(ini.parse(read("loqa.ini")));
     QVERIFY(!ini.hasSection(u"ReminderList"));
+}
+
+// The loaded dictionaries are kept in [DictionaryList] in load order; a file
+// that never had any gets no section, and the bytes of every other key stay.
+void TestGlobal::dictionaryListHasASectionOfItsOwn()
+{
+    LoadSettings(kScreen);
+    DictionaryList.clear();
+    SaveSettings();
+    SaveSettings(); // the rewritten lists have moved to the end
+    const QByteArray before = read("loqa.ini");
+    IniFile ini;
+    QVERIFY(ini.parse(before));
+    QVERIFY(!ini.hasSection(u"DictionaryList"));
+
+    DictionaryList = {"/home/ann/names.dic", "/srv/shared/places = towns.dic"};
+    SaveSettings();
+    const QByteArray after = read("loqa.ini");
+    QVERIFY(after.startsWith(before));
+    QCOMPARE(after.mid(before.size()),
+             QByteArray("[DictionaryList]\r\n0=/home/ann/names.dic\r\n1=/srv/shared/places = towns.dic\r\n\r\n"));
+    DictionaryList.clear();
+    LoadSettings(kScreen);
+    QCOMPARE(DictionaryList, QStringList({"/home/ann/names.dic", "/srv/shared/places = towns.dic"}));
 }
 
 void TestGlobal::listsMoveToTheEnd()

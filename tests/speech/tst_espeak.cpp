@@ -1,4 +1,5 @@
 // The espeak-ng back end through the speech component, with real sound.
+#include "lexicon.h"
 #include "mspeech.h"
 #include "sinkrecorder.h"
 #include "soundoutput.h"
@@ -9,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -72,6 +76,57 @@ private:
 
     bool m_breaksLater;
 };
+
+// A text rendered to WAV by a component whose engine applies `lexicon`, with
+// the word positions seen while it rendered (paced, so that each is seen).
+struct Rendered {
+    QByteArray samples; // the WAV's data, header left out
+    double seconds = 0;
+    std::vector<uint32_t> words;
+};
+
+void render(const std::shared_ptr<speech::Lexicon> &lexicon, const QString &text, Rendered &out)
+{
+    QTemporaryDir dir;
+    TMSpeech s(nullptr, speech::CreateEspeakBackend(loqa::SoundOutput::instance(), lexicon));
+    const QString mode = modeFor(s, QStringLiteral("en-gb"));
+    QVERIFY(!mode.isEmpty());
+    s.Output = soFile;
+    s.SelectEngine(mode);
+    QCOMPARE(s.EngineLexicon(), lexicon.get());
+    s.Filename = dir.filePath(QStringLiteral("rendered.wav"));
+    s.SetFileRealTime(256 * 6);
+    bool stopped = false;
+    s.OnStop = [&](TMSpeech *) { stopped = true; };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (out.words.empty() || out.words.back() != s.WordPosition())
+            out.words.push_back(s.WordPosition());
+    });
+    poll.start(1);
+    s.SpeakText(text);
+    QVERIFY(s.LastSpeakError().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(stopped, 30000);
+    QFile wav(s.Filename);
+    QVERIFY(wav.open(QIODevice::ReadOnly));
+    const QByteArray bytes = wav.readAll();
+    const qsizetype data = bytes.indexOf("data");
+    QVERIFY(data > 0);
+    out.samples = bytes.mid(data + 8);
+    out.seconds = AudioSeconds(s.Filename);
+}
+
+std::shared_ptr<speech::Lexicon> lexiconWith(const QTemporaryDir &dir, const QByteArray &lines)
+{
+    const QString path = speech::OwnLexiconPath(dir.path());
+    QFile f(path);
+    if (!lines.isEmpty() && (!f.open(QIODevice::WriteOnly) || f.write(lines) != lines.size()))
+        return nullptr;
+    f.close();
+    auto lexicon = std::make_shared<speech::Lexicon>();
+    lexicon->setFiles(path, {});
+    return lexicon;
+}
 
 } // namespace
 
@@ -329,6 +384,63 @@ private slots:
         QCOMPARE(stops, 0);
         QVERIFY(rec.analyse(0, destroyedAt).heardSeconds > 0.2);
         QCOMPARE(rec.analyse(destroyedAt + 0.15, 1e9).heardSeconds, 0.0);
+    }
+
+    // An abbreviation spoken in full: the audio is longer by the words it adds,
+    // and the highlight stays on the text as it was given: on "BBC" while its
+    // replacement is spoken, then on the words after it.
+    void dictionary_abbreviationRendersInFullAndPositionsStayOnTheText()
+    {
+        QTemporaryDir plainDir, fullDir;
+        const auto plain = lexiconWith(plainDir, {});
+        const auto full = lexiconWith(fullDir, "BBC\tBritish Broadcasting Corporation\n");
+        QVERIFY(plain && full);
+        const QString text = QStringLiteral("The BBC reports news today.");
+        Rendered without, with;
+        render(plain, text, without);
+        if (QTest::currentTestFailed())
+            return;
+        render(full, text, with);
+        if (QTest::currentTestFailed())
+            return;
+        const QString durations = QStringLiteral("%1 s with, %2 s without").arg(with.seconds).arg(without.seconds);
+        QVERIFY2(with.seconds > without.seconds + 1.0, qPrintable(durations));
+        const std::vector<uint32_t> wordStarts{0, 4, 8, 16, 21};
+        for (const uint32_t at : with.words)
+            QVERIFY2(std::find(wordStarts.begin(), wordStarts.end(), at) != wordStarts.end(),
+                     qPrintable(QStringLiteral("position %1 is no word of the text").arg(at)));
+        for (const uint32_t at : {4u, 8u, 16u})
+            QVERIFY2(std::find(with.words.begin(), with.words.end(), at) != with.words.end(),
+                     qPrintable(QStringLiteral("position %1 never seen").arg(at)));
+    }
+
+    // A phoneme entry is read as phonemes: "zork" given as [[h@l'oU]] sounds as
+    // "hello" does, within a few samples, and neither as "zork" nor as the
+    // mnemonics read out as text.
+    void dictionary_phonemeEntryChangesTheAudio()
+    {
+        QTemporaryDir plainDir, phonemeDir;
+        const auto plain = lexiconWith(plainDir, {});
+        const auto phonemes = lexiconWith(phonemeDir, "zork\t[[h@l'oU]]\n");
+        QVERIFY(plain && phonemes);
+        Rendered zork, hello, literal, replaced;
+        render(plain, QStringLiteral("The zork is here."), zork);
+        render(plain, QStringLiteral("The hello is here."), hello);
+        render(plain, QStringLiteral("The h@l'oU is here."), literal);
+        render(phonemes, QStringLiteral("The zork is here."), replaced);
+        if (QTest::currentTestFailed())
+            return;
+        const QString sizes = QStringLiteral("replaced %1, hello %2, zork %3, mnemonics as text %4 bytes")
+                                  .arg(replaced.samples.size())
+                                  .arg(hello.samples.size())
+                                  .arg(zork.samples.size())
+                                  .arg(literal.samples.size());
+        qInfo("%s", qPrintable(sizes));
+        QVERIFY2(!replaced.samples.isEmpty(), qPrintable(sizes));
+        QVERIFY2(replaced.samples != zork.samples, qPrintable(sizes));
+        QVERIFY2(std::abs(replaced.samples.size() - hello.samples.size()) < hello.samples.size() / 50,
+                 qPrintable(sizes));
+        QVERIFY2(literal.samples.size() > hello.samples.size() * 5 / 4, qPrintable(sizes));
     }
 
     void device_wholeTextIsHeardBeforeTheStop()

@@ -15,7 +15,8 @@ namespace {
 class EspeakEnumerator final : public Enumerator
 {
 public:
-    explicit EspeakEnumerator(std::shared_ptr<loqa::SoundOutput> output) : m_output(std::move(output))
+    EspeakEnumerator(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
+        : m_output(std::move(output)), m_lexicon(std::move(lexicon))
     {
         if (!Engine::instance().ready())
             throw SpeechError(Engine::instance().error().toStdString());
@@ -48,22 +49,28 @@ public:
             throw SpeechError("no audio destination");
         for (const Mode &mode : Engine::instance().modes()) {
             if (mode.info.modeId == modeId)
-                return std::make_unique<EspeakCentral>(mode, std::move(destination), m_output);
+                return std::make_unique<EspeakCentral>(mode, std::move(destination), m_output, m_lexicon);
         }
         throw SpeechError("no such voice");
     }
 
 private:
     std::shared_ptr<loqa::SoundOutput> m_output;
+    std::shared_ptr<Lexicon> m_lexicon;
     size_t m_position = 0;
 };
 
 class EspeakBackend final : public Backend
 {
 public:
-    explicit EspeakBackend(std::shared_ptr<loqa::SoundOutput> output) : m_output(std::move(output)) {}
+    EspeakBackend(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
+        : m_output(std::move(output)), m_lexicon(std::move(lexicon))
+    {}
 
-    std::unique_ptr<Enumerator> createEnumerator() override { return std::make_unique<EspeakEnumerator>(m_output); }
+    std::unique_ptr<Enumerator> createEnumerator() override
+    {
+        return std::make_unique<EspeakEnumerator>(m_output, m_lexicon);
+    }
 
     // The sound server is reached by the text that plays, on the synthesis thread,
     // so that selecting a voice never waits for it.
@@ -76,13 +83,14 @@ public:
 
 private:
     std::shared_ptr<loqa::SoundOutput> m_output;
+    std::shared_ptr<Lexicon> m_lexicon;
 };
 
 } // namespace
 
-std::shared_ptr<Backend> CreateBackend(std::shared_ptr<loqa::SoundOutput> output)
+std::shared_ptr<Backend> CreateBackend(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
 {
-    return std::make_shared<EspeakBackend>(std::move(output));
+    return std::make_shared<EspeakBackend>(std::move(output), std::move(lexicon));
 }
 
 void EspeakAttributes::pitchSet(uint16_t pitch)
@@ -101,8 +109,9 @@ void EspeakAttributes::speedSet(uint32_t speed)
 }
 
 EspeakCentral::EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination,
-                             std::shared_ptr<loqa::SoundOutput> output)
-    : m_mode(mode), m_destination(std::move(destination)), m_output(std::move(output)), m_state(CentralState::create())
+                             std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
+    : m_mode(mode), m_destination(std::move(destination)), m_output(std::move(output)), m_lexicon(std::move(lexicon)),
+      m_state(CentralState::create()), m_dialogs(m_lexicon)
 {}
 
 EspeakCentral::~EspeakCentral()
@@ -127,7 +136,20 @@ void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifyS
     auto job = std::make_shared<Job>();
     job->state = m_state;
     job->bufSink = std::move(sink);
-    job->text = utf8;
+    // The voice's language picks the dictionary entries; a text none of them
+    // occurs in goes to the engine as it came.
+    const std::shared_ptr<const LexiconMatcher> matcher =
+        m_lexicon ? m_lexicon->matcherFor(QString::fromStdString(m_mode.info.language)) : nullptr;
+    std::optional<LexiconRewrite> rewrite;
+    if (matcher)
+        rewrite = matcher->apply(utf8);
+    if (rewrite) {
+        job->text = std::move(rewrite->text);
+        job->map = std::move(rewrite->map);
+        job->phonemes = rewrite->phonemes;
+    } else {
+        job->text = utf8;
+    }
     // The engine reads up to the first NUL byte; a space keeps every offset in place.
     std::replace(job->text.begin(), job->text.end(), '\0', ' ');
     job->voice = m_mode.voice;

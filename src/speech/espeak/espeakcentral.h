@@ -23,17 +23,22 @@ private:
 class EspeakDialogs final : public Dialogs
 {
 public:
+    explicit EspeakDialogs(std::shared_ptr<Lexicon> lexicon) : m_lexicon(std::move(lexicon)) {}
     QString aboutDlg(uintptr_t owner, const QString &title) override;
     QString generalDlg(uintptr_t owner, const QString &title) override;
     QString lexiconDlg(uintptr_t owner, const QString &title) override;
     QString translateDlg(uintptr_t owner, const QString &title) override;
+    Lexicon *lexicon() override { return m_lexicon.get(); }
+
+private:
+    std::shared_ptr<Lexicon> m_lexicon;
 };
 
 class EspeakCentral final : public Central
 {
 public:
     EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination,
-                  std::shared_ptr<loqa::SoundOutput> output);
+                  std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon);
     ~EspeakCentral() override;
 
     Attributes &attributes() override { return m_attributes; }
@@ -50,6 +55,7 @@ private:
     Mode m_mode;
     std::shared_ptr<AudioDestination> m_destination;
     std::shared_ptr<loqa::SoundOutput> m_output;
+    std::shared_ptr<Lexicon> m_lexicon;
     std::shared_ptr<CentralState> m_state;
     EspeakAttributes m_attributes;
     EspeakDialogs m_dialogs;

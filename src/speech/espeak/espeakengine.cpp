@@ -108,7 +108,9 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
         // A word of no length marks a clause end somewhere behind; it is no word to show.
         if (e->type != espeakEVENT_WORD || e->text_position < 1 || e->length <= 0)
             continue;
-        const uint32_t offset = uint32_t(r->cursor.advanceTo(job.text, size_t(e->text_position)));
+        uint32_t offset = uint32_t(r->cursor.advanceTo(job.text, size_t(e->text_position)));
+        if (job.map)
+            offset = job.map->toOriginal(offset);
         if (job.device)
             r->words.emplace_back(uint64_t(std::max(e->sample, 0)), offset);
         else
@@ -376,7 +378,8 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
 
     if (!failed && !job->abort) {
         t_running = &running;
-        espeak_Synth(job->text.c_str(), job->text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+        const unsigned flags = espeakCHARS_UTF8 | (job->phonemes ? espeakPHONEMES : 0);
+        espeak_Synth(job->text.c_str(), job->text.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
         t_running = nullptr;
     }
     if (stream && !job->abort && !running.streamFailed) {

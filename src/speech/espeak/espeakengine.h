@@ -1,6 +1,7 @@
 #pragma once
 
 #include "centralstate.h"
+#include "lexicon.h"
 #include "speech.h"
 
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace loqa {
@@ -27,6 +29,10 @@ struct Job {
     std::shared_ptr<CentralState> state;
     std::shared_ptr<BufNotifySink> bufSink;
     std::string text;
+    // Word positions in `text` back to the text the job was given, when a
+    // dictionary rewrote it; with `phonemes` the engine reads "[[ ]]" as phonemes.
+    std::optional<OffsetMap> map;
+    bool phonemes = false;
     std::string voice;
     int rate = 175;
     int pitch = 50;
@@ -100,7 +106,8 @@ struct Utf8Cursor {
     size_t advanceTo(const std::string &text, size_t charIndex);
 };
 
-// The espeak-ng back end; device destinations play through `output`.
-std::shared_ptr<Backend> CreateBackend(std::shared_ptr<loqa::SoundOutput> output);
+// The espeak-ng back end; device destinations play through `output`; texts are
+// rewritten with the entries of `lexicon`.
+std::shared_ptr<Backend> CreateBackend(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon);
 
 } // namespace speech::espeak

@@ -238,19 +238,21 @@ std::optional<QByteArray> MergeThunarActions(const QByteArray &original, const Q
     qsizetype closing = -1;
     QXmlStreamReader xml(text);
     int depth = 0;
-    qsizetype before = 0;
     qsizetype actionBegin = -1;
     bool actionIsOurs = false;
     QString element;
     while (!xml.atEnd()) {
-        before = xml.characterOffset();
         const QXmlStreamReader::TokenType token = xml.readNext();
+        // The reader stands just after the token; a tag begins at the last "<"
+        // before that, as no "<" can stand inside a tag.
+        const qsizetype after = xml.characterOffset();
+        const auto tagBegin = [&text, after] { return text.lastIndexOf(QLatin1Char('<'), after - 1); };
         if (token == QXmlStreamReader::StartElement) {
             ++depth;
             if (depth == 1 && xml.name() != QLatin1String("actions"))
                 return std::nullopt;
             if (depth == 2 && xml.name() == QLatin1String("action")) {
-                actionBegin = before;
+                actionBegin = tagBegin();
                 actionIsOurs = false;
             }
             element = xml.name().toString();
@@ -263,9 +265,9 @@ std::optional<QByteArray> MergeThunarActions(const QByteArray &original, const Q
             }
         } else if (token == QXmlStreamReader::EndElement) {
             if (depth == 2 && xml.name() == QLatin1String("action") && actionIsOurs)
-                ours.append({actionBegin, xml.characterOffset()});
+                ours.append({actionBegin, after});
             if (depth == 1)
-                closing = before;
+                closing = tagBegin();
             --depth;
             element.clear();
         }

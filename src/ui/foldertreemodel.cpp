@@ -164,7 +164,10 @@ void FolderTreeModel::Read(Node *node) const
     QDirIterator it(node->path, QDir::Dirs | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        node->pending.append(it.fileName());
+        // Hidden folders stay out of the list, as in the desktop's file managers.
+        const QString name = it.fileName();
+        if (!name.startsWith(QLatin1Char('.')))
+            node->pending.append(name);
     }
     std::sort(node->pending.begin(), node->pending.end(), [](const QString &a, const QString &b) {
         const int order = a.compare(b, Qt::CaseInsensitive);
@@ -231,9 +234,12 @@ QModelIndex FolderTreeModel::indexFor(const QString &path)
             const QString childPath = ChildPath(node->path, name);
             if (!QFileInfo(childPath).isDir())
                 return {};
-            const int row = int(node->children.size());
-            beginInsertRows(at, row, row);
+            // Its leading dot sorts it before the listed ones.
+            beginInsertRows(at, 0, 0);
             found = node->Add(childPath, name, FIcons.icon(QAbstractFileIconProvider::Folder));
+            std::rotate(node->children.begin(), node->children.end() - 1, node->children.end());
+            for (size_t row = 0; row < node->children.size(); ++row)
+                node->children[row]->row = int(row);
             endInsertRows();
         }
         node = found;

@@ -197,8 +197,8 @@ QString ThunarUniqueId(const FileManagerVerb &verb)
 
 QByteArray ThunarAction(const QString &exe, const FileManagerVerb &verb)
 {
-    // Thunar puts the shell-quoted path in place of %f and splits the line as
-    // GLib's command-line parser does; %% is one %.
+    // Thunar puts the shell-quoted path in place of %f and hands the line to
+    // /bin/sh; %% is one %.
     QString text = QStringLiteral("<action>\n");
     const auto element = [&text](const char *name, const QString &value) {
         text += QStringLiteral("\t<%1>%2</%1>\n").arg(QLatin1String(name), XmlEscape(value));
@@ -209,7 +209,7 @@ QByteArray ThunarAction(const QString &exe, const FileManagerVerb &verb)
     element("unique-id", ThunarUniqueId(verb));
     element("command", ShellExecLine(exe, verb, "%f", true));
     element("description", QString::fromLatin1(FileManagerMarker()));
-    element("range", QStringLiteral("1,1"));
+    element("range", QString());
     element("patterns", QStringLiteral("*.txt"));
     text += QStringLiteral("\t<text-files/>\n</action>");
     return text.toUtf8();

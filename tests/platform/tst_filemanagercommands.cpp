@@ -125,7 +125,8 @@ QStringList DesktopExecArgv(const QString &exec, const QString &file)
     return argv;
 }
 
-// Thunar and the file-manager actions: %f becomes the shell-quoted path, %% a %.
+// Thunar (through /bin/sh, which reads these lines alike) and the file-manager
+// actions: %f becomes the shell-quoted path, %% a %.
 QStringList QuotingExpansionArgv(const QString &command, const QString &file)
 {
     QString line;

@@ -28,6 +28,20 @@ QString sameShortcut(const QString &text)
     return IsEmptyShortcut(shortcut) ? QString() : ShortcutToText(shortcut);
 }
 
+// A moment text read back. A short date format with a two-digit year reads it
+// as a year of the century around today, not of the 1900s.
+QDateTime readMoment(const QString &text, const QLocale &locale)
+{
+    QDateTime moment = locale.toDateTime(text, momentFormat(locale));
+    const QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
+    if (moment.isValid() && !dateFormat.contains(QLatin1String("yyyy")) && dateFormat.contains(QLatin1String("yy"))) {
+        const int now = QDate::currentDate().year();
+        while (moment.date().year() < now - 50)
+            moment = moment.addYears(100);
+    }
+    return moment;
+}
+
 } // namespace
 
 const QStringList &FrequencyItems()
@@ -148,10 +162,9 @@ int SpinNumber(const QString &text, int fallback)
 ReminderRows ReminderRowsFrom(const QStringList &list, const QLocale &locale)
 {
     ReminderRows result;
-    const QString format = momentFormat(locale);
     for (const QString &line : list) {
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        const QDateTime moment = locale.toDateTime(eq < 0 ? line : line.left(eq), format);
+        const QDateTime moment = readMoment(eq < 0 ? line : line.left(eq), locale);
         if (!moment.isValid()) {
             result.rows.append(ReminderRow{});
             result.complete = false;
@@ -173,7 +186,7 @@ ReminderRow ReminderRowFor(QDate date, QTime time, const QString &message, const
 
 QDateTime ReminderRowMoment(const ReminderRow &row, const QLocale &locale)
 {
-    return locale.toDateTime(row.date + QLatin1Char(' ') + row.time, momentFormat(locale));
+    return readMoment(row.date + QLatin1Char(' ') + row.time, locale);
 }
 
 int SortReminderRows(QList<ReminderRow> &rows, int keep)

@@ -3,6 +3,7 @@
 #include "option.h"
 
 #include "converter.h"
+#include "filemanagercommands.h"
 #include "global.h"
 #include "hotkeyedit.h"
 
@@ -42,7 +43,8 @@ constexpr QSize kClientSize(446, 368);
 
 } // namespace
 
-TFormOption::TFormOption(TFormCvt *main, QWidget *parent) : TQMForm(parent, Qt::Dialog), FMain(main)
+TFormOption::TFormOption(TFormCvt *main, QWidget *parent)
+    : TQMForm(parent, Qt::Dialog), FMain(main), FCommands(CreateFileManagerCommands())
 {
     setObjectName(QStringLiteral("FormOption"));
     SetBorderIcons(biSystemMenu);

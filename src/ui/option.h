@@ -5,6 +5,8 @@
 
 #include <QList>
 
+#include <memory>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -21,6 +23,10 @@ class QTimeEdit;
 class QTreeWidget;
 class TFormCvt;
 class THotKeyEdit;
+
+namespace loqa {
+class FileManagerCommands;
+}
 
 // The options: six pages of settings that take effect the moment a control
 // changes (there is nothing to cancel), the shortcuts of the main window's
@@ -122,6 +128,7 @@ private:
     int SelectedReminder() const;
 
     TFormCvt *FMain;
+    std::unique_ptr<loqa::FileManagerCommands> FCommands;
     QList<loqa::ReminderRow> FReminderRows;
 };
 

@@ -8,6 +8,7 @@
 #include "global.h"
 #include "hotkeyedit.h"
 #include "qmshell.h"
+#include "shelltree.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

@@ -77,10 +77,20 @@ TFormOption::TFormOption(TFormCvt *main, QWidget *parent)
 
     ConnectControls();
 
+    // Tab walks each page in reading order: left to right, then down.
+    const auto chain = [](std::initializer_list<QWidget *> widgets) {
+        for (auto it = widgets.begin(); it + 1 != widgets.end(); ++it)
+            setTabOrder(*it, *(it + 1));
+    };
+    chain({EditTxt, ButtonTxt, EditWav, ButtonWav, EditMp3, ButtonMp3, ComboBoxKHZ, ComboBoxKBPS, ComboBoxRealTime,
+           TrackBarPit});
+    chain({ComboBoxHotkeys, HotKey1, Button2, CheckBoxGlobalHotkey, Button3, ComboBoxTabPos});
+    chain({CheckBoxWatchClipboard, SpinEditIgnoreLen, CheckBoxPrompt, SpinEditPromptDelay, ComboBoxDefAction});
+
     // The designed size, or more where this desktop's fonts need it (the frame
     // takes 23 pixels of the width and 61 of the height).
     layout->activate();
-    resize(kClientSize.expandedTo(layout->totalSizeHint() + QSize(23, 61)));
+    resize(kClientSize.expandedTo(layout->totalMinimumSize() + QSize(23, 61)));
 }
 
 TFormOption::~TFormOption() = default;

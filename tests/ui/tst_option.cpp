@@ -133,6 +133,21 @@ private slots:
         QCOMPARE(dialog->SpinEditAlarmInterval->value(), 60);
         QVERIFY(!dialog->GroupReminder->isEnabled());
         QCOMPARE(dialog->DatePicker->date(), QDate::currentDate());
+        // Tab walks a page in reading order.
+        dialog->PageControl1->setCurrentIndex(1);
+        QList<QWidget *> order{dialog->EditTxt};
+        for (int i = 0; i < 5; ++i)
+            order << order.last()->nextInFocusChain();
+        QCOMPARE(order, (QList<QWidget *>{dialog->EditTxt, dialog->ButtonTxt, dialog->EditWav, dialog->ButtonWav,
+                                          dialog->EditMp3, dialog->ButtonMp3}));
+
+        // Every page as drawn, for a look by eye, when LOQA_SHOTS names a folder.
+        const QString shots = qEnvironmentVariable("LOQA_SHOTS");
+        for (int i = 0; !shots.isEmpty() && i < TFormOption::PageCount; ++i) {
+            QVERIFY(QDir().mkpath(shots));
+            dialog->PageControl1->setCurrentIndex(i);
+            QVERIFY(dialog->grab().save(QStringLiteral("%1/page%2.png").arg(shots).arg(i)));
+        }
     }
 
     // Stored values outside their controls: no page, no selection, clamped
@@ -167,9 +182,12 @@ private slots:
         QCOMPARE(boxes, QStringList{"Only for 8KHZ~24KHZ Mode."});
         QCOMPARE(KBPS, QStringLiteral("128"));
         QCOMPARE(dialog->ComboBoxKBPS->currentText(), QStringLiteral("128"));
-        // Picking a page stores it.
+        // Picking a page stores it; Ctrl+Tab goes on to the next one.
         dialog->PageControl1->setCurrentIndex(2);
         QCOMPARE(LastOptionPage, 2);
+        QTest::keyClick(dialog->CheckBoxStayOnTop, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(dialog->PageControl1->currentIndex(), 3);
+        QCOMPARE(LastOptionPage, 3);
     }
 
     // The window follows the controls at once.
@@ -200,6 +218,11 @@ private slots:
             QVERIFY(!box->isChecked());
             QVERIFY(box->isEnabled());
         }
+        // Stay on Top re-makes the main window; the dialog stays up over it.
+        QTest::keyClick(dialog->CheckBoxStayOnTop, Qt::Key_Space);
+        QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(form->isVisible());
+        QVERIFY(dialog->isVisible());
         QTest::keyClick(dialog->CheckBoxShowToolBar, Qt::Key_Space);
         QVERIFY(!ShowToolbar);
         QVERIFY(form->ToolBar->isHidden());
@@ -329,22 +352,6 @@ private slots:
         dialog->ButtonDel->click();
         QCOMPARE(ReminderList.size(), 1);
         QCOMPARE(dialog->ListViewReminderList->topLevelItemCount(), 1);
-    }
-
-    // Every page as drawn, for a look by eye (only when LOQA_SHOTS names a folder).
-    void shots()
-    {
-        const QString folder = qEnvironmentVariable("LOQA_SHOTS");
-        if (folder.isEmpty())
-            QSKIP("LOQA_SHOTS not set");
-        start();
-        open();
-        QDir().mkpath(folder);
-        for (int i = 0; i < TFormOption::PageCount; ++i) {
-            dialog->PageControl1->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            QVERIFY(dialog->grab().save(QStringLiteral("%1/page%2.png").arg(folder).arg(i)));
-        }
     }
 
     void cleanupTestCase()

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -76,6 +77,22 @@ TFormOption::TFormOption(TFormCvt *main, QWidget *parent)
     layout->addWidget(ButtonOK, 0, Qt::AlignHCenter);
 
     ConnectControls();
+
+    // Ctrl+Tab and Ctrl+Shift+Tab (Ctrl+PgDn, Ctrl+PgUp) go through the pages from
+    // any control; a list box would otherwise take the Tab as a letter to search for.
+    const auto step = [this](QKeyCombination keys, int by) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, this, [this, by] {
+            const int at = PageControl1->currentIndex();
+            const int from = at >= 0 && at < PageCount ? at : (by > 0 ? -1 : 0);
+            ShowPage((from + by + PageCount) % PageCount);
+        });
+    };
+    step(Qt::CTRL | Qt::Key_Tab, 1);
+    step(Qt::CTRL | Qt::Key_PageDown, 1);
+    step(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1);
+    step(Qt::CTRL | Qt::Key_Backtab, -1);
+    step(Qt::CTRL | Qt::Key_PageUp, -1);
 
     // Tab walks each page in reading order: left to right, then down.
     const auto chain = [](std::initializer_list<QWidget *> widgets) {

@@ -107,7 +107,7 @@ QWidget *TFormOption::CreateGeneralPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    CheckBoxHint = check(page, "CheckBoxHint", QStringLiteral("Show Tooltips"), true);
+    CheckBoxHint = check(page, "CheckBoxHint", QStringLiteral("Show &Tooltips"), true);
     CheckBoxRepeat = check(page, "CheckBoxRepeat", QStringLiteral("Repeating Playlist"), true);
     CheckBoxHighlight = check(page, "CheckBoxHighlight", QStringLiteral("Highlight Reading Word"), true);
     CheckBoxAutoNext = check(page, "CheckBoxAutoNext", QStringLiteral("Automatically Play Next File"), true);
@@ -263,8 +263,8 @@ QWidget *TFormOption::CreateInterfacePage()
     layout->addLayout(left, 1, 0);
 
     auto *window = new QVBoxLayout;
-    CheckBoxStayOnTop = check(page, "CheckBoxStayOnTop", QStringLiteral("Stay on Top"), false);
-    CheckBoxShowToolBar = check(page, "CheckBoxShowToolBar", QStringLiteral("Display ToolBar"), true);
+    CheckBoxStayOnTop = check(page, "CheckBoxStayOnTop", QStringLiteral("Stay o&n Top"), false);
+    CheckBoxShowToolBar = check(page, "CheckBoxShowToolBar", QStringLiteral("Display T&oolBar"), true);
     CheckBoxShowStatusBar = check(page, "CheckBoxShowStatusBar", QStringLiteral("Display StatusBar"), true);
     CheckBoxShowMainMenus = check(page, "CheckBoxShowMainMenus", QStringLiteral("Display Main Menus"), true);
     CheckBoxTray = check(page, "CheckBoxTray", QStringLiteral("System Tray"), true);
@@ -329,7 +329,7 @@ QWidget *TFormOption::CreateAlarmPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    CheckBoxAlarm = check(page, "CheckBoxAlarm", QStringLiteral("Enable Alarm"), false);
+    CheckBoxAlarm = check(page, "CheckBoxAlarm", QStringLiteral("&Enable Alarm"), false);
     layout->addWidget(CheckBoxAlarm);
 
     GroupAlarm = named(new QWidget(page), "GroupAlarm");
@@ -397,7 +397,7 @@ QWidget *TFormOption::CreateRemindersPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    CheckBoxReminder = check(page, "CheckBoxReminder", QStringLiteral("Enable Reminders"), false);
+    CheckBoxReminder = check(page, "CheckBoxReminder", QStringLiteral("&Enable Reminders"), false);
     layout->addWidget(CheckBoxReminder);
 
     GroupReminder = named(new QWidget(page), "GroupReminder");

@@ -70,6 +70,8 @@ class TestOption : public QObject
     {
         dialog = std::make_unique<TFormOption>(form.get(), form.get());
         dialog->show();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
     }
 
     // The next message box gets `button`; its text is kept in `boxes`.
@@ -188,6 +190,15 @@ private slots:
         QTest::keyClick(dialog->CheckBoxStayOnTop, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(dialog->PageControl1->currentIndex(), 3);
         QCOMPARE(LastOptionPage, 3);
+        dialog->PageControl1->setCurrentIndex(1);
+        dialog->ComboBoxRealTime->setFocus();
+        QTest::keyClick(dialog->ComboBoxRealTime, Qt::Key_Down);
+        // A list box takes Tab as a letter to search for; Ctrl+Tab still turns the page.
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QTest::keyClick(dialog->ComboBoxRealTime, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(form->TabControl1->currentIndex(), 0); // the main window's own Ctrl+Tab is not run
+        QCOMPARE(dialog->PageControl1->currentIndex(), 2);
     }
 
     // The window follows the controls at once.

@@ -26,6 +26,7 @@ class TClipboardMonitor;
 class TSysTray;
 class TTabStrip;
 class TFindDialog;
+class TStatusPanel;
 
 namespace loqa {
 class DocumentFile;
@@ -54,7 +55,7 @@ public:
     TTabStrip *TabControl1 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     QWidget *PanelBottom = nullptr;
-    QLabel *PanelStatus = nullptr;
+    TStatusPanel *PanelStatus = nullptr;
     QProgressBar *GaugeWordPosition = nullptr;
     QMenu *PopupMenuTTX = nullptr;
     QMenu *PopupMenuTab = nullptr;
@@ -123,6 +124,7 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateLayout();
+    void SetTabOrder();
     void FormCreate(QSize screenSize);
     void BuildEngineList();
     void ComboBoxExEnginesChange(int index);

@@ -3,6 +3,7 @@
 #include "actions.h"
 #include "qmform.h"
 #include "readingcontroller.h"
+#include "statuspanel.h"
 #include "ticker.h"
 
 #include <QPointer>
@@ -26,7 +27,6 @@ class TClipboardMonitor;
 class TSysTray;
 class TTabStrip;
 class TFindDialog;
-class TStatusPanel;
 
 namespace loqa {
 class DocumentFile;

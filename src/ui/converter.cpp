@@ -1,5 +1,7 @@
 #include "converter.h"
 
+#include "option.h"
+
 #include "apppath.h"
 #include "clipmon.h"
 #include "commandrules.h"
@@ -160,6 +162,7 @@ void TFormCvt::CreateActions()
     on(ActionHelpVOXAHome,
        [] { ShellOpen(QLatin1String(kProductHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
     on(ActionHelpQMHome, [] { ShellOpen(QLatin1String(kMakerHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
+    on(ActionOptions, [this] { ShowOptionDialog(this); });
     on(ActionHelpAbout, [this] {
         QMessageBox::about(this, ApplicationTitle(),
                            QStringLiteral("<b>Loquora</b> %1<br>A text-to-speech reader and converter.<br>"

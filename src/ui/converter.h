@@ -111,6 +111,14 @@ public:
     void ApplyHints();
     void ApplyTimers();
 
+    // Action `index` takes the shortcut text at once (HotkeyList keeps it); a
+    // system-wide hotkey of this window moves to the new chord.
+    void SetActionShortcut(int index, const QString &text);
+    // Makes action `index`'s shortcut system-wide for this window at once; the id
+    // (0 when it could not be made). ReleaseGlobalHotkey undoes it.
+    int GrabGlobalHotkey(int index);
+    void ReleaseGlobalHotkey(int index, int id);
+
 protected:
     void FormShow() override;
     void closeEvent(QCloseEvent *event) override;

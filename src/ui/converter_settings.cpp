@@ -47,6 +47,45 @@ void TFormCvt::ApplyShortcuts()
     }
 }
 
+void TFormCvt::SetActionShortcut(int index, const QString &text)
+{
+    const size_t i = size_t(index);
+    HotkeyList[i] = text;
+    const QKeyCombination shortcut = TextToShortcut(text);
+    action(ActionIndex(index))->setShortcut(IsEmptyShortcut(shortcut) ? QKeySequence() : QKeySequence(shortcut));
+    if (FGrabbedHotkeys[i] != 0 && FGrabbedHotkeys[i] == GlobalHotkeyIDList[i]) {
+        UnregisterGlobalHotKey(FGrabbedHotkeys[i]);
+        FGrabbedHotkeys[i] = GlobalHotkeyIDList[i] = 0;
+        if (!IsEmptyShortcut(shortcut))
+            FGrabbedHotkeys[i] = GlobalHotkeyIDList[i] = RegisterGlobalHotKey(this, shortcut);
+        if (GlobalHotkeyIDList[i] == 0)
+            GlobalHotkeyIDList[i] = 1; // still system-wide at the next start
+    }
+}
+
+int TFormCvt::GrabGlobalHotkey(int index)
+{
+    const size_t i = size_t(index);
+    const int id = RegisterGlobalHotKey(this, TextToShortcut(HotkeyList[i]));
+    if (id != 0) {
+        if (FGrabbedHotkeys[i] != 0)
+            UnregisterGlobalHotKey(FGrabbedHotkeys[i]);
+        FGrabbedHotkeys[i] = id;
+    }
+    return id;
+}
+
+void TFormCvt::ReleaseGlobalHotkey(int index, int id)
+{
+    // Only a grab this window made is released: a stored mark of an earlier run
+    // is no registration, and its number may belong to another one.
+    const size_t i = size_t(index);
+    if (id != 0 && FGrabbedHotkeys[i] == id) {
+        UnregisterGlobalHotKey(id);
+        FGrabbedHotkeys[i] = 0;
+    }
+}
+
 void TFormCvt::ApplyTabSettings()
 {
     // Position first, then look; a stored value outside its list ends the step

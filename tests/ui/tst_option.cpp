@@ -1,0 +1,365 @@
+// The options dialog over the real main window (offscreen): what opening it on
+// a given loqa.ini does to the window and the settings, and what its controls
+// change at once.
+#include "alarmrules.h"
+#include "converter.h"
+#include "global.h"
+#include "hotkeyedit.h"
+#include "option.h"
+#include "systray.h"
+#include "tabstrip.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace loqa;
+
+namespace {
+
+QString plain(QString caption)
+{
+    return caption.remove(QLatin1Char('&'));
+}
+
+} // namespace
+
+class TestOption : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TempHome> home;
+    std::unique_ptr<TFormCvt> form;
+    std::unique_ptr<TFormOption> dialog;
+    QStringList boxes; // "text" of every message box answered
+
+    // The main window on a home with two documents and these loqa.ini lines.
+    void start(const QByteArray &ini = QByteArray())
+    {
+        dialog.reset();
+        form.reset();
+        home = std::make_unique<TempHome>();
+        qputenv("LOQA_HOME", home->path().toUtf8());
+        QByteArray apl;
+        for (const char *name : {"a.txt", "b.txt"}) {
+            QVERIFY(home->write(QStringLiteral("txt/") + QLatin1String(name), "Some text."));
+            apl += home->file(QStringLiteral("txt/") + QLatin1String(name)).toUtf8() + "\r\n";
+        }
+        QVERIFY(home->write(QStringLiteral("loqa.apl"), apl));
+        QVERIFY(home->write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n" + ini));
+        form = std::make_unique<TFormCvt>(QSize(1280, 800));
+        form->show();
+    }
+
+    void open()
+    {
+        dialog = std::make_unique<TFormOption>(form.get(), form.get());
+        dialog->show();
+    }
+
+    // The next message box gets `button`; its text is kept in `boxes`.
+    void answerNextBox(QMessageBox::StandardButton button)
+    {
+        QTimer::singleShot(0, this, [this, button] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxes << box->text();
+                box->button(button)->click();
+            }
+        });
+    }
+
+private slots:
+    void init() { boxes.clear(); }
+
+    // Default settings: the dialog shows them, and the one box whose design state
+    // differs ("Repeating Playlist", designed checked) runs its handling.
+    void defaults_openOnFirstPage_andRunTheTabChange()
+    {
+        start();
+        QVERIFY(!Repeat);
+        form->PanelStatus->setText(QStringLiteral("marker"));
+        open();
+        QCOMPARE(dialog->windowTitle(), QStringLiteral(" Options"));
+        QCOMPARE(dialog->size(), dialog->size().expandedTo(QSize(446, 368)));
+        QVERIFY(!dialog->Sizeable());
+        QStringList pages;
+        for (int i = 0; i < TFormOption::PageCount; ++i)
+            pages << dialog->PageControl1->tabText(i);
+        QCOMPARE(pages, (QStringList{"General", "Conversion", "User Interface", "Clipboard", "Alarm", "Reminders"}));
+        QCOMPARE(dialog->PageControl1->currentIndex(), 0);
+        // The tab-change handling ran: the shown document's status replaced the marker.
+        QVERIFY(!dialog->CheckBoxRepeat->isChecked());
+        QVERIFY(form->PanelStatus->text() != QStringLiteral("marker"));
+        QVERIFY(!form->action(ActionPrev)->isEnabled());
+        // Greeting=0: its text field is off.
+        QVERIFY(!dialog->EditGreetingString->isEnabled());
+        // No file-manager commands under the null platform: the box is unchecked.
+        QVERIFY(!dialog->CheckBoxContext->isChecked());
+        QCOMPARE(dialog->EditTxt->text(), DefTxtPath);
+        QVERIFY(DefTxtPath.endsWith(QLatin1String("/txt/")));
+        QCOMPARE(dialog->ComboBoxKHZ->currentText(), QStringLiteral("22.05"));
+        QCOMPARE(dialog->ComboBoxKBPS->currentText(), QStringLiteral("128"));
+        QCOMPARE(dialog->ComboBoxRealTime->currentText(), QStringLiteral("8 X"));
+        QCOMPARE(dialog->LabelPit->text(), QStringLiteral("Pitch of Voices: 0% [50]"));
+        QCOMPARE(dialog->ComboBoxHotkeys->count(), ActionCount);
+        QCOMPARE(dialog->ComboBoxHotkeys->itemText(21), QStringLiteral("Read Aloud"));
+        QCOMPARE(dialog->HotKey1->Shortcut(), QStringLiteral("Ctrl+N"));
+        QVERIFY(dialog->CheckBoxGlobalHotkey->isEnabled());
+        QVERIFY(!dialog->CheckBoxGlobalHotkey->isChecked());
+        QCOMPARE(dialog->CheckBoxGlobalHotkey->text(), QStringLiteral("Global Hotkey (need restart VOXA)"));
+        QCOMPARE(plain(dialog->Button3->text()), QStringLiteral("Reset ALL"));
+        QCOMPARE(dialog->CheckBoxWordWrap->text(), QStringLiteral("Automatically Wrap Text "));
+        QCOMPARE(plain(dialog->ButtonDel->text()), QStringLiteral("Del"));
+        QCOMPARE(dialog->ComboBoxTabPos->currentText(), QStringLiteral("Top"));
+        QCOMPARE(dialog->ComboBoxScrollBars->currentText(), QStringLiteral("Vertical"));
+        QCOMPARE(dialog->SpinEditPromptDelay->value(), 2);
+        QCOMPARE(dialog->ComboBoxDefAction->currentText(), QStringLiteral("Read Now!"));
+        QVERIFY(!dialog->GroupAlarm->isEnabled());
+        QCOMPARE(dialog->SpinEditAlarmInterval->value(), 60);
+        QVERIFY(!dialog->GroupReminder->isEnabled());
+        QCOMPARE(dialog->DatePicker->date(), QDate::currentDate());
+        // Tab walks a page in reading order.
+        dialog->PageControl1->setCurrentIndex(1);
+        QList<QWidget *> order{dialog->EditTxt};
+        for (int i = 0; i < 5; ++i)
+            order << order.last()->nextInFocusChain();
+        QCOMPARE(order, (QList<QWidget *>{dialog->EditTxt, dialog->ButtonTxt, dialog->EditWav, dialog->ButtonWav,
+                                          dialog->EditMp3, dialog->ButtonMp3}));
+
+        // Every page as drawn, for a look by eye, when LOQA_SHOTS names a folder.
+        const QString shots = qEnvironmentVariable("LOQA_SHOTS");
+        for (int i = 0; !shots.isEmpty() && i < TFormOption::PageCount; ++i) {
+            QVERIFY(QDir().mkpath(shots));
+            dialog->PageControl1->setCurrentIndex(i);
+            QVERIFY(dialog->grab().save(QStringLiteral("%1/page%2.png").arg(shots).arg(i)));
+        }
+    }
+
+    // Stored values outside their controls: no page, no selection, clamped
+    // values stored only where they differ from the design value, and a reminder
+    // line naming no moment ends the reminders' step.
+    void storedValuesOutsideTheControls()
+    {
+        start("[Auto]\r\nLastOptionPage=7\r\n[Convert]\r\nRealTime=1000\r\nPit=10\r\nKHZ=50\r\n"
+              "[UI]\r\nTabStyle=5\r\n[Clipboard]\r\nPromptDelay=0\r\n[Alarm]\r\nAlarmInterval=75\r\n"
+              "[Reminder]\r\nReminderMsgBox=0\r\n[ReminderList]\r\nsomeday=Dentist\r\n");
+        open();
+        QCOMPARE(dialog->PageControl1->currentIndex(), TFormOption::PageCount); // the blank, hidden one
+        QVERIFY(!dialog->PageControl1->isTabVisible(TFormOption::PageCount));
+        QCOMPARE(LastOptionPage, 7);
+        QCOMPARE(dialog->ComboBoxRealTime->currentIndex(), -1);
+        QCOMPARE(dialog->ComboBoxKHZ->currentIndex(), -1);
+        QCOMPARE(dialog->ComboBoxTabStyle->currentIndex(), -1);
+        QCOMPARE(TabStyle, 5);
+        QCOMPARE(dialog->TrackBarPit->value(), 50);
+        QCOMPARE(Pit, 10); // shown as 50, the design value: not stored
+        QCOMPARE(dialog->SpinEditPromptDelay->value(), 1);
+        QCOMPARE(PromptDelay, 1); // 1 differs from the design value 2: stored
+        QCOMPARE(dialog->SpinEditAlarmInterval->value(), 60);
+        QCOMPARE(AlarmInterval, 75);
+        QCOMPARE(dialog->ListViewReminderList->topLevelItemCount(), 1);
+        QCOMPARE(dialog->ListViewReminderList->topLevelItem(0)->text(0), QString());
+        QVERIFY(dialog->CheckBoxReminderMsgBox->isChecked()); // not reached: keeps its design state
+        // With no frequency, a bitrate is checked by the 32..48 kHz rule.
+        dialog->ComboBoxKBPS->setCurrentIndex(dialog->ComboBoxKBPS->findText(QStringLiteral("144")));
+        answerNextBox(QMessageBox::Ok);
+        emit dialog->ComboBoxKBPS->activated(dialog->ComboBoxKBPS->currentIndex());
+        QCOMPARE(boxes, QStringList{"Only for 8KHZ~24KHZ Mode."});
+        QCOMPARE(KBPS, QStringLiteral("128"));
+        QCOMPARE(dialog->ComboBoxKBPS->currentText(), QStringLiteral("128"));
+        // Picking a page stores it; Ctrl+Tab goes on to the next one.
+        dialog->PageControl1->setCurrentIndex(2);
+        QCOMPARE(LastOptionPage, 2);
+        QTest::keyClick(dialog->CheckBoxStayOnTop, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(dialog->PageControl1->currentIndex(), 3);
+        QCOMPARE(LastOptionPage, 3);
+    }
+
+    // The window follows the controls at once.
+    void controls_changeTheWindowAtOnce()
+    {
+        start("[UI]\r\nMiniStartup=1\r\n");
+        open();
+        // The tab strip moves with the position list (the keyboard picks "Bottom").
+        dialog->ComboBoxTabPos->setFocus();
+        QTest::keyClick(dialog->ComboBoxTabPos, Qt::Key_Down);
+        QCOMPARE(TabPos, 1);
+        QCOMPARE(form->TabControl1->position(), TTabStrip::Bottom);
+        // Unchecking System Tray unchecks and disables both minimise boxes.
+        QVERIFY(dialog->CheckBoxMiniStartup->isChecked());
+        QVERIFY(form->SysTray1->Active());
+        QTest::keyClick(dialog->CheckBoxTray, Qt::Key_Space);
+        QVERIFY(!Tray);
+        QVERIFY(!form->SysTray1->Active());
+        for (QCheckBox *box : {dialog->CheckBoxMiniStartup, dialog->CheckBoxMiniToTray}) {
+            QVERIFY(!box->isChecked());
+            QVERIFY(!box->isEnabled());
+        }
+        QVERIFY(!MiniStartup);
+        QVERIFY(!MiniToTray);
+        QTest::keyClick(dialog->CheckBoxTray, Qt::Key_Space);
+        QVERIFY(Tray);
+        for (QCheckBox *box : {dialog->CheckBoxMiniStartup, dialog->CheckBoxMiniToTray}) {
+            QVERIFY(!box->isChecked());
+            QVERIFY(box->isEnabled());
+        }
+        // Stay on Top re-makes the main window; the dialog stays up over it.
+        QTest::keyClick(dialog->CheckBoxStayOnTop, Qt::Key_Space);
+        QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(form->isVisible());
+        QVERIFY(dialog->isVisible());
+        QTest::keyClick(dialog->CheckBoxShowToolBar, Qt::Key_Space);
+        QVERIFY(!ShowToolbar);
+        QVERIFY(form->ToolBar->isHidden());
+        QTest::keyClick(dialog->CheckBoxWordWrap, Qt::Key_Space);
+        QCOMPARE(form->Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QTest::keyClick(dialog->CheckBoxAlarm, Qt::Key_Space);
+        QVERIFY(dialog->GroupAlarm->isEnabled());
+        QVERIFY(form->TimerAandR->isActive());
+        // 44.1 kHz while 96 is the bitrate: 128 and both stored; then 144 is refused, 320 taken.
+        dialog->ComboBoxKBPS->setCurrentIndex(dialog->ComboBoxKBPS->findText(QStringLiteral("96")));
+        emit dialog->ComboBoxKBPS->activated(dialog->ComboBoxKBPS->currentIndex());
+        QCOMPARE(KBPS, QStringLiteral("96"));
+        dialog->ComboBoxKHZ->setCurrentIndex(dialog->ComboBoxKHZ->findText(QStringLiteral("44.1")));
+        emit dialog->ComboBoxKHZ->activated(dialog->ComboBoxKHZ->currentIndex());
+        QCOMPARE(KHZ, QStringLiteral("44.1"));
+        QCOMPARE(KBPS, QStringLiteral("128"));
+        QCOMPARE(dialog->ComboBoxKBPS->currentText(), QStringLiteral("128"));
+        for (const char *rate : {"144", "320"}) {
+            dialog->ComboBoxKBPS->setCurrentIndex(dialog->ComboBoxKBPS->findText(QLatin1String(rate)));
+            answerNextBox(QMessageBox::Ok);
+            emit dialog->ComboBoxKBPS->activated(dialog->ComboBoxKBPS->currentIndex());
+            QCoreApplication::processEvents(); // an accepted rate leaves the timer no box
+        }
+        QCOMPARE(boxes, QStringList{"Only for 8KHZ~24KHZ Mode."});
+        QCOMPARE(KBPS, QStringLiteral("320"));
+        // The pitch bar.
+        dialog->TrackBarPit->setValue(225);
+        QCOMPARE(Pit, 225);
+        QCOMPARE(dialog->LabelPit->text(), QStringLiteral("Pitch of Voices: 50% [225]"));
+    }
+
+    // Shortcuts: a clash and a system chord are refused, a new chord works in
+    // the window at once, a global box makes it system-wide at once, and Reset
+    // ALL survives a save and a load.
+    void hotkeys_updateGlobalAndReset()
+    {
+        start();
+        open();
+        QComboBox *list = dialog->ComboBoxHotkeys;
+        list->setCurrentIndex(ActionTTS);
+        emit list->activated(ActionTTS);
+        QCOMPARE(dialog->HotKey1->Shortcut(), QStringLiteral("Shift+Ctrl+Alt+F2"));
+        QVERIFY(dialog->CheckBoxGlobalHotkey->isChecked());
+
+        QTest::keyClick(dialog->HotKey1, Qt::Key_F6, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(dialog->HotKey1->Shortcut(), QStringLiteral("Shift+Ctrl+Alt+F6")); // Stop's
+        answerNextBox(QMessageBox::Ok);
+        dialog->Button2->click();
+        QTest::keyClick(dialog->HotKey1, Qt::Key_F2, Qt::ControlModifier | Qt::AltModifier);
+        answerNextBox(QMessageBox::Ok);
+        dialog->Button2->click();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes.at(0), QStringLiteral("This Hotkey already exists!"));
+        QVERIFY2(boxes.at(1).contains(QLatin1String("kept by the system")), qPrintable(boxes.at(1)));
+        QCOMPARE(dialog->HotKey1->Shortcut(), QStringLiteral("Shift+Ctrl+Alt+F2")); // the display restored
+        QCOMPARE(HotkeyList[ActionTTS], QStringLiteral("Shift+Ctrl+Alt+F2"));
+
+        // A plain key and a Shift-only chord are no shortcut.
+        QTest::keyClick(dialog->HotKey1, Qt::Key_K);
+        QCOMPARE(dialog->HotKey1->Shortcut(), QString());
+        QTest::keyClick(dialog->HotKey1, Qt::Key_K, Qt::ShiftModifier);
+        QCOMPARE(dialog->HotKey1->Shortcut(), QString());
+
+        // New gets Ctrl+Alt+J: the action has it at once, and as a global hotkey
+        // the window acts on its press at once.
+        list->setCurrentIndex(ActionFileNew);
+        emit list->activated(ActionFileNew);
+        QTest::keyClick(dialog->HotKey1, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
+        dialog->Button2->click();
+        QCOMPARE(HotkeyList[ActionFileNew], QStringLiteral("Ctrl+Alt+J"));
+        QCOMPARE(form->action(ActionFileNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J));
+        QVERIFY(!form->HotkeyPressed(Qt::ControlModifier | Qt::AltModifier, Qt::Key_J));
+        QTest::keyClick(dialog->CheckBoxGlobalHotkey, Qt::Key_Space);
+        QVERIFY(GlobalHotkeyIDList[ActionFileNew] != 0);
+        const int documents = int(DocumentList.size());
+        QVERIFY(form->HotkeyPressed(Qt::ControlModifier | Qt::AltModifier, Qt::Key_J));
+        QCOMPARE(int(DocumentList.size()), documents + 1);
+        QTest::keyClick(dialog->CheckBoxGlobalHotkey, Qt::Key_Space);
+        QCOMPARE(GlobalHotkeyIDList[ActionFileNew], 0);
+
+        // Reset ALL asks first; Cancel keeps everything.
+        answerNextBox(QMessageBox::Cancel);
+        dialog->Button3->click();
+        QCOMPARE(boxes.last(), QStringLiteral("Are you sure?"));
+        QCOMPARE(HotkeyList[ActionFileNew], QStringLiteral("Ctrl+Alt+J"));
+        answerNextBox(QMessageBox::Ok);
+        dialog->Button3->click();
+        QCOMPARE(HotkeyList, DefaultHotkeys());
+        QCOMPARE(dialog->HotKey1->Shortcut(), QStringLiteral("Ctrl+N"));
+        QCOMPARE(form->action(ActionFileNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+
+        // Saved at the end and read back, the defaults stay.
+        dialog.reset();
+        form->FormDestroy();
+        HotkeyList.fill(QString());
+        LoadSettings(QSize(1280, 800));
+        QCOMPARE(HotkeyList, DefaultHotkeys());
+        QVERIFY(home->read(QStringLiteral("loqa.ini")).contains("0=Ctrl+N"));
+    }
+
+    // A reminder added in the dialog is a ReminderList line keyed by the moment
+    // text the reminder timer compares with; Update and Del rebuild the list.
+    void reminders_addUpdateDelete()
+    {
+        start("[Reminder]\r\nReminder=1\r\n");
+        open();
+        QVERIFY(dialog->GroupReminder->isEnabled());
+        const QDate day(2031, 5, 17);
+        const QTime time(7, 45, 30);
+        dialog->DatePicker->setDate(day);
+        dialog->TimePicker->setTime(time);
+        dialog->MemoReminder->setPlainText(QStringLiteral("Water the plants"));
+        dialog->Button1->click();
+        dialog->Button1->click(); // the same moment twice: two rows
+        QCOMPARE(ReminderList, (QStringList{MomentText(day, time) + QStringLiteral("=Water the plants"),
+                                            MomentText(day, time) + QStringLiteral("=Water the plants")}));
+        QCOMPARE(dialog->ListViewReminderList->topLevelItemCount(), 2);
+        QCOMPARE(DueReminders(ReminderList, MomentText(day, time)).size(), 2);
+
+        dialog->ListViewReminderList->setCurrentItem(dialog->ListViewReminderList->topLevelItem(0));
+        QCOMPARE(dialog->DatePicker->date(), day);
+        QCOMPARE(dialog->TimePicker->time(), time);
+        dialog->MemoReminder->setPlainText(QStringLiteral("Feed the cat"));
+        dialog->Button6->click();
+        QCOMPARE(ReminderList.size(), 2);
+        QVERIFY(ReminderList.contains(MomentText(day, time) + QStringLiteral("=Feed the cat")));
+        dialog->ButtonDel->click();
+        QCOMPARE(ReminderList.size(), 1);
+        QCOMPARE(dialog->ListViewReminderList->topLevelItemCount(), 1);
+    }
+
+    void cleanupTestCase()
+    {
+        dialog.reset();
+        form.reset();
+    }
+};
+
+QTEST_MAIN(TestOption)
+#include "tst_option.moc"

@@ -19,7 +19,7 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-# Roles that say nothing about what a control does.
+# Roles that say nothing about what a control does: wrong for anything pressable.
 GENERIC = {pyatspi.ROLE_FILLER, pyatspi.ROLE_UNKNOWN, pyatspi.ROLE_PANEL, pyatspi.ROLE_INVALID,
            pyatspi.ROLE_REDUNDANT_OBJECT}
 
@@ -87,7 +87,7 @@ def walk(app):
             path = describe(window) + " > " + describe(obj)
             if not obj.name.strip():
                 faults.append("no name: %s (actions %s)" % (path, acts))
-            if obj.getRole() in GENERIC:
+            if acts and obj.getRole() in GENERIC:
                 faults.append("generic role: %s (actions %s)" % (path, acts))
     out({"windows": seen, "faults": faults})
 

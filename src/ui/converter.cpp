@@ -14,6 +14,8 @@
 #include "qmshell.h"
 #include "qmutils.h"
 #include "shortcut.h"
+#include "splitbutton.h"
+#include "statuspanel.h"
 #include "systray.h"
 #include "tabstrip.h"
 #include "toolicons.h"
@@ -64,6 +66,25 @@ const char *const kMenuHints[6] = {"File operations. New, Save, Close, etc.",
                                    "Misc commands. Options, Open favorite folder, etc.",
                                    ""};
 
+// Gives a menu's commands their keys as it opens: captions change with the
+// mode, and a command shared with another menu takes the keys of the one shown.
+void GiveMnemonics(QMenu *menu)
+{
+    QList<QAction *> actions;
+    QStringList captions;
+    for (QAction *a : menu->actions()) {
+        if (a->isSeparator() || a->menu())
+            continue;
+        actions << a;
+        captions << QString(a->text()).remove(QLatin1Char('&'));
+    }
+    const QStringList marked = WithMnemonics(captions);
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        if (actions[i]->text() != marked[i])
+            actions[i]->setText(marked[i]);
+    }
+}
+
 } // namespace
 
 TFormCvt::TFormCvt(QSize screenSize, QWidget *parent) : TQMForm(parent, Qt::Window)
@@ -72,6 +93,7 @@ TFormCvt::TFormCvt(QSize screenSize, QWidget *parent) : TQMForm(parent, Qt::Wind
     setWindowTitle(QStringLiteral("Loquora"));
     setWindowIcon(AppIcon());
     setAcceptDrops(true);
+    splitbutton_accessible::Install();
     CreateActions();
     CreateMenus();
     CreateLayout();
@@ -197,6 +219,8 @@ void TFormCvt::CreateMenus()
         MainMenu[m] = new QMenu(QString::fromLatin1(kMenuTitles[m]), this);
         fill(MainMenu[m], items[m]);
     }
+    for (QMenu *menu : MainMenu)
+        connect(menu, &QMenu::aboutToShow, menu, [menu] { GiveMnemonics(menu); });
     connect(MainMenu[3], &QMenu::aboutToShow, this, &TFormCvt::UpdateSelectedEnabling);
     connect(MainMenu[1], &QMenu::aboutToShow, this, &TFormCvt::UpdateEditEnabling);
 
@@ -210,6 +234,8 @@ void TFormCvt::CreateMenus()
                          A::ActionEditDel, -1, A::ActionEditSelectAll, -1, A::ActionTTXCursor, A::ActionTTXSelected});
     connect(PopupMenuMemo, &QMenu::aboutToShow, this, &TFormCvt::UpdateSelectedEnabling);
     connect(PopupMenuMemo, &QMenu::aboutToShow, this, &TFormCvt::UpdateEditEnabling);
+    for (QMenu *menu : {PopupMenuTTX, PopupMenuTab, PopupMenuMemo})
+        connect(menu, &QMenu::aboutToShow, menu, [menu] { GiveMnemonics(menu); });
 }
 
 void TFormCvt::CreateLayout()
@@ -226,7 +252,8 @@ void TFormCvt::CreateLayout()
     menus->setSpacing(0);
     for (size_t m = 0; m < MainMenu.size(); ++m) {
         auto *button = new QToolButton(MainMenus);
-        button->setText(QString::fromLatin1(kMenuTitles[m]));
+        // Alt and the first letter open the menu.
+        button->setText(QStringLiteral("&") + QString::fromLatin1(kMenuTitles[m]));
         button->setObjectName(QStringLiteral("MenuButton") + QString::fromLatin1(kMenuTitles[m]));
         button->setAutoRaise(true);
         button->setMenu(MainMenu[m]);
@@ -272,6 +299,8 @@ void TFormCvt::CreateLayout()
     const QString engineHint = QStringLiteral("Select Voice -- Get more from ") + QLatin1String(kMoreVoicesPage);
     ComboBoxExEngines->setToolTip(engineHint);
     ComboBoxExEngines->setStatusTip(engineHint);
+    // A screen reader names the list by the voice chosen; the description says what it is.
+    ComboBoxExEngines->setAccessibleDescription(QStringLiteral("Voice"));
     auto *bars = new QHBoxLayout;
     bars->setSpacing(4);
     TrackBarVol = new QSlider(Qt::Horizontal, voicePanel);
@@ -280,12 +309,14 @@ void TFormCvt::CreateLayout()
     TrackBarVol->setPageStep(2048);
     TrackBarVol->setToolTip(QStringLiteral("Adjust Volume"));
     TrackBarVol->setStatusTip(QStringLiteral("Adjust Volume"));
+    TrackBarVol->setAccessibleName(QStringLiteral("Volume"));
     TrackBarSpd = new QSlider(Qt::Horizontal, voicePanel);
     TrackBarSpd->setObjectName(QStringLiteral("TrackBarSpd"));
     TrackBarSpd->setRange(50, 500);
     TrackBarSpd->setPageStep(2048);
     TrackBarSpd->setToolTip(QStringLiteral("Adjust Speed"));
     TrackBarSpd->setStatusTip(QStringLiteral("Adjust Speed"));
+    TrackBarSpd->setAccessibleName(QStringLiteral("Speed"));
     bars->addWidget(TrackBarVol);
     bars->addWidget(TrackBarSpd);
     voiceLayout->addWidget(ComboBoxExEngines);
@@ -297,9 +328,13 @@ void TFormCvt::CreateLayout()
 
     TabControl1 = new TTabStrip(PanelQMClient);
     TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    TabControl1->setAccessibleName(QStringLiteral("Documents"));
     connect(TabControl1, &TTabStrip::tabContextMenuRequested, this, &TFormCvt::TabMouseUp);
     Memo1 = new QPlainTextEdit(PanelQMClient);
     Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("Document text"));
+    // Tab leaves the editor for the next control, as it does everywhere else in the window.
+    Memo1->setTabChangesFocus(true);
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QPlainTextEdit::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenuMemo->popup(Memo1->viewport()->mapToGlobal(at)); });
@@ -321,12 +356,13 @@ void TFormCvt::CreateLayout()
     auto *bottom = new QHBoxLayout(PanelBottom);
     bottom->setContentsMargins(0, 0, 0, 0);
     auto *splitter = new QSplitter(Qt::Horizontal, PanelBottom);
-    PanelStatus = new QLabel(QStringLiteral(" Ready"), splitter);
+    PanelStatus = new TStatusPanel(QStringLiteral(" Ready"), splitter);
     PanelStatus->setObjectName(QStringLiteral("PanelStatus"));
     PanelStatus->setMinimumWidth(20);
     GaugeWordPosition = new QProgressBar(splitter);
     GaugeWordPosition->setObjectName(QStringLiteral("GaugeWordPosition"));
     GaugeWordPosition->setTextVisible(false);
+    GaugeWordPosition->setAccessibleName(QStringLiteral("Reading position"));
     GaugeWordPosition->setFixedWidth(185);
     QPalette gauge = GaugeWordPosition->palette();
     gauge.setColor(QPalette::Highlight, QColor(0x44, 0x77, 0xAA));
@@ -358,6 +394,28 @@ void TFormCvt::CreateLayout()
     connect(&GlobalHotkeys::instance(), &GlobalHotkeys::pressed, this, &TFormCvt::HotkeyPressed);
     connect(&GlobalHotkeys::instance(), &GlobalHotkeys::lost, PanelStatus, &QLabel::setText);
     UpdateEditEnabling();
+    SetTabOrder();
+}
+
+void TFormCvt::SetTabOrder()
+{
+    // The tool bar's command buttons take the keyboard like every other control.
+    for (QToolButton *button : ToolBar->findChildren<QToolButton *>()) {
+        if (button->defaultAction() || button == ToolButtonTTX)
+            button->setFocusPolicy(Qt::TabFocus);
+    }
+    // Reading order, row by row: the caption buttons, the menus, the tool bar
+    // left to right, the document tabs, the document.
+    QList<QWidget *> order{minImage, maxImage, hryrImage, closeImage};
+    for (QToolButton *menu : MainMenus->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly))
+        order << menu;
+    order << ToolButtonTTX;
+    for (ActionIndex i : {ActionPause, ActionStop, ActionPrev, ActionNext})
+        order << ToolBar->widgetForAction(action(i));
+    order << ComboBoxExEngines << TrackBarVol << TrackBarSpd << ToolBar->widgetForAction(action(ActionOptions))
+          << TabControl1 << Memo1;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void TFormCvt::FormCreate(QSize screenSize)

@@ -3,6 +3,7 @@
 #include "actions.h"
 #include "qmform.h"
 #include "readingcontroller.h"
+#include "statuspanel.h"
 #include "ticker.h"
 
 #include <QPointer>
@@ -54,7 +55,7 @@ public:
     TTabStrip *TabControl1 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;
     QWidget *PanelBottom = nullptr;
-    QLabel *PanelStatus = nullptr;
+    TStatusPanel *PanelStatus = nullptr;
     QProgressBar *GaugeWordPosition = nullptr;
     QMenu *PopupMenuTTX = nullptr;
     QMenu *PopupMenuTab = nullptr;
@@ -131,6 +132,7 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateLayout();
+    void SetTabOrder();
     void FormCreate(QSize screenSize);
     void BuildEngineList();
     void ComboBoxExEnginesChange(int index);

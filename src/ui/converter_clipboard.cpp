@@ -1,6 +1,7 @@
 // The main window's clipboard side: copied text read aloud, kept as a new
 // document or appended to the current one, as the clipboard settings say.
 #include "converter.h"
+#include "statuspanel.h"
 
 #include "clipboardrules.h"
 #include "clipmon.h"
@@ -28,7 +29,7 @@ void TFormCvt::CreateClipboard()
     // Once, when the window first shows, on desktops where this is not a given.
     const QString notice = ClipboardWatchNotice(ClipboardMonitor1->Watching());
     if (!notice.isEmpty())
-        QTimer::singleShot(0, PanelStatus, [this, notice] { PanelStatus->setText(notice); });
+        QTimer::singleShot(0, PanelStatus, [this, notice] { PanelStatus->Announce(notice); });
 }
 
 void TFormCvt::ClipboardMonitor1ClipboardChange()

@@ -1,5 +1,6 @@
 // The main window's documents: one tab per path of DocumentList over one editor.
 #include "converter.h"
+#include "statuspanel.h"
 
 #include "doclist.h"
 #include "documentfile.h"
@@ -173,7 +174,7 @@ void TFormCvt::ActionFileSaveAsExecute()
     TabControl1->setCurrentIndex(at);
     FSilentTabs = false;
     PlayIndex = at;
-    PanelStatus->setText(QStringLiteral(" Saved"));
+    PanelStatus->Announce(QStringLiteral(" Saved"));
 }
 
 void TFormCvt::ActionFileCloseExecute()

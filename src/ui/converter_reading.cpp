@@ -1,6 +1,7 @@
 // The window's side of reading: what the reading controller asks of the window,
 // and what the window shows of a run.
 #include "converter.h"
+#include "statuspanel.h"
 
 #include "global.h"
 #include "mspeech.h"
@@ -119,10 +120,10 @@ void TFormCvt::ConnectReading()
     });
     connect(r, &ReadingController::HighlightAt, this, &TFormCvt::TimerWordPositionTimer);
     connect(r, &ReadingController::StatusChanged, this, [this](const QString &status, const QString &hint) {
-        PanelStatus->setText(status);
+        PanelStatus->Announce(status);
         SysTray1->SetHint(hint);
     });
-    connect(r, &ReadingController::Notice, PanelStatus, &QLabel::setText);
+    connect(r, &ReadingController::Notice, PanelStatus, &TStatusPanel::Announce);
     connect(r, &ReadingController::ModeCaptionsChanged, this, &TFormCvt::UpdateModeCaptions);
     connect(r, &ReadingController::ErrorRaised, this, &TFormCvt::ShowError);
 }

@@ -20,6 +20,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -69,6 +70,9 @@ TFormOption::TFormOption(TFormCvt *main, QWidget *parent)
     // the six shows until the user picks one.
     PageControl1->addTab(new QWidget, QString());
     PageControl1->setTabVisible(PageCount, false);
+    // Qt still lists a hidden tab to assistive tools: it gets a name, as the pages do.
+    PageControl1->tabBar()->setAccessibleTabName(PageCount, QStringLiteral("No page"));
+    PageControl1->setAccessibleName(QStringLiteral("Option pages"));
     layout->addWidget(PageControl1, 1);
 
     ButtonOK = new QPushButton(QStringLiteral("OK"), PanelQMClient);

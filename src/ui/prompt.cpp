@@ -24,6 +24,9 @@ TQMFormPrompt::TQMFormPrompt(QWidget *parent) : TQMForm(parent, Qt::Dialog)
     SetBorderIcons(biSystemMenu);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     setWindowTitle(QString());
+    // The frame shows no caption; a screen reader still names the window and says what it asks.
+    setAccessibleName(QStringLiteral("Clipboard"));
+    setAccessibleDescription(QStringLiteral("Copy Clipboard to the Documents List?"));
     resize(306, 181);
 
     auto *layout = new QVBoxLayout(PanelQMClient);

@@ -37,4 +37,51 @@ int EngineImageIndex(const QString &name)
     return 5;
 }
 
+QStringList WithMnemonics(const QStringList &captions)
+{
+    const auto mnemonicAt = [](const QString &caption) {
+        for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+            if (caption[i] != QLatin1Char('&'))
+                continue;
+            if (caption[i + 1] != QLatin1Char('&'))
+                return i + 1;
+            ++i; // "&&"
+        }
+        return qsizetype(-1);
+    };
+    QString taken;
+    for (const QString &caption : captions) {
+        const qsizetype at = mnemonicAt(caption);
+        if (at >= 0)
+            taken += caption[at].toLower();
+    }
+    QStringList result;
+    for (const QString &caption : captions) {
+        if (mnemonicAt(caption) >= 0) {
+            result << caption;
+            continue;
+        }
+        const auto free = [&](qsizetype i) {
+            const QChar c = caption[i];
+            return c.isLetterOrNumber() && !taken.contains(c.toLower());
+        };
+        qsizetype pick = -1;
+        for (qsizetype i = 0; i < caption.size() && pick < 0; ++i) {
+            if ((i == 0 || caption[i - 1].isSpace()) && free(i))
+                pick = i;
+        }
+        for (qsizetype i = 0; i < caption.size() && pick < 0; ++i) {
+            if (free(i))
+                pick = i;
+        }
+        QString marked = caption;
+        if (pick >= 0) {
+            taken += caption[pick].toLower();
+            marked.insert(pick, QLatin1Char('&'));
+        }
+        result << marked;
+    }
+    return result;
+}
+
 } // namespace loqa

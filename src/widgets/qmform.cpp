@@ -25,29 +25,72 @@ constexpr int ButtonTop = 5;
 constexpr int CaptionTop = 10;
 // How far the pointer moves with the button held before a drag begins.
 constexpr qreal DragThreshold = 2;
+
+std::array<QPixmap, 3> LoadPictures(const QString &picture)
+{
+    const QString base = QStringLiteral(":/loqa/frame/") + picture;
+    return {QPixmap(base + QStringLiteral(".png")), QPixmap(base + QStringLiteral("@2x.png")),
+            QPixmap(base + QStringLiteral("@3x.png"))};
+}
+
+const QPixmap &PictureForRatio(const std::array<QPixmap, 3> &pictures, qreal devicePixelRatio)
+{
+    const int scale = std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 0.01)), 1, 3);
+    return pictures[size_t(scale - 1)];
+}
+
+void DrawStretched(QPainter &p, const QRect &area, const QPixmap &picture)
+{
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(area, picture, picture.rect());
+}
+
 } // namespace
 
-TQMImage::TQMImage(const QString &name, const QString &picture, QWidget *parent) : QWidget(parent)
+TQMImage::TQMImage(const QString &name, const QString &picture, QWidget *parent)
+    : QWidget(parent), FPictures(LoadPictures(picture))
 {
     setObjectName(name);
-    const QString base = QStringLiteral(":/loqa/frame/") + picture;
-    FPictures[0] = QPixmap(base + QStringLiteral(".png"));
-    FPictures[1] = QPixmap(base + QStringLiteral("@2x.png"));
-    FPictures[2] = QPixmap(base + QStringLiteral("@3x.png"));
 }
 
 const QPixmap &TQMImage::PictureFor(qreal devicePixelRatio) const
 {
-    const int scale = std::clamp(static_cast<int>(std::ceil(devicePixelRatio - 0.01)), 1, 3);
-    return FPictures[scale - 1];
+    return PictureForRatio(FPictures, devicePixelRatio);
 }
 
 void TQMImage::paintEvent(QPaintEvent *)
 {
-    const QPixmap &picture = PictureFor(devicePixelRatioF());
     QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawPixmap(rect(), picture, picture.rect());
+    DrawStretched(p, rect(), PictureFor(devicePixelRatioF()));
+}
+
+TQMButton::TQMButton(const QString &name, const QString &picture, const QString &caption, QWidget *parent)
+    : QAbstractButton(parent), FPictures(LoadPictures(picture))
+{
+    setObjectName(name);
+    setAccessibleName(caption);
+    setToolTip(caption);
+    // Tab reaches it; a click leaves the focus where the user was typing.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+const QPixmap &TQMButton::PictureFor(qreal devicePixelRatio) const
+{
+    return PictureForRatio(FPictures, devicePixelRatio);
+}
+
+void TQMButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    DrawStretched(p, rect(), PictureFor(devicePixelRatioF()));
+    if (hasFocus()) {
+        // The focus ring in the desktop's highlight colour, so high-contrast schemes keep it visible.
+        QPen pen(palette().color(QPalette::Highlight));
+        pen.setWidth(2);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
 }
 
 TQMApplication *TQMApplication::Instance()
@@ -94,14 +137,14 @@ TQMForm::TQMForm(QWidget *parent, Qt::WindowType type) : QDialog(parent), FWindo
     LabelQMCaption->setAutoFillBackground(false);
     LabelQMCaption->installEventFilter(this);
     // The restore button lies under the maximise button, in the same place.
-    hryrImage = AddImage("hryrImage", "restore", PanelQMTop);
-    maxImage = AddImage("maxImage", "max", PanelQMTop);
-    minImage = AddImage("minImage", "min", PanelQMTop);
-    closeImage = AddImage("closeImage", "close", PanelQMTop);
-    minImage->setToolTip(QStringLiteral("Minimize"));
-    maxImage->setToolTip(QStringLiteral("Maximize"));
-    hryrImage->setToolTip(QStringLiteral("Restore"));
-    closeImage->setToolTip(QStringLiteral("Close"));
+    hryrImage = AddButton("hryrImage", "restore", QStringLiteral("Restore"));
+    maxImage = AddButton("maxImage", "max", QStringLiteral("Maximize"));
+    minImage = AddButton("minImage", "min", QStringLiteral("Minimize"));
+    closeImage = AddButton("closeImage", "close", QStringLiteral("Close"));
+    // Tab visits them as they read, left to right.
+    setTabOrder(minImage, maxImage);
+    setTabOrder(maxImage, hryrImage);
+    setTabOrder(hryrImage, closeImage);
 
     ImageQMLeft = AddImage("ImageQMLeft", "left", this);
     ImageQMRight = AddImage("ImageQMRight", "right", this);
@@ -126,6 +169,15 @@ TQMImage *TQMForm::AddImage(const char *name, const char *picture, QWidget *pare
     image->setMouseTracking(true);
     image->installEventFilter(this);
     return image;
+}
+
+TQMButton *TQMForm::AddButton(const char *name, const char *picture, const QString &caption)
+{
+    auto *button = new TQMButton(QString::fromLatin1(name), QString::fromLatin1(picture), caption, PanelQMTop);
+    button->installEventFilter(this);
+    // The keyboard and assistive tools press it through clicked(); the mouse through ButtonEvent.
+    connect(button, &QAbstractButton::clicked, this, [this, button] { ButtonClick(button); });
+    return button;
 }
 
 void TQMForm::SetMinWidth(int value)
@@ -226,7 +278,7 @@ void TQMForm::LayoutFrame()
     ImageQMLogo->setGeometry(9, 1, 48, 48);
 
     const int buttonsLeft = ImageQMTopRight->x();
-    const auto place = [&](TQMImage *button, int offset) {
+    const auto place = [&](TQMButton *button, int offset) {
         const int shift = button == FPressedButton ? 1 : 0;
         button->setGeometry(buttonsLeft + offset + shift, ButtonTop + shift, ButtonSize, ButtonSize);
     };
@@ -321,7 +373,7 @@ bool TQMForm::IsFramePart(QObject *object, TFramePart &part) const
 
 bool TQMForm::eventFilter(QObject *watched, QEvent *event)
 {
-    for (TQMImage *button : {closeImage, minImage, maxImage, hryrImage}) {
+    for (TQMButton *button : {closeImage, minImage, maxImage, hryrImage}) {
         if (watched == button)
             return ButtonEvent(button, event);
     }
@@ -410,7 +462,7 @@ void TQMForm::CaptionDblClick()
         maxImageClick();
 }
 
-bool TQMForm::ButtonEvent(TQMImage *button, QEvent *event)
+bool TQMForm::ButtonEvent(TQMButton *button, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -427,21 +479,25 @@ bool TQMForm::ButtonEvent(TQMImage *button, QEvent *event)
             FPressedButton = nullptr;
             LayoutFrame();
         }
-        if (mouse->button() != Qt::LeftButton || !button->rect().contains(mouse->position().toPoint()))
-            return true;
-        if (button == closeImage)
-            closeImageClick();
-        else if (button == minImage)
-            minImageClick();
-        else if (button == maxImage)
-            maxImageClick();
-        else if (button == hryrImage)
-            hryrImageClick();
+        if (mouse->button() == Qt::LeftButton && button->rect().contains(mouse->position().toPoint()))
+            ButtonClick(button);
         return true;
     }
     default:
         return false;
     }
+}
+
+void TQMForm::ButtonClick(TQMButton *button)
+{
+    if (button == closeImage)
+        closeImageClick();
+    else if (button == minImage)
+        minImageClick();
+    else if (button == maxImage)
+        maxImageClick();
+    else if (button == hryrImage)
+        hryrImageClick();
 }
 
 void TQMForm::closeImageClick()
@@ -459,16 +515,22 @@ void TQMForm::maxImageClick()
 {
     if (maxImage->isHidden())
         return;
+    const bool focused = maxImage->hasFocus();
     showMaximized();
     hryrImage->show();
     maxImage->hide();
+    if (focused) // the keyboard stays on the button that took its place
+        hryrImage->setFocus();
 }
 
 void TQMForm::hryrImageClick()
 {
     if (hryrImage->isHidden())
         return;
+    const bool focused = hryrImage->hasFocus();
     showNormal();
     hryrImage->hide();
     maxImage->show();
+    if (focused)
+        maxImage->setFocus();
 }

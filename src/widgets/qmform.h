@@ -2,6 +2,7 @@
 
 #include "qmzones.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QPixmap>
 
@@ -19,6 +20,25 @@ public:
     TQMImage(const QString &name, const QString &picture, QWidget *parent);
 
     // The stored variant used at a device pixel ratio.
+    const QPixmap &PictureFor(qreal devicePixelRatio) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::array<QPixmap, 3> FPictures;
+};
+
+// A caption button of the frame (close, minimise, maximise, restore): its
+// picture, pressed by the mouse through the form's frame handling, by Space
+// once it has the focus, and by assistive tools through its press action.
+// `caption` is what a screen reader calls it.
+class TQMButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    TQMButton(const QString &name, const QString &picture, const QString &caption, QWidget *parent);
+
     const QPixmap &PictureFor(qreal devicePixelRatio) const;
 
 protected:
@@ -76,10 +96,10 @@ public:
     TQMImage *ImageQMTop;
     TQMImage *ImageQMLogo;
     QLabel *LabelQMCaption;
-    TQMImage *hryrImage;
-    TQMImage *maxImage;
-    TQMImage *minImage;
-    TQMImage *closeImage;
+    TQMButton *hryrImage;
+    TQMButton *maxImage;
+    TQMButton *minImage;
+    TQMButton *closeImage;
     TQMImage *ImageQMLeft;
     TQMImage *ImageQMRight;
     QWidget *PanelQMBottom;
@@ -107,6 +127,7 @@ protected:
 
 private:
     TQMImage *AddImage(const char *name, const char *picture, QWidget *parent);
+    TQMButton *AddButton(const char *name, const char *picture, const QString &caption);
     void LayoutFrame();
     void CentreCaption();
     void ShowMaximizeButtons();
@@ -116,7 +137,8 @@ private:
     void StartSystemMoveResize(qmframe::THitCode code);
     void FrameMouseMove(QWidget *picture, qmframe::TFramePart part, QMouseEvent *event);
     void CaptionDblClick();
-    bool ButtonEvent(TQMImage *button, QEvent *event);
+    bool ButtonEvent(TQMButton *button, QEvent *event);
+    void ButtonClick(TQMButton *button);
 
     int FMinWidth = 250;
     int FMinHeight = 115;
@@ -127,7 +149,7 @@ private:
     int FCloseOffset = 75;
     int FMaxOffset = 55;
     int FMinOffset = 35;
-    TQMImage *FPressedButton = nullptr;
+    TQMButton *FPressedButton = nullptr;
     // A press on the frame waiting for the pointer to move before the window
     // manager takes over; HTNOWHERE when none is.
     qmframe::THitCode FPendingCode = qmframe::HTNOWHERE;

@@ -1,5 +1,8 @@
 #include "tabstrip.h"
 
+#include "tabstripaccessible.h"
+
+#include <QAccessible>
 #include <qdrawutil.h>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -39,6 +42,7 @@ TTabStrip::TTabStrip(QWidget *parent) : QWidget(parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::TabFocus);
+    tabstrip_accessible::Install();
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     const auto shortcut = [this](QKeyCombination keys, void (TTabStrip::*step)()) {
         auto *s = new QShortcut(QKeySequence(keys), this);
@@ -132,7 +136,24 @@ void TTabStrip::setCurrentIndex(int index)
         relayout(); // the selected row comes next to the content
     else
         update();
+    announceCurrent();
     emit currentChanged(FCurrent);
+}
+
+void TTabStrip::announceCurrent()
+{
+    // A screen reader follows the selected tab while the strip has the keyboard.
+    if (!hasFocus() || FCurrent < 0 || !QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(FCurrent);
+    QAccessible::updateAccessibility(&event);
+}
+
+void TTabStrip::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    announceCurrent();
 }
 
 int TTabStrip::tabAt(const QPoint &position) const

@@ -70,6 +70,7 @@ protected:
     void leaveEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     struct Tab {
@@ -86,6 +87,7 @@ private:
     void measureAll();
     void relayout();
     void setHot(int index);
+    void announceCurrent();
     void paintTab(QPainter &painter, int index) const;
 
     QVector<Tab> FTabs;

@@ -58,6 +58,16 @@ private slots:
                  QStringLiteral(" /home/u/txt/notes.txt [1234 Bytes]"));
     }
 
+    // Each caption of a menu gets its own key: word starts first, then any free
+    // letter; a mnemonic already given keeps its letter, "&&" stays a plain '&'.
+    void menuMnemonics()
+    {
+        QCOMPARE(WithMnemonics({"New", "Open...", "Save", "Save As...", "Close", "Close All", "Exit"}),
+                 QStringList({"&New", "&Open...", "&Save", "Save &As...", "&Close", "C&lose All", "&Exit"}));
+        QCOMPARE(WithMnemonics({"Pause", "&Play", "R&&D", "PP", "2 Voices"}),
+                 QStringList({"P&ause", "&Play", "&R&&D", "PP", "&2 Voices"}));
+    }
+
     void engineImages_data()
     {
         QTest::addColumn<QString>("name");

@@ -1,0 +1,234 @@
+// The window as a screen-reader or keyboard user meets it, on the private
+// desktop with its own accessibility bus: every control a user can reach says
+// what it is, "Read Aloud" pressed through AT-SPI is heard, the run's state is
+// announced without the focus moving, and Tab visits the controls in reading order.
+#include "sinkrecorder.h"
+#include "testsupport.h"
+#include "xdesktop.h"
+
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+// Asks the AT-SPI probe; its answer is one JSON object (with "error" when it failed).
+QJsonObject probe(const QStringList &args, int timeoutMs = 60000)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"),
+            QStringList{qEnvironmentVariable("LOQA_SOURCE_DIR") + QStringLiteral("/tests/system/atspi_probe.py")} +
+                args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {{QStringLiteral("error"), QStringLiteral("the probe did not finish")}};
+    }
+    const QJsonObject answer = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    if (answer.isEmpty())
+        return {{QStringLiteral("error"), QString::fromUtf8(p.readAllStandardError())}};
+    return answer;
+}
+
+QStringList strings(const QJsonValue &value)
+{
+    QStringList list;
+    for (const QJsonValue &v : value.toArray())
+        list << v.toString();
+    return list;
+}
+
+} // namespace
+
+class TestAccess : public QObject
+{
+    Q_OBJECT
+
+    QProcess FBus;
+    QProcess FLoqa;
+    TempHome FHome;
+
+private slots:
+    void initTestCase()
+    {
+        if (!HaveDisplay() || !HaveSoundServer())
+            QSKIP("needs the private desktop session");
+        // A session bus of our own: the accessibility bus and its registry start on it on demand.
+        FBus.start(QStringLiteral("dbus-daemon"),
+                   {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        QVERIFY(FBus.waitForStarted());
+        QVERIFY(FBus.waitForReadyRead(10000));
+        const QByteArray address = FBus.readLine().trimmed();
+        QVERIFY(!address.isEmpty());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        const QJsonObject registry = probe({QStringLiteral("registry")});
+        QVERIFY2(registry.value(QStringLiteral("registry")).toBool(),
+                 qPrintable(registry[QStringLiteral("error")].toString()));
+
+        QVERIFY(FHome.write(QStringLiteral("txt/a.txt"), "Listen to this sentence, spoken through the bridge."));
+        QVERIFY(FHome.write(QStringLiteral("txt/b.txt"), "A second document."));
+        QVERIFY(FHome.write(QStringLiteral("loqa.apl"), (FHome.path() + QStringLiteral("/txt/a.txt\r\n") +
+                                                         FHome.path() + QStringLiteral("/txt/b.txt\r\n"))
+                                                            .toUtf8()));
+        // Copied text asks what to do, and the question waits for its answer.
+        QVERIFY(FHome.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n[Clipboard]\r\nShowPrompt=1\r\n"
+                                                        "DefAction=3\r\nPromptDelay=0\r\n"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LOQA_HOME"), FHome.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+        FLoqa.setProcessEnvironment(env);
+        FLoqa.start(LoqaBinary(), {});
+        QVERIFY(FLoqa.waitForStarted());
+        QVERIFY(!findWindow(QStringLiteral("Loquora")).isEmpty());
+    }
+
+    // Every control a user can reach or press in each shown window has a name
+    // and a role that says what it is: the main window, then find and replace.
+    void everyControlIsNamed()
+    {
+        QJsonObject walked = probe({QStringLiteral("walk"), QStringLiteral("loqa")});
+        QVERIFY2(!walked.contains(QStringLiteral("error")), qPrintable(walked[QStringLiteral("error")].toString()));
+        QCOMPARE(strings(walked[QStringLiteral("windows")]), QStringList{QStringLiteral("dialog:Loquora")});
+        QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
+                 qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
+        saveScreenshot(QStringLiteral("access-main"));
+
+        // Alt+S opens the Search menu, F its "Find..." command.
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                 QStringLiteral("^Loquora$"), QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+        xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+s")});
+        QTest::qWait(500);
+        xdotool({QStringLiteral("key"), QStringLiteral("f")});
+        QVERIFY(!findWindow(QStringLiteral("Find")).isEmpty());
+        walked = probe({QStringLiteral("walk"), QStringLiteral("loqa")});
+        QVERIFY(strings(walked[QStringLiteral("windows")]).contains(QStringLiteral("dialog:Find")));
+        QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
+                 qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
+        saveScreenshot(QStringLiteral("access-find"));
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                 QStringLiteral("^Find$"), QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                 QStringLiteral("key"), QStringLiteral("Escape")});
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--name"), QStringLiteral("^Find$")})
+                                     .isEmpty(),
+                                 10000);
+    }
+
+    // Tab visits the window's controls row by row and comes back round; the
+    // disabled Pause, Stop and Prev (on the first document) are passed over.
+    void tabFollowsReadingOrder()
+    {
+        const QJsonObject tabbed = probe(
+            {QStringLiteral("tab"), QStringLiteral("loqa"), QStringLiteral("Loquora"), QStringLiteral("17")}, 180000);
+        // From the document, where the window starts, round to the top row.
+        const QStringList expected{
+            QStringLiteral("push button:Minimize"), QStringLiteral("push button:Maximize"),
+            QStringLiteral("push button:Close"),    QStringLiteral("push button:File"),
+            QStringLiteral("push button:Edit"),     QStringLiteral("push button:Search"),
+            QStringLiteral("push button:Playback"), QStringLiteral("push button:Tools"),
+            QStringLiteral("push button:Help"),     QStringLiteral("push button:Read Aloud"),
+            QStringLiteral("push button:Next"),     QStringLiteral("combo box:English (Great Britain) Male"),
+            QStringLiteral("slider:Volume"),        QStringLiteral("slider:Speed"),
+            QStringLiteral("push button:Options"),  QStringLiteral("page tab:a"),
+            QStringLiteral("text:Document text")};
+        QCOMPARE(strings(tabbed[QStringLiteral("order")]), expected);
+    }
+
+    // The clipboard prompt, over the window when text is copied: named, every
+    // button reachable with Tab, and answered from the keyboard.
+    void promptWithoutMouse()
+    {
+        QProcess xclip;
+        xclip.setStandardOutputFile(QProcess::nullDevice());
+        xclip.setStandardErrorFile(QProcess::nullDevice());
+        xclip.start(QStringLiteral("xclip"),
+                    {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
+        QVERIFY(xclip.waitForStarted());
+        xclip.write("Copied for the prompt");
+        xclip.closeWriteChannel();
+        xclip.waitForFinished(15000);
+        QJsonObject walked;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (walked = probe({QStringLiteral("walk"), QStringLiteral("loqa")}),
+             strings(walked[QStringLiteral("windows")]).contains(QStringLiteral("dialog:Clipboard"))),
+            20000);
+        QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
+                 qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
+        saveScreenshot(QStringLiteral("access-prompt"));
+        const QJsonObject tabbed =
+            probe({QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("5")});
+        QCOMPARE(strings(tabbed[QStringLiteral("order")]),
+                 QStringList({QStringLiteral("push button:Close"), QStringLiteral("push button:Read Now!"),
+                              QStringLiteral("push button:New"), QStringLiteral("push button:Append"),
+                              QStringLiteral("push button:Cancel")}));
+        // Space presses the button Tab ended on.
+        xdotool({QStringLiteral("key"), QStringLiteral("space")});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !strings(probe({QStringLiteral("walk"), QStringLiteral("loqa")})[QStringLiteral("windows")])
+                 .contains(QStringLiteral("dialog:Clipboard")),
+            10000);
+    }
+
+    // "Read Aloud" pressed through its AT-SPI action is heard at the sound
+    // server; the run's states are announced as a notification, and the focus
+    // stays where the user left it.
+    void readAloudThroughTheBridge()
+    {
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        const QJsonObject pressed =
+            probe({QStringLiteral("press"), QStringLiteral("loqa"), QStringLiteral("Read Aloud")});
+        QVERIFY2(!pressed.contains(QStringLiteral("error")), qPrintable(pressed[QStringLiteral("error")].toString()));
+        rec.poll();
+        QVERIFY2(rec.analyse().heardSeconds > 0.5, qPrintable(QString::number(rec.analyse().heardSeconds)));
+        // Each document's run, then the idle state on the last one. Word positions
+        // change the panel's text many times between, but only states are announced.
+        QCOMPARE(
+            strings(pressed[QStringLiteral("announced")]),
+            QStringList({QStringLiteral("Reading a Aloud"), QStringLiteral("Reading b Aloud"), QStringLiteral("b")}));
+        QVERIFY(pressed[QStringLiteral("renamed")].toInt() > 3);
+        QCOMPARE(pressed[QStringLiteral("focusAfter")].toString(), pressed[QStringLiteral("focusBefore")].toString());
+    }
+
+    // The options dialog, opened from the keyboard (Alt+T runs Tools' own
+    // command): every control it shows is named. Last, as it stays open.
+    void optionsWithoutMouse()
+    {
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                 QStringLiteral("^Loquora$"), QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+t")});
+        QVERIFY(!findWindow(QStringLiteral(" Options")).isEmpty());
+        const QJsonObject walked = probe({QStringLiteral("walk"), QStringLiteral("loqa")});
+        QVERIFY2(strings(walked[QStringLiteral("windows")]).contains(QStringLiteral("dialog: Options")),
+                 qPrintable(strings(walked[QStringLiteral("windows")]).join(QLatin1Char('|'))));
+        QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
+                 qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
+        saveScreenshot(QStringLiteral("access-options"));
+    }
+
+    void cleanupTestCase()
+    {
+        if (FLoqa.state() != QProcess::NotRunning) {
+            FLoqa.kill();
+            FLoqa.waitForFinished();
+        }
+        if (FBus.state() != QProcess::NotRunning) {
+            FBus.kill();
+            FBus.waitForFinished();
+        }
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (HaveDisplay())
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    TestAccess test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_access.moc"

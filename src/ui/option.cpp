@@ -26,6 +26,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <memory>
 
 using namespace loqa;
@@ -124,25 +125,33 @@ void TFormOption::ConnectControls()
             LastOptionPage = index;
     });
 
-    const auto setting = [this](QCheckBox *box, bool &value, void (TFormCvt::*apply)() = nullptr) {
-        connect(box, &QCheckBox::toggled, this, [this, &value, apply](bool checked) {
-            value = checked;
-            if (apply)
-                (FMain->*apply)();
+    // What a change applies to the main window, bound here so that the connection
+    // holds only plain values.
+    const auto applier = [this](void (TFormCvt::*apply)()) -> std::function<void()> {
+        if (!apply)
+            return {};
+        TFormCvt *main = FMain;
+        return [main, apply] { (main->*apply)(); };
+    };
+    const auto setting = [this, applier](QCheckBox *box, bool &value, void (TFormCvt::*apply)() = nullptr) {
+        connect(box, &QCheckBox::toggled, this, [target = &value, then = applier(apply)](bool checked) {
+            *target = checked;
+            if (then)
+                then();
         });
     };
     const auto text = [this](QLineEdit *edit, QString &value) {
-        connect(edit, &QLineEdit::textChanged, this, [&value](const QString &t) { value = t; });
+        connect(edit, &QLineEdit::textChanged, this, [target = &value](const QString &t) { *target = t; });
     };
     const auto number = [this](QSpinBox *spin, qint32 &value, int fallback) {
         connect(spin, &QSpinBox::textChanged, this,
-                [spin, &value, fallback] { value = SpinNumber(spin->cleanText(), fallback); });
+                [spin, target = &value, fallback] { *target = SpinNumber(spin->cleanText(), fallback); });
     };
-    const auto item = [this](QComboBox *list, qint32 &value, void (TFormCvt::*apply)() = nullptr) {
-        connect(list, &QComboBox::activated, this, [this, &value, apply](int index) {
-            value = index;
-            if (apply)
-                (FMain->*apply)();
+    const auto item = [this, applier](QComboBox *list, qint32 &value, void (TFormCvt::*apply)() = nullptr) {
+        connect(list, &QComboBox::activated, this, [target = &value, then = applier(apply)](int index) {
+            *target = index;
+            if (then)
+                then();
         });
     };
 

@@ -79,11 +79,21 @@ if [ "$want_display" = 1 ]; then
     wait_for 10 "the X server answering on $DISPLAY" "${pids[-1]}" xdpyinfo ||
         fail "the private display does not answer" "$root/xvfb.log"
 
-    openbox --sm-disable >"$root/openbox.log" 2>&1 &
-    pids+=($!)
-    # A window manager that follows the desktop conventions announces itself on the root window.
-    wait_for 10 "openbox managing the display" "$!" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-        fail "the window manager did not start" "$root/openbox.log"
+    # A window manager that follows the desktop conventions announces itself on
+    # the root window. Openbox now and then fails to open a display that has just
+    # come up; it is given three tries.
+    wm_up=0
+    for _ in 1 2 3; do
+        openbox --sm-disable >>"$root/openbox.log" 2>&1 &
+        pids+=($!)
+        if wait_for 10 "openbox managing the display" "$!" \
+            sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then
+            wm_up=1
+            break
+        fi
+        sleep 0.5
+    done
+    [ "$wm_up" = 1 ] || fail "the window manager did not start" "$root/openbox.log"
 
     trayer --edge top --align right --widthtype request --height 24 --expand false --transparent false \
         >"$root/trayer.log" 2>&1 &

@@ -272,6 +272,90 @@ private slots:
         key(QStringLiteral("alt+F4"));
     }
 
+    // The options dialog worked with the keyboard alone: one setting changed on
+    // each page, the main window following at once (its window manager state for
+    // Stay on Top), and loqa.ini holding every new value after exit.
+    void options_oneSettingPerPage_withTheKeyboard()
+    {
+        TempHome home;
+        QVERIFY(home.write(QStringLiteral("txt/a.txt"), "Some text."));
+        QVERIFY(home.write(QStringLiteral("loqa.apl"), (home.path() + QStringLiteral("/txt/a.txt\r\n")).toUtf8()));
+        QVERIFY(home.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n"));
+        QProcess loqa;
+        startLoqa(loqa, home);
+        const auto stop = qScopeGuard([&] {
+            if (loqa.state() != QProcess::NotRunning && !loqa.waitForFinished(10000))
+                loqa.kill();
+            loqa.waitForFinished();
+        });
+        const QString window = findWindow(QStringLiteral("Loquora"));
+        QVERIFY2(!window.isEmpty(), "the main window did not appear");
+        const auto key = [](const QString &keys) {
+            xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80"), keys});
+            QTest::qWait(150);
+        };
+        // The window manager's word on whether the main window stays on top (asked
+        // of the window by its title: changing the flag may give it a new X window).
+        const auto above = [&] {
+            const QString now = findWindow(QStringLiteral("Loquora"));
+            QProcess p;
+            p.start(QStringLiteral("xprop"), {QStringLiteral("-id"), now, QStringLiteral("_NET_WM_STATE")});
+            p.waitForFinished(5000);
+            return p.readAllStandardOutput().contains("_NET_WM_STATE_ABOVE");
+        };
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        QTest::qWait(300);
+        QVERIFY(!above());
+
+        key(QStringLiteral("ctrl+o"));
+        const QString options = findWindow(QStringLiteral(" Options"));
+        QVERIFY2(!options.isEmpty(), "Ctrl+O opened no Options dialog");
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), options});
+        QTest::qWait(300);
+        key(QStringLiteral("alt+t")); // General: Show Tooltips off
+        key(QStringLiteral("ctrl+Tab"));
+        key(QStringLiteral("alt+s")); // Conversion: the speed list, one down to "16 X"
+        key(QStringLiteral("Down"));
+        key(QStringLiteral("ctrl+Tab"));
+        key(QStringLiteral("alt+p")); // User Interface: tabs at the bottom
+        key(QStringLiteral("Down"));
+        key(QStringLiteral("alt+n")); // Stay on Top
+        saveScreenshot(QStringLiteral("options-stay-on-top"));
+        QTRY_VERIFY_WITH_TIMEOUT(above(), 5000);
+        key(QStringLiteral("alt+o")); // no tool bar
+        saveScreenshot(QStringLiteral("options-user-interface"));
+        key(QStringLiteral("ctrl+Tab"));
+        key(QStringLiteral("alt+d")); // Clipboard: the default action "New"
+        key(QStringLiteral("Down"));
+        key(QStringLiteral("ctrl+Tab"));
+        key(QStringLiteral("alt+e")); // Alarm on
+        key(QStringLiteral("ctrl+Tab"));
+        key(QStringLiteral("alt+e"));  // Reminders on
+        key(QStringLiteral("Return")); // OK
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--name"), QStringLiteral("^ Options$")})
+                                     .isEmpty(),
+                                 5000);
+        QVERIFY(above()); // the window stays on top after the dialog is gone
+        saveScreenshot(QStringLiteral("options-closed"));
+
+        const QString remade = findWindow(QStringLiteral("Loquora"));
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), remade});
+        QTRY_COMPARE_WITH_TIMEOUT(xdotool({QStringLiteral("getactivewindow")}), remade, 5000);
+        key(QStringLiteral("alt+F4"));
+        // The key helper lets events run, so loqa may be seen to end before the wait.
+        const bool closed = loqa.state() == QProcess::NotRunning || loqa.waitForFinished(15000);
+        if (!closed)
+            saveScreenshot(QStringLiteral("options-not-closed"));
+        QVERIFY2(closed, "the window did not close");
+        QCOMPARE(loqa.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(loqa.exitCode(), 0);
+        const QByteArray ini = fileBytes(home.file(QStringLiteral("loqa.ini")));
+        for (const char *line : {"LastOptionPage=5", "ShowHint=0", "RealTime=4096", "TabPos=1", "StayOnTop=1",
+                                 "ShowToolbar=0", "DefAction=1", "Alarm=1", "Reminder=1"})
+            QVERIFY2(ini.contains(QByteArray(line) + "\r\n"), line);
+    }
+
     // Started without a terminal on a desktop (from the file manager), the voice
     // report shows in a message box captioned with the program's title.
     void voiceReport_fromTheFileManager_isAMessageBox()

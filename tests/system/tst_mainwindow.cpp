@@ -47,6 +47,23 @@ void startLoqa(QProcess &loqa, const TempHome &home)
     loqa.start(LoqaBinary(), {});
 }
 
+// Writes one document, opened at start with no greeting, and starts loqa on it;
+// the guard ends loqa however the test ends.
+auto startOnOneDocument(QProcess &loqa, const TempHome &home, const QString &name, const QByteArray &text)
+{
+    const bool written = home.write(QStringLiteral("txt/") + name, text) &&
+                         home.write(QStringLiteral("loqa.apl"),
+                                    (home.path() + QStringLiteral("/txt/") + name + QStringLiteral("\r\n")).toUtf8()) &&
+                         home.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n");
+    if (written)
+        startLoqa(loqa, home);
+    return qScopeGuard([&loqa] {
+        if (loqa.state() != QProcess::NotRunning && !loqa.waitForFinished(10000))
+            loqa.kill();
+        loqa.waitForFinished();
+    });
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -198,16 +215,8 @@ private slots:
     {
         TempHome home;
         const QByteArray text = "The fox runs. A fox sleeps. Another fox eats.\n";
-        QVERIFY(home.write(QStringLiteral("txt/fox.txt"), text));
-        QVERIFY(home.write(QStringLiteral("loqa.apl"), (home.path() + QStringLiteral("/txt/fox.txt\r\n")).toUtf8()));
-        QVERIFY(home.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n"));
         QProcess loqa;
-        startLoqa(loqa, home);
-        const auto stop = qScopeGuard([&] {
-            if (loqa.state() != QProcess::NotRunning && !loqa.waitForFinished(10000))
-                loqa.kill();
-            loqa.waitForFinished();
-        });
+        const auto stop = startOnOneDocument(loqa, home, QStringLiteral("fox.txt"), text);
         const QString window = findWindow(QStringLiteral("Loquora"));
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         const QString file = home.file(QStringLiteral("txt/fox.txt"));
@@ -278,16 +287,8 @@ private slots:
     void options_oneSettingPerPage_withTheKeyboard()
     {
         TempHome home;
-        QVERIFY(home.write(QStringLiteral("txt/a.txt"), "Some text."));
-        QVERIFY(home.write(QStringLiteral("loqa.apl"), (home.path() + QStringLiteral("/txt/a.txt\r\n")).toUtf8()));
-        QVERIFY(home.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n"));
         QProcess loqa;
-        startLoqa(loqa, home);
-        const auto stop = qScopeGuard([&] {
-            if (loqa.state() != QProcess::NotRunning && !loqa.waitForFinished(10000))
-                loqa.kill();
-            loqa.waitForFinished();
-        });
+        const auto stop = startOnOneDocument(loqa, home, QStringLiteral("a.txt"), "Some text.");
         const QString window = findWindow(QStringLiteral("Loquora"));
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         const auto key = [](const QString &keys) {

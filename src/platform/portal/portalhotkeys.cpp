@@ -190,26 +190,35 @@ private:
         });
     }
 
+    // Sends a request whose answer comes as the Response of its Request object,
+    // remembered in `path` while it is awaited. An error reply to the call itself
+    // counts as a refusal, unless a newer request has taken its place.
+    void request(QDBusMessage call, const QString &token, QString &path, const char *responseSlot, const char *refused,
+                 void (PortalHotkeys::*respond)(uint, const QVariantMap &))
+    {
+        path = requestPath(token);
+        m_bus.connect(kService, path, kRequest, QStringLiteral("Response"), this, responseSlot);
+        const QString sent = path;
+        watch(m_bus.asyncCall(call), [this, sent, &path, refused, respond](const QDBusMessage &reply) {
+            if (reply.type() != QDBusMessage::ErrorMessage || sent != path)
+                return;
+            qWarning("Global shortcuts: the desktop portal refused %s: %s", refused, qPrintable(reply.errorMessage()));
+            (this->*respond)(2, {});
+        });
+    }
+
     void createSession()
     {
         m_offered = true;
         m_creating = true;
         const QString token = nextToken();
-        m_pendingPath = requestPath(token);
-        m_bus.connect(kService, m_pendingPath, kRequest, QStringLiteral("Response"), this,
-                      SLOT(onSessionResponse(uint, QVariantMap)));
         QDBusMessage call =
             QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CreateSession"));
         QVariantMap options = withToken(QStringLiteral("handle_token"), token);
         options.insert(QStringLiteral("session_handle_token"), nextToken());
         call << options;
-        const QString path = m_pendingPath;
-        watch(m_bus.asyncCall(call), [this, path](const QDBusMessage &reply) {
-            if (reply.type() != QDBusMessage::ErrorMessage || path != m_pendingPath)
-                return;
-            qWarning("Global shortcuts: the desktop portal refused a session: %s", qPrintable(reply.errorMessage()));
-            onSessionResponse(2, {});
-        });
+        request(call, token, m_pendingPath, SLOT(onSessionResponse(uint, QVariantMap)), "a session",
+                &PortalHotkeys::onSessionResponse);
     }
 
     void scheduleBind()
@@ -249,20 +258,12 @@ private:
                                {QStringLiteral("preferred_trigger"), it.key()}}});
         m_binding = true;
         const QString token = nextToken();
-        m_bindPath = requestPath(token);
-        m_bus.connect(kService, m_bindPath, kRequest, QStringLiteral("Response"), this,
-                      SLOT(onBindResponse(uint, QVariantMap)));
         QDBusMessage call =
             QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("BindShortcuts"));
         call << QVariant::fromValue(m_session) << QVariant::fromValue(shortcuts) << QString()
              << withToken(QStringLiteral("handle_token"), token);
-        const QString path = m_bindPath;
-        watch(m_bus.asyncCall(call), [this, path](const QDBusMessage &reply) {
-            if (reply.type() != QDBusMessage::ErrorMessage || path != m_bindPath)
-                return;
-            qWarning("Global shortcuts: the desktop portal refused the keys: %s", qPrintable(reply.errorMessage()));
-            onBindResponse(2, {});
-        });
+        request(call, token, m_bindPath, SLOT(onBindResponse(uint, QVariantMap)), "the keys",
+                &PortalHotkeys::onBindResponse);
     }
 
     void stopBinding()

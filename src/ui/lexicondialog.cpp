@@ -133,21 +133,26 @@ TLexiconDialog::TLexiconDialog(TMSpeech &speech, speech::Lexicon &lexicon, QWidg
     EditSearch->setObjectName(QStringLiteral("EditSearch"));
     EditSearch->setPlaceholderText(QStringLiteral("Search"));
     EditSearch->setClearButtonEnabled(true);
+    EditSearch->setAccessibleName(QStringLiteral("Search"));
     ListEntries = new QTreeWidget(this);
     ListEntries->setObjectName(QStringLiteral("ListEntries"));
     ListEntries->setRootIsDecorated(false);
     ListEntries->setUniformRowHeights(true);
+    ListEntries->setAccessibleName(QStringLiteral("Pronunciations"));
     ListEntries->setHeaderLabels(
         {QStringLiteral("Word"), QStringLiteral("Spoken as"), QStringLiteral("Language"), QStringLiteral("Case")});
     ListEntries->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     ButtonAdd = new QPushButton(QStringLiteral("&Add..."), this);
     ButtonEdit = new QPushButton(QStringLiteral("&Edit..."), this);
     ButtonDelete = new QPushButton(QStringLiteral("&Delete"), this);
-    ButtonSay = new QPushButton(QStringLiteral("Say it"), this);
+    ButtonSay = new QPushButton(QStringLiteral("&Say it"), this);
     ButtonClose = new QPushButton(QStringLiteral("Close"), this);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("Dictionary:"), this));
+    // Alt+I reaches the list through its label, which also names it for a screen reader.
+    auto *dictionaryLabel = new QLabel(QStringLiteral("D&ictionary:"), this);
+    dictionaryLabel->setBuddy(ComboDictionaries);
+    top->addWidget(dictionaryLabel);
     top->addWidget(ComboDictionaries, 1);
     top->addWidget(ButtonLoad);
     top->addWidget(ButtonUnload);

@@ -11,9 +11,16 @@ want_display=1
 if [ "${1:-}" = "--no-display" ]; then want_display=0; shift; fi
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/loqa-session.XXXXXX")
+# Whatever a test leaves running (a bus daemon of its own, a program it started
+# and never ended, after a crash or a timeout) carries this mark and is ended too.
+export LOQA_SESSION_MARK=$root
 pids=()
+strays() {
+    grep -lzx "LOQA_SESSION_MARK=$root" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 | grep -vx "$$"
+}
 cleanup() {
     local pid
+    for pid in $(strays); do pids+=("$pid"); done
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
     for pid in "${pids[@]}"; do
         for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

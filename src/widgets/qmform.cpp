@@ -96,7 +96,10 @@ void TQMImage::paintEvent(QPaintEvent *)
         return;
     }
     // The desktop's own colours: a plain bar, outlined where the window ends.
-    // (The logo is only decoration and stays out of such a frame.)
+    // The logo is only decoration and stays out of such a frame, leaving the
+    // bar's outline under it whole.
+    if (!FOuterEdges && !FEndsCaption)
+        return;
     p.fillRect(rect(), palette().color(QPalette::Window));
     const QColor line = palette().color(QPalette::WindowText);
     const QRect r = rect();

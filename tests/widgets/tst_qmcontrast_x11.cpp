@@ -204,8 +204,8 @@ private slots:
         SaveShot(d.screen, QStringLiteral("contrast-frame.png"));
         QVERIFY2(ok, qPrintable(d.problem));
 
-        // An ordinary scheme at run time: the artwork and its white caption return.
-        QApplication::setPalette(QApplication::style()->standardPalette());
+        // An ordinary light scheme for the window at run time: the artwork and its white caption return.
+        form.setPalette(QPalette(QColor(0xef, 0xef, 0xef)));
         QVERIFY(!IsHighContrast(form.palette()));
         ok = QTest::qWaitFor(
             [&] {
@@ -217,8 +217,9 @@ private slots:
         QVERIFY2(ok, qPrintable(d.problem));
         QCOMPARE(form.LabelQMCaption->palette().color(QPalette::WindowText), QColor(Qt::white));
 
-        // And the desktop's scheme once more.
-        QApplication::setPalette(desktopPalette);
+        // And the desktop's scheme once more, inherited again.
+        form.setPalette(QPalette());
+        QVERIFY(IsHighContrast(form.palette()));
         ok = QTest::qWaitFor(
             [&] {
                 d = HighContrastFrame(form, desktopPalette);

@@ -364,10 +364,7 @@ void TFormCvt::CreateLayout()
     GaugeWordPosition->setTextVisible(false);
     GaugeWordPosition->setAccessibleName(QStringLiteral("Reading position"));
     GaugeWordPosition->setFixedWidth(185);
-    QPalette gauge = GaugeWordPosition->palette();
-    gauge.setColor(QPalette::Highlight, QColor(0x44, 0x77, 0xAA));
-    gauge.setColor(QPalette::Base, palette().color(QPalette::Button));
-    GaugeWordPosition->setPalette(gauge);
+    ApplyGaugeColours();
     splitter->addWidget(PanelStatus);
     splitter->addWidget(GaugeWordPosition);
     splitter->setStretchFactor(0, 1);

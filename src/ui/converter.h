@@ -102,6 +102,10 @@ public:
     void ApplyTabSettings();
     void ApplyEditorFont();
     void ApplyEditorColours();
+    // The position gauge's colours, and the editor's while a document is read:
+    // the program's own tints, the desktop's colours in high contrast.
+    void ApplyGaugeColours();
+    void ApplyReadingTint();
     void ApplyScrollBarsAndWrap();
     void ApplyToolBar();
     void ApplyStatusBar();
@@ -121,6 +125,7 @@ public:
 
 protected:
     void FormShow() override;
+    void FormPaletteChange() override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;

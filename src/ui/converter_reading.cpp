@@ -141,10 +141,8 @@ void TFormCvt::MSpeech1Start(bool documentRun)
         Memo1->setReadOnly(false);
         Memo1->setFocus();
     }
-    QPalette p = Memo1->palette();
-    p.setColor(QPalette::Base, palette().color(QPalette::Button));
-    Memo1->setPalette(p);
     Memo1->setReadOnly(true);
+    ApplyReadingTint();
 }
 
 void TFormCvt::TimerWordPositionTimer(int position)

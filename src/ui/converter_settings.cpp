@@ -3,6 +3,7 @@
 #include "converter.h"
 
 #include "clipmon.h"
+#include "contrast.h"
 #include "global.h"
 #include "qmutils.h"
 #include "shortcut.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -107,6 +109,40 @@ void TFormCvt::ApplyEditorColours()
     p.setColor(QPalette::Base, fromBgr(MemoBGColor));
     p.setColor(QPalette::Text, fromBgr(MemoFontColor));
     Memo1->setPalette(p);
+}
+
+void TFormCvt::ApplyReadingTint()
+{
+    QPalette p = Memo1->palette();
+    if (IsHighContrast(palette())) {
+        // The desktop's own pair, whatever the stored editor colours are.
+        p.setColor(QPalette::Base, palette().color(QPalette::Window));
+        p.setColor(QPalette::Text, palette().color(QPalette::WindowText));
+    } else {
+        p.setColor(QPalette::Base, palette().color(QPalette::Button));
+    }
+    Memo1->setPalette(p);
+}
+
+void TFormCvt::ApplyGaugeColours()
+{
+    QPalette gauge;
+    gauge.setColor(QPalette::Highlight,
+                   IsHighContrast(palette()) ? palette().color(QPalette::Highlight) : QColor(0x44, 0x77, 0xAA));
+    gauge.setColor(QPalette::Base, palette().color(QPalette::Button));
+    GaugeWordPosition->setPalette(gauge);
+}
+
+void TFormCvt::FormPaletteChange()
+{
+    if (!GaugeWordPosition) // still being made
+        return;
+    ApplyGaugeColours();
+    // A reading run keeps its tint; otherwise the stored colours stay as they are.
+    if (Memo1->isReadOnly()) {
+        ApplyEditorColours();
+        ApplyReadingTint();
+    }
 }
 
 void TFormCvt::ApplyEditorFont()

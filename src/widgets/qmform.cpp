@@ -1,4 +1,5 @@
 #include "qmform.h"
+#include "contrast.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -25,6 +26,9 @@ constexpr int ButtonTop = 5;
 constexpr int CaptionTop = 10;
 // How far the pointer moves with the button held before a drag begins.
 constexpr qreal DragThreshold = 2;
+// The high-contrast frame: its outline, and the rule under the caption bar.
+constexpr int ContrastBorder = 2;
+constexpr int ContrastRule = 1;
 
 std::array<QPixmap, 3> LoadPictures(const QString &picture)
 {
@@ -45,10 +49,36 @@ void DrawStretched(QPainter &p, const QRect &area, const QPixmap &picture)
     p.drawPixmap(area, picture, picture.rect());
 }
 
+Qt::Edges OuterEdges(const QString &picture)
+{
+    static const std::pair<const char *, Qt::Edges> edges[] = {
+        {"topleft", Qt::TopEdge | Qt::LeftEdge},
+        {"top", Qt::TopEdge},
+        {"topright", Qt::TopEdge | Qt::RightEdge},
+        {"left", Qt::LeftEdge},
+        {"right", Qt::RightEdge},
+        {"bottomleft", Qt::BottomEdge | Qt::LeftEdge},
+        {"bottom", Qt::BottomEdge},
+        {"bottomright", Qt::BottomEdge | Qt::RightEdge},
+    };
+    for (const auto &[name, outer] : edges) {
+        if (picture == QLatin1String(name))
+            return outer;
+    }
+    return {};
+}
+
+bool EndsCaption(const QString &picture)
+{
+    return picture == QLatin1String("topleft") || picture == QLatin1String("top") ||
+           picture == QLatin1String("topright");
+}
+
 } // namespace
 
 TQMImage::TQMImage(const QString &name, const QString &picture, QWidget *parent)
-    : QWidget(parent), FPictures(LoadPictures(picture))
+    : QWidget(parent), FPictures(LoadPictures(picture)), FOuterEdges(OuterEdges(picture)),
+      FEndsCaption(EndsCaption(picture))
 {
     setObjectName(name);
 }
@@ -61,11 +91,32 @@ const QPixmap &TQMImage::PictureFor(qreal devicePixelRatio) const
 void TQMImage::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    DrawStretched(p, rect(), PictureFor(devicePixelRatioF()));
+    if (!IsHighContrast(palette())) {
+        DrawStretched(p, rect(), PictureFor(devicePixelRatioF()));
+        return;
+    }
+    // The desktop's own colours: a plain bar, outlined where the window ends.
+    // The logo is only decoration and stays out of such a frame, leaving the
+    // bar's outline under it whole.
+    if (!FOuterEdges && !FEndsCaption)
+        return;
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    const QColor line = palette().color(QPalette::WindowText);
+    const QRect r = rect();
+    if (FOuterEdges & Qt::TopEdge)
+        p.fillRect(QRect(r.left(), r.top(), r.width(), ContrastBorder), line);
+    if (FOuterEdges & Qt::BottomEdge)
+        p.fillRect(QRect(r.left(), r.bottom() - ContrastBorder + 1, r.width(), ContrastBorder), line);
+    if (FOuterEdges & Qt::LeftEdge)
+        p.fillRect(QRect(r.left(), r.top(), ContrastBorder, r.height()), line);
+    if (FOuterEdges & Qt::RightEdge)
+        p.fillRect(QRect(r.right() - ContrastBorder + 1, r.top(), ContrastBorder, r.height()), line);
+    if (FEndsCaption)
+        p.fillRect(QRect(r.left(), r.bottom() - ContrastRule + 1, r.width(), ContrastRule), line);
 }
 
 TQMButton::TQMButton(const QString &name, const QString &picture, const QString &caption, QWidget *parent)
-    : QAbstractButton(parent), FPictures(LoadPictures(picture))
+    : QAbstractButton(parent), FPicture(picture), FPictures(LoadPictures(picture))
 {
     setObjectName(name);
     setAccessibleName(caption);
@@ -82,7 +133,12 @@ const QPixmap &TQMButton::PictureFor(qreal devicePixelRatio) const
 void TQMButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    DrawStretched(p, rect(), PictureFor(devicePixelRatioF()));
+    if (IsHighContrast(palette())) {
+        p.fillRect(rect(), palette().color(QPalette::Window));
+        PaintGlyph(p);
+    } else {
+        DrawStretched(p, rect(), PictureFor(devicePixelRatioF()));
+    }
     if (hasFocus()) {
         // The focus ring in the desktop's highlight colour, so high-contrast schemes keep it visible.
         QPen pen(palette().color(QPalette::Highlight));
@@ -91,6 +147,34 @@ void TQMButton::paintEvent(QPaintEvent *)
         p.setBrush(Qt::NoBrush);
         p.drawRect(rect().adjusted(1, 1, -1, -1));
     }
+}
+
+// The button's meaning as a plain line drawing in the text colour, for the
+// high-contrast frame; drawn in the button's own units, so it scales with it.
+void TQMButton::PaintGlyph(QPainter &p) const
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    QPen pen(palette().color(QPalette::WindowText), 2);
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    const qreal unit = width() / 17.0; // the glyphs are laid out on a 17-unit square
+    p.scale(unit, unit);
+    if (FPicture == QLatin1String("close")) {
+        p.drawLine(QPointF(5, 5), QPointF(12, 12));
+        p.drawLine(QPointF(12, 5), QPointF(5, 12));
+    } else if (FPicture == QLatin1String("min")) {
+        p.drawLine(QPointF(5, 12), QPointF(12, 12));
+    } else if (FPicture == QLatin1String("max")) {
+        p.drawRect(QRectF(5, 5, 7, 7));
+        p.drawLine(QPointF(5, 6), QPointF(12, 6));
+    } else if (FPicture == QLatin1String("restore")) {
+        p.drawRect(QRectF(4, 8, 6, 5));
+        p.drawPolyline(QPolygonF({QPointF(7, 8), QPointF(7, 5), QPointF(13, 5), QPointF(13, 10), QPointF(10, 10)}));
+    }
+    p.restore();
 }
 
 TQMApplication *TQMApplication::Instance()
@@ -131,9 +215,6 @@ TQMForm::TQMForm(QWidget *parent, Qt::WindowType type) : QDialog(parent), FWindo
     QFont captionFont = LabelQMCaption->font();
     captionFont.setBold(true);
     LabelQMCaption->setFont(captionFont);
-    QPalette captionPalette = LabelQMCaption->palette();
-    captionPalette.setColor(QPalette::WindowText, Qt::white);
-    LabelQMCaption->setPalette(captionPalette);
     LabelQMCaption->setAutoFillBackground(false);
     LabelQMCaption->installEventFilter(this);
     // The restore button lies under the maximise button, in the same place.
@@ -159,6 +240,7 @@ TQMForm::TQMForm(QWidget *parent, Qt::WindowType type) : QDialog(parent), FWindo
     resize(392, 273);
     setMinimumSize(FMinWidth, FMinHeight);
     LayoutFrame();
+    ApplyFrameColours();
 }
 
 TQMForm::~TQMForm() = default;
@@ -265,6 +347,16 @@ void TQMForm::ShowMaximizeButtons()
     hryrImage->setVisible(can && maximized);
 }
 
+void TQMForm::ApplyFrameColours()
+{
+    // White on the artwork; in high contrast the caption takes the window's
+    // own text colour (the frame's parts read the palette as they paint).
+    QPalette captionPalette;
+    if (!IsHighContrast(palette()))
+        captionPalette.setColor(QPalette::WindowText, Qt::white);
+    LabelQMCaption->setPalette(captionPalette);
+}
+
 void TQMForm::LayoutFrame()
 {
     const int w = width();
@@ -324,6 +416,11 @@ void TQMForm::changeEvent(QEvent *event)
         LabelQMCaption->setText(windowTitle());
         LabelQMCaption->adjustSize();
         CentreCaption();
+        break;
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+        ApplyFrameColours();
+        FormPaletteChange();
         break;
     default:
         break;

@@ -9,6 +9,7 @@
 #include <array>
 
 class QLabel;
+class QPainter;
 
 // One picture of the frame, drawn stretched over the whole widget from the
 // variant (1x, 2x, 3x) that suits the screen's pixel density.
@@ -27,6 +28,10 @@ protected:
 
 private:
     std::array<QPixmap, 3> FPictures;
+    // The window's outer edges this part lies on, and whether it closes the
+    // caption bar towards the client area: where a high-contrast frame draws its lines.
+    Qt::Edges FOuterEdges;
+    bool FEndsCaption;
 };
 
 // A caption button of the frame (close, minimise, maximise, restore): its
@@ -45,6 +50,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void PaintGlyph(QPainter &p) const;
+
+    QString FPicture;
     std::array<QPixmap, 3> FPictures;
 };
 
@@ -113,6 +121,9 @@ protected:
     virtual void FormShow();
     // Runs after every change of size.
     virtual void FormResize();
+    // Runs when the window's colours change (the desktop's scheme, or the
+    // application's palette), after the frame has taken them.
+    virtual void FormPaletteChange() {}
 
     void closeImageClick();
     void minImageClick();
@@ -131,6 +142,7 @@ private:
     void LayoutFrame();
     void CentreCaption();
     void ShowMaximizeButtons();
+    void ApplyFrameColours();
     void ResetFrameCursors();
     bool IsFramePart(QObject *object, qmframe::TFramePart &part) const;
     void FrameMouseDown(QWidget *picture, qmframe::TFramePart part, QMouseEvent *event);

@@ -1,5 +1,6 @@
 // The skinned frame without a window system: its zone and cursor tables, its
 // layout, its buttons and its show handling, on the offscreen platform.
+#include "contrast.h"
 #include "qmform.h"
 #include "qmzones.h"
 
@@ -363,6 +364,34 @@ private slots:
         QCOMPARE(image.PictureFor(2.0).size(), size * 2);
         QCOMPARE(image.PictureFor(3.0).size(), size * 3);
         QCOMPARE(image.PictureFor(4.0).size(), size * 3);
+    }
+
+    void highContrast_data()
+    {
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<bool>("high");
+        QTest::newRow("white on black") << QColor(Qt::black) << QColor(Qt::white) << true;
+        QTest::newRow("black on white") << QColor(Qt::white) << QColor(Qt::black) << true;
+        QTest::newRow("nearly black and white") << QColor(0x1a, 0x1a, 0x1a) << QColor(0xf5, 0xf5, 0xf5) << true;
+        QTest::newRow("light grey window") << QColor(0xef, 0xef, 0xef) << QColor(Qt::black) << false;
+        QTest::newRow("dark grey window") << QColor(0x35, 0x35, 0x35) << QColor(0xee, 0xee, 0xec) << false;
+        QTest::newRow("softened text") << QColor(Qt::black) << QColor(0xdd, 0xdd, 0xdd) << false;
+        QTest::newRow("yellow on black") << QColor(Qt::black) << QColor(Qt::yellow) << true;
+        QTest::newRow("blue on black") << QColor(Qt::black) << QColor(Qt::blue) << false;
+        QTest::newRow("white on white") << QColor(Qt::white) << QColor(Qt::white) << false;
+    }
+
+    // The scheme is judged from the window and its text, whatever the other roles say.
+    void highContrast()
+    {
+        QFETCH(QColor, window);
+        QFETCH(QColor, text);
+        QFETCH(bool, high);
+        QPalette palette(QColor(0x80, 0x80, 0x80));
+        palette.setColor(QPalette::Window, window);
+        palette.setColor(QPalette::WindowText, text);
+        QCOMPARE(IsHighContrast(palette), high);
     }
 };
 

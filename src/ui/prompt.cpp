@@ -50,6 +50,8 @@ TQMFormPrompt::TQMFormPrompt(QWidget *parent) : TQMForm(parent, Qt::Dialog)
     bold.setBold(true);
     Label1->setFont(bold);
     Label1->setAlignment(Qt::AlignCenter);
+    // A larger desktop font wraps the question onto a second line rather than cutting it off.
+    Label1->setWordWrap(true);
     layout->addWidget(Label1);
 
     auto *row = new QHBoxLayout;

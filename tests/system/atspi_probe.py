@@ -28,8 +28,8 @@ from gi.repository import Atspi, GLib  # noqa: E402
 GENERIC = {pyatspi.ROLE_FILLER, pyatspi.ROLE_UNKNOWN, pyatspi.ROLE_PANEL, pyatspi.ROLE_INVALID,
            pyatspi.ROLE_REDUNDANT_OBJECT}
 
-# The rows of a tree or a list: a reader says each one's name as the user moves.
-ROWS = {pyatspi.ROLE_TREE_ITEM, pyatspi.ROLE_LIST_ITEM}
+# The rows of a tree or a list (Qt gives a tree's rows as table cells): a reader says each one's name as the user moves.
+ROWS = {pyatspi.ROLE_TREE_ITEM, pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL}
 
 
 def out(obj):

@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(strings(walkedKeys[QStringLiteral("order")]),
                  QStringList({QStringLiteral("push button:OK"), QStringLiteral("push button:Cancel"),
                               QStringLiteral("push button:Close"), QStringLiteral("tree:Folders"),
-                              QStringLiteral("tree item:spoken")}));
+                              QStringLiteral("table cell:spoken")}));
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
         QTRY_COMPARE_WITH_TIMEOUT(probe({QStringLiteral("text"), QStringLiteral("loqa"),
                                          QStringLiteral("TXT Files Directory")})[QStringLiteral("text")]

@@ -34,9 +34,9 @@ void TFormOption::ShowPage(int index)
 
 void TFormOption::PickFolder(QLineEdit *edit)
 {
-    const QString picked =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Select a folder as the default"), edit->text());
-    if (!picked.isEmpty())
+    // The picker starts at the field's folder; a cancelled pick leaves the field as it is.
+    QString picked = edit->text();
+    if (SelectFolder(QStringLiteral("Select a folder as the default"), picked, this))
         edit->setText(PickedFolderText(picked));
 }
 

@@ -59,6 +59,7 @@ TFormShellTree::TFormShellTree(QWidget *parent) : TQMForm(parent, Qt::Dialog)
     ShellTreeView1 = new QTreeView(PanelQMClient);
     ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
     ShellTreeView1->setModel(FModel);
+    ShellTreeView1->setAccessibleName(QStringLiteral("Folders"));
     ShellTreeView1->setHeaderHidden(true);
     ShellTreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ShellTreeView1->header()->setStretchLastSection(false);
@@ -99,6 +100,8 @@ void TFormShellTree::FormShow()
 {
     TQMForm::FormShow();
     SetSizeable(false);
+    // The arrows walk the folders as soon as the picker opens.
+    ShellTreeView1->setFocus();
 }
 
 void TFormShellTree::StartAt(const QString &path)

@@ -6,6 +6,8 @@
     atspi_probe.py press APP NAME          press the control NAME, report announcements
     atspi_probe.py tab APP WINDOW COUNT    press Tab COUNT times in WINDOW (or the active
                                            window when empty), report the focus after each
+    atspi_probe.py keys APP WINDOW KEY...  the same for the keys given (xdotool's names)
+    atspi_probe.py text APP NAME           the text of the object NAME
 
 Each prints one JSON object on stdout and exits 0; a fault of the program is
 data in that object, for the caller to judge. Exit status 2: the program or
@@ -17,11 +19,17 @@ import sys
 import time
 
 import pyatspi
-from gi.repository import GLib
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
 
 # Roles that say nothing about what a control does: wrong for anything pressable.
 GENERIC = {pyatspi.ROLE_FILLER, pyatspi.ROLE_UNKNOWN, pyatspi.ROLE_PANEL, pyatspi.ROLE_INVALID,
            pyatspi.ROLE_REDUNDANT_OBJECT}
+
+# The rows of a tree or a list (Qt gives a tree's rows as table cells): a reader says each one's name as the user moves.
+ROWS = {pyatspi.ROLE_TREE_ITEM, pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL}
 
 
 def out(obj):
@@ -80,6 +88,8 @@ def walk(app):
             faults.append("window %s has no name" % describe(window))
         for obj in shown_tree(window):
             state = obj.getState()
+            if obj.getRole() in ROWS and not obj.name.strip():
+                faults.append("no name: %s > %s" % (describe(window), describe(obj)))
             acts = [a for a in actions(obj) if a != "SetFocus"]
             focusable = state.contains(pyatspi.STATE_FOCUSABLE)
             if not (focusable or acts):
@@ -145,21 +155,73 @@ def press(app, name):
          "focusBefore": describe(before) if before else "", "focusAfter": describe(after) if after else ""})
 
 
-def tab(app, window_name, count):
-    order = []
+def spoken(obj):
+    """What a screen reader says for a focused object: a tab list by its current tab."""
+    if obj.getRole() == pyatspi.ROLE_PAGE_TAB_LIST:
+        tabs = [c for c in obj if c is not None and c.getRole() == pyatspi.ROLE_PAGE_TAB]
+        for mark in (pyatspi.STATE_SELECTED, pyatspi.STATE_FOCUSED):
+            for child in tabs:
+                if child.getState().contains(mark):
+                    return describe(child)
+    return describe(obj)
+
+
+def keys(app, window_name, pressed):
+    """Presses each key of PRESSED and, as a screen reader does, follows the
+    focus events the program sends (states alone mislead: the current tab of a
+    tab strip says it is focused wherever the focus is)."""
     if window_name:  # else the keys go to the window that has them
         subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^%s$" % window_name,
                         "windowactivate", "--sync"], check=False, capture_output=True, timeout=15)
-    for _ in range(count):
-        subprocess.run(["xdotool", "key", "Tab"], check=False, timeout=15)
-        now, deadline = None, time.monotonic() + 5
-        while time.monotonic() < deadline:
-            time.sleep(0.15)
-            now = focused(app)
-            if now is not None and (not order or describe(now) != order[-1]):
-                break
-        order.append(describe(now) if now else "")
+    order = []
+    walk = {"pressed": 0, "focus": None, "quiet": 0, "waited": 0}
+
+    def on_focus(event):
+        if event.type.startswith("object:state-changed:focused") and event.detail1 != 1:
+            return
+        try:
+            if event.source.getApplication().name != app.name or event.source.getRole() in GENERIC:
+                return
+            walk["focus"] = spoken(event.source)
+        except Exception:
+            return
+        walk["quiet"] = 0
+
+    def step():
+        if walk["pressed"]:
+            walk["waited"] += 1
+            # The focus has moved when its events have come and then stopped for a
+            # moment; a key that moves nothing is given up on after 3 s.
+            if walk["focus"] is None and walk["waited"] < 60:
+                return True
+            walk["quiet"] += 1
+            if walk["focus"] is not None and walk["quiet"] < 5:
+                return True
+            order.append(walk["focus"] or "")
+        if walk["pressed"] == len(pressed):
+            pyatspi.Registry.stop()
+            return False
+        walk.update(focus=None, quiet=0, waited=0)
+        subprocess.run(["xdotool", "key", pressed[walk["pressed"]]], check=False, timeout=15)
+        walk["pressed"] += 1
+        return True
+
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused", "focus:")
+    GLib.timeout_add(50, step)
+    pyatspi.Registry.start()
     out({"order": order})
+
+
+def text(app, name):
+    for window in windows(app):
+        for obj in shown_tree(window):
+            if obj.name == name:
+                try:
+                    t = obj.queryText()
+                except NotImplementedError:
+                    continue
+                out({"text": t.getText(0, -1)})
+    fail("no text %r" % name)
 
 
 def main():
@@ -168,12 +230,17 @@ def main():
         pyatspi.Registry.getDesktop(0)  # starts the bus and the registry on demand
         out({"registry": True})
     app = find_app(sys.argv[2])
+    app.set_cache_mask(Atspi.Cache.NONE)  # states are asked for afresh, never a stale copy
     if command == "walk":
         walk(app)
     elif command == "press":
         press(app, sys.argv[3])
     elif command == "tab":
-        tab(app, sys.argv[3], int(sys.argv[4]))
+        keys(app, sys.argv[3], ["Tab"] * int(sys.argv[4]))
+    elif command == "keys":
+        keys(app, sys.argv[3], sys.argv[4:])
+    elif command == "text":
+        text(app, sys.argv[3])
     fail("unknown command %r" % command)
 
 

@@ -6,6 +6,7 @@
 #include "testsupport.h"
 #include "xdesktop.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -195,7 +196,9 @@ private slots:
     }
 
     // The options dialog, opened from the keyboard (Alt+T runs Tools' own
-    // command): every control it shows is named. Last, as it stays open.
+    // command): every control it shows is named, and Tab reads the General page
+    // top to bottom and comes round by the caption's Close. It stays open for the
+    // folder picker.
     void optionsWithoutMouse()
     {
         xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
@@ -208,6 +211,63 @@ private slots:
         QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
                  qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
         saveScreenshot(QStringLiteral("access-options"));
+        // The greeting's line waits, disabled, for its check box.
+        const QJsonObject tabbed =
+            probe({QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("12")}, 120000);
+        QCOMPARE(strings(tabbed[QStringLiteral("order")]),
+                 QStringList({QStringLiteral("page tab:General"), QStringLiteral("check box:Show Tooltips"),
+                              QStringLiteral("check box:Repeating Playlist"),
+                              QStringLiteral("check box:Highlight Reading Word"),
+                              QStringLiteral("check box:Automatically Play Next File"),
+                              QStringLiteral("check box:Automatically Name for WAV/MP3 Files"),
+                              QStringLiteral("check box:Add Commands to .txt file Context Menus"),
+                              QStringLiteral("check box:Greeting at Startup"),
+                              QStringLiteral("push button:Pronunciation Manager"), QStringLiteral("push button:OK"),
+                              QStringLiteral("push button:Close"), QStringLiteral("page tab:General")}));
+    }
+
+    // The folder picker from the options dialog's "..." beside the TXT folder,
+    // with the keyboard only: it is named throughout, the arrows walk the named
+    // folders, and Enter puts the chosen one into the field.
+    void folderPickerWithoutMouse()
+    {
+        QVERIFY(QDir().mkpath(FHome.path() + QStringLiteral("/spoken")));
+        // From the page tabs, where the options' walk ended: the next page and its first row.
+        const QJsonObject reached = probe({QStringLiteral("keys"), QStringLiteral("loqa"), QString(),
+                                           QStringLiteral("ctrl+Tab"), QStringLiteral("Tab"), QStringLiteral("Tab")});
+        QCOMPARE(strings(reached[QStringLiteral("order")]),
+                 QStringList({QStringLiteral("page tab:Conversion"), QStringLiteral("text:TXT Files Directory"),
+                              QStringLiteral("push button:Choose the TXT files directory")}));
+        QCOMPARE(probe({QStringLiteral("text"), QStringLiteral("loqa"),
+                        QStringLiteral("TXT Files Directory")})[QStringLiteral("text")]
+                     .toString(),
+                 FHome.path() + QStringLiteral("/txt/"));
+        xdotool({QStringLiteral("key"), QStringLiteral("space")});
+        QVERIFY(!findWindow(QStringLiteral(" Select a folder as the default")).isEmpty());
+        const QJsonObject walked = probe({QStringLiteral("walk"), QStringLiteral("loqa")});
+        QVERIFY2(strings(walked[QStringLiteral("windows")])
+                     .contains(QStringLiteral("dialog: Select a folder as the default")),
+                 qPrintable(strings(walked[QStringLiteral("windows")]).join(QLatin1Char('|'))));
+        QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
+                 qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
+        saveScreenshot(QStringLiteral("access-picker"));
+        // The picker opens on the field's folder, with the focus in the tree; Tab
+        // goes round its buttons and back. Up reaches the folder above "txt".
+        const QJsonObject walkedKeys =
+            probe({QStringLiteral("keys"), QStringLiteral("loqa"), QString(), QStringLiteral("Tab"),
+                   QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("Up")});
+        QCOMPARE(strings(walkedKeys[QStringLiteral("order")]),
+                 QStringList({QStringLiteral("push button:OK"), QStringLiteral("push button:Cancel"),
+                              QStringLiteral("push button:Close"), QStringLiteral("tree:Folders"),
+                              QStringLiteral("table cell:spoken")}));
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        QTRY_COMPARE_WITH_TIMEOUT(probe({QStringLiteral("text"), QStringLiteral("loqa"),
+                                         QStringLiteral("TXT Files Directory")})[QStringLiteral("text")]
+                                      .toString(),
+                                  FHome.path() + QStringLiteral("/spoken"), 10000);
+        QVERIFY(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                         QStringLiteral("^ Select a folder as the default$")})
+                    .isEmpty());
     }
 
     void cleanupTestCase()

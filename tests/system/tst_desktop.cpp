@@ -457,7 +457,7 @@ private slots:
         // As a host does: told the menu is about to show, then reading it.
         gdbus(item, menu, QStringLiteral("com.canonical.dbusmenu.AboutToShow"), {QStringLiteral("0")});
         const QString layout = gdbus(item, menu, QStringLiteral("com.canonical.dbusmenu.GetLayout"),
-                                     {QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("[]")});
+                                     {QStringLiteral("0"), QStringLiteral("10"), QStringLiteral("[]")});
         static const QRegularExpression entry(QStringLiteral("<\\((\\d+), \\{([^{}]*)\\}"));
         static const QRegularExpression label(QStringLiteral("'label': <'([^']*)'>"));
         QStringList labels;

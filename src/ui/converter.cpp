@@ -66,9 +66,9 @@ const char *const kMenuHints[6] = {"File operations. New, Save, Close, etc.",
                                    "Misc commands. Options, Open favorite folder, etc.",
                                    ""};
 
-// Gives a menu's commands their keys as it opens: captions change with the
-// mode, and a command shared with another menu takes the keys of the one shown.
-void GiveMnemonics(QMenu *menu)
+} // namespace
+
+void TFormCvt::GiveMnemonics(QMenu *menu)
 {
     QList<QAction *> actions;
     QStringList captions;
@@ -84,8 +84,6 @@ void GiveMnemonics(QMenu *menu)
             actions[i]->setText(marked[i]);
     }
 }
-
-} // namespace
 
 TFormCvt::TFormCvt(QSize screenSize, QWidget *parent) : TQMForm(parent, Qt::Window)
 {

@@ -137,6 +137,9 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateLayout();
+    // Gives a menu's commands their keys as it opens: captions change with the
+    // mode, and a command shared with another menu takes the keys of the one shown.
+    static void GiveMnemonics(QMenu *menu);
     void SetTabOrder();
     void FormCreate(QSize screenSize);
     void BuildEngineList();

@@ -29,15 +29,18 @@ void TFormCvt::CreateTray()
 {
     PopupMenuTray = new QMenu(this);
     PopupMenuTray->setObjectName(QStringLiteral("PopupMenuTray"));
-    for (int entry : {int(ActionShowMain), -1, int(ActionTTS), int(ActionTTW), int(ActionTTM), int(ActionPause),
-                      int(ActionStop), int(ActionPrev), int(ActionNext), -1, int(ActionReadClipboard),
-                      int(ActionOptions), -1, int(ActionFileExit)}) {
+    for (int entry : TrayMenuEntries()) {
         if (entry < 0)
             PopupMenuTray->addSeparator();
         else
             PopupMenuTray->addAction(action(ActionIndex(entry)));
     }
+    // The caption first, then the keys for the captions as they read now. A
+    // tray host that draws the menu itself gets the keys from the start.
     connect(PopupMenuTray, &QMenu::aboutToShow, this, &TFormCvt::PopupMenuTrayPopup);
+    connect(PopupMenuTray, &QMenu::aboutToShow, PopupMenuTray, [menu = PopupMenuTray] { GiveMnemonics(menu); });
+    PopupMenuTrayPopup();
+    GiveMnemonics(PopupMenuTray);
     connect(action(ActionShowMain), &QAction::triggered, this, &TFormCvt::ActionShowMainExecute);
 
     SysTray1 = new TSysTray(this);

@@ -1,6 +1,16 @@
 #include "trayrules.h"
 
+#include "actions.h"
+
 namespace loqa {
+
+const std::vector<int> &TrayMenuEntries()
+{
+    static const std::vector<int> entries{
+        ActionShowMain, -1,         ActionTTS, ActionTTW,           ActionTTM,     ActionPause, ActionStop,
+        ActionPrev,     ActionNext, -1,        ActionReadClipboard, ActionOptions, -1,          ActionFileExit};
+    return entries;
+}
 
 QString ShowMainCaption(bool windowVisible)
 {

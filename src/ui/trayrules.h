@@ -2,8 +2,14 @@
 
 #include <QString>
 
+#include <vector>
+
 // The decisions of the tray side of the main window, made without a window.
 namespace loqa {
+
+// The tray menu's entries in order: command positions in the action list, -1
+// for a separator.
+const std::vector<int> &TrayMenuEntries();
 
 // The first entry of the tray menu, by whether the main window shows.
 QString ShowMainCaption(bool windowVisible);

@@ -1,5 +1,7 @@
 #include "systray.h"
 
+#include "sessionbus.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
@@ -7,6 +9,7 @@
 #include <QPixmap>
 #include <QStyleHints>
 #include <QTextBoundaryFinder>
+#include <QTimer>
 #include <QToolTip>
 #include <QWidget>
 
@@ -37,7 +40,9 @@ QPoint PopupMenuPosition(TPopupAlignment align, QPoint cursor, QSize size)
     return cursor;
 }
 
-TSysTray::TSysTray(QObject *owner) : QObject(owner), FTrayIcon(new QSystemTrayIcon(this))
+TSysTray::TSysTray(QObject *owner)
+    // Asked just before the toolkit makes its icon and asks the same.
+    : QObject(owner), FMenuOnHost(loqa::StatusNotifierHostRegistered()), FTrayIcon(new QSystemTrayIcon(this))
 {
     if (auto *widget = qobject_cast<QWidget *>(owner))
         FOwnerWindow = widget->window();
@@ -91,6 +96,10 @@ void TSysTray::Modify()
     } else {
         FTrayIcon->setIcon(FIcon);
     }
+    // Only a host that draws the menu gets it: the XEmbed icon would open it
+    // on a right click of its own, beside the menu this component opens.
+    if (FMenuOnHost && FTrayIcon->contextMenu() != PopupMenu)
+        FTrayIcon->setContextMenu(PopupMenu);
     const QString previous = FTrayIcon->toolTip();
     FTrayIcon->setToolTip(FHint);
     // A tooltip on show for the icon takes the new text at once.
@@ -175,7 +184,7 @@ void TSysTray::Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleC
     if (menu && PopupMode.testFlag(mode)) {
         BringOwnerToFront();
         FMenuOpen = true;
-        menu->exec(PopupMenuPosition(PopupAlign, cursor, menu->sizeHint()));
+        ExecMenu(menu, cursor);
         if (!self)
             return;
         FMenuOpen = false;
@@ -187,4 +196,20 @@ void TSysTray::Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleC
         BringOwnerToFront();
         handler(this, button, cursor.x(), cursor.y());
     }
+}
+
+void TSysTray::ExecMenu(QMenu *menu, QPoint cursor)
+{
+    // Set once the menu shows: the toolkit clears the active entry as it opens.
+    QTimer::singleShot(0, menu, [menu] {
+        if (!menu->isVisible() || menu->activeAction())
+            return;
+        for (QAction *entry : menu->actions()) {
+            if (!entry->isSeparator() && entry->isVisible() && entry->isEnabled()) {
+                menu->setActiveAction(entry);
+                return;
+            }
+        }
+    });
+    menu->exec(PopupMenuPosition(PopupAlign, cursor, menu->sizeHint()));
 }

@@ -54,6 +54,9 @@ public:
 
     // Shows the icon at design time elsewhere; it has no effect in a running program.
     bool ShowDesigning = false;
+    // On a tray host that draws menus itself (a StatusNotifierItem host) the
+    // host shows this menu, with its own keyboard handling, and the clicks it
+    // turns into menus do not reach the component.
     QPointer<QMenu> PopupMenu;
     TPopupMode PopupMode = pmRightClick;
     TPopupAlignment PopupAlign = paRight;
@@ -71,11 +74,16 @@ private:
     void Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleClick, bool leftPress);
     void Modify();
     void BringOwnerToFront();
+    // Opens the menu at the cursor with its first entry active, so that the
+    // keys work from the start; returns once the menu has closed.
+    void ExecMenu(QMenu *menu, QPoint cursor);
 
     bool FActive = false;
     QIcon FIcon;
     QString FHint = QStringLiteral("Quillmark Software");
     QPointer<QWidget> FOwnerWindow;
+    // The icon is an item on the session bus whose host shows the menu.
+    bool FMenuOnHost;
     QSystemTrayIcon *FTrayIcon;
     bool FMenuOpen = false;
     QElapsedTimer FLastPress;

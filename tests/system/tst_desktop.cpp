@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
@@ -114,13 +115,36 @@ QString trayIcon(qint64 pid)
     return {};
 }
 
-// A click on the tray icon opens the tray menu; its first entry shows or hides the window.
-void chooseFirstTrayEntry(const QString &icon)
+// The tray menu of a process while it is open: a popup window of its own, far
+// taller than a tooltip.
+QString trayMenu(qint64 pid)
+{
+    for (const QString &id : visibleWindows({QStringLiteral("--pid"), QString::number(pid)})) {
+        if (sizeOf(id).height() > 150 && run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id})
+                                             .contains(QStringLiteral("Override Redirect State: yes")))
+            return id;
+    }
+    return {};
+}
+
+// A click on the tray icon opens the tray menu; from then on only keys.
+QString openTrayMenu(const QString &icon, qint64 pid)
 {
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("8"), QStringLiteral("8")});
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
-    QTest::qWait(700);
-    xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
+    QString menu;
+    for (int i = 0; i < 100 && menu.isEmpty(); ++i) {
+        QTest::qWait(100);
+        menu = trayMenu(pid);
+    }
+    return menu;
+}
+
+// The first entry is active as the menu opens: Return shows or hides the window.
+void chooseFirstTrayEntry(const QString &icon, qint64 pid)
+{
+    if (!openTrayMenu(icon, pid).isEmpty())
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
 }
 
 QByteArray lines(QByteArray bytes)
@@ -318,7 +342,7 @@ private slots:
         QTest::qWait(500);
         QVERIFY(visibleWindows({QStringLiteral("--name"), QStringLiteral("^Loquora$")}).isEmpty());
 
-        chooseFirstTrayEntry(icon);
+        chooseFirstTrayEntry(icon, loqa.process.processId());
         loqa.window = waitForWindow(QStringLiteral("Loquora"));
         QVERIFY2(!loqa.window.isEmpty(), "Show Main Window showed nothing");
         QTRY_VERIFY_WITH_TIMEOUT(listed(loqa.window), 5000);
@@ -328,9 +352,133 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!listed(loqa.window), 5000);
         QVERIFY(visibleWindows({QStringLiteral("--name"), QStringLiteral("^Loquora$")}).isEmpty());
 
-        chooseFirstTrayEntry(icon);
+        chooseFirstTrayEntry(icon, loqa.process.processId());
         QTRY_VERIFY_WITH_TIMEOUT(listed(loqa.window), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(wmState(loqa.window), QStringLiteral("Normal"), 5000);
+        QVERIFY(loqa.close());
+    }
+
+    // Opened over another program, the tray menu has the keyboard: Escape closes
+    // it and the other program keeps the focus; an entry's letter runs it (C
+    // Read Clipboard, O Stop), and Up from the first entry comes round to Exit.
+    void trayMenu_keyboardOnly()
+    {
+        Loquora loqa;
+        QVERIFY(loqa.start("[UI]\r\nTray=1\r\nMiniStartup=1\r\n[Clipboard]\r\nWatchClipboard=0\r\n", false));
+        const qint64 pid = loqa.process.processId();
+        const QString icon = trayIcon(pid);
+        QVERIFY2(!icon.isEmpty(), "no tray icon docked");
+        OtherProgram other;
+        QVERIFY(other.start());
+        copy(QStringLiteral("Read from the tray menu with one key, and stopped with another one before it ends, "
+                            "however long it would have gone on."));
+
+        QVERIFY2(!openTrayMenu(icon, pid).isEmpty(), "the tray menu did not open");
+        saveScreenshot(QStringLiteral("tray-menu"));
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+        QTRY_VERIFY_WITH_TIMEOUT(trayMenu(pid).isEmpty(), 5000);
+        QCOMPARE(activeWindow(), other.window);
+
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        QVERIFY(!openTrayMenu(icon, pid).isEmpty());
+        xdotool({QStringLiteral("key"), QStringLiteral("c")});
+        QTRY_VERIFY_WITH_TIMEOUT((rec.poll(), rec.analyse().heardSeconds > 0.5), 10000);
+        QVERIFY(trayMenu(pid).isEmpty());
+
+        QVERIFY(!openTrayMenu(icon, pid).isEmpty());
+        xdotool({QStringLiteral("key"), QStringLiteral("o")});
+        const double stopped = rec.elapsedMs() / 1000.0 + 0.4;
+        QTest::qWait(kQuietMs);
+        rec.poll();
+        QCOMPARE(rec.analyse(stopped).heardSeconds, 0.0);
+        QCOMPARE(activeWindow(), other.window);
+
+        QVERIFY(!openTrayMenu(icon, pid).isEmpty());
+        xdotool({QStringLiteral("key"), QStringLiteral("Up"), QStringLiteral("Return")});
+        QVERIFY(loqa.process.waitForFinished(15000));
+        QCOMPARE(loqa.process.exitCode(), 0);
+        QVERIFY(visibleWindows({QStringLiteral("--name"), QStringLiteral("^Loquora$")}).isEmpty());
+    }
+
+    // On a tray host that draws menus itself (here a stand-in watcher on a
+    // private session bus) the icon registers as an item and its menu goes to
+    // the host with the entries' letters; choosing an entry there runs it.
+    void trayMenu_onAStatusNotifierHost()
+    {
+        QProcess bus;
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        QVERIFY2(bus.waitForStarted(), "needs dbus-daemon (package dbus)");
+        QTRY_VERIFY_WITH_TIMEOUT(bus.canReadLine(), 20000);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+        QProcess host;
+        const auto ended = qScopeGuard([&bus, &host] {
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+            for (QProcess *p : {&host, &bus}) {
+                p->terminate();
+                if (!p->waitForFinished(5000))
+                    p->kill();
+            }
+        });
+        host.start(QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                                         : QStringLiteral("python3"),
+                   {qEnvironmentVariable("LOQA_SOURCE_DIR") + QStringLiteral("/tests/system/trayhost_standin.py")});
+        QVERIFY(host.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(host.canReadLine() || host.state() == QProcess::NotRunning, 20000);
+        QVERIFY2(host.readLine().trimmed() == "ready", "needs python3-dbus and python3-gi");
+        auto gdbus = [](const QString &dest, const QString &path, const QString &method, const QStringList &args) {
+            return run(QStringLiteral("gdbus"),
+                       QStringList{QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), dest,
+                                   QStringLiteral("--object-path"), path, QStringLiteral("--method"), method} +
+                           args);
+        };
+        const QString props = QStringLiteral("org.freedesktop.DBus.Properties.Get");
+
+        Loquora loqa;
+        QVERIFY(loqa.start("[UI]\r\nTray=1\r\nMiniStartup=1\r\n[Clipboard]\r\nWatchClipboard=0\r\n", false));
+        static const QRegularExpression itemName(QStringLiteral("'([^']+)'"));
+        QString item;
+        QTRY_VERIFY_WITH_TIMEOUT(!(item = itemName
+                                              .match(gdbus(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                                           QStringLiteral("/StatusNotifierWatcher"), props,
+                                                           {QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                                            QStringLiteral("RegisteredStatusNotifierItems")}))
+                                              .captured(1))
+                                      .isEmpty(),
+                                 10000);
+        static const QRegularExpression objectPath(QStringLiteral("objectpath '([^']+)'"));
+        const QString menu = objectPath
+                                 .match(gdbus(item, QStringLiteral("/StatusNotifierItem"), props,
+                                              {QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Menu")}))
+                                 .captured(1);
+        QVERIFY2(!menu.isEmpty() && menu != QStringLiteral("/"), "the item offers no menu");
+
+        // As a host does: told the menu is about to show, then reading it.
+        gdbus(item, menu, QStringLiteral("com.canonical.dbusmenu.AboutToShow"), {QStringLiteral("0")});
+        const QString layout = gdbus(item, menu, QStringLiteral("com.canonical.dbusmenu.GetLayout"),
+                                     {QStringLiteral("0"), QStringLiteral("10"), QStringLiteral("[]")});
+        static const QRegularExpression entry(QStringLiteral("<\\((\\d+), \\{([^{}]*)\\}"));
+        static const QRegularExpression label(QStringLiteral("'label': <'([^']*)'>"));
+        QStringList labels;
+        QString showId;
+        for (auto m = entry.globalMatch(layout); m.hasNext();) {
+            const auto e = m.next();
+            const QString text = label.match(e.captured(2)).captured(1);
+            if (text.isEmpty())
+                continue; // a separator
+            labels << text;
+            if (labels.size() == 1)
+                showId = e.captured(1);
+        }
+        QCOMPARE(labels,
+                 QStringList({"_Show Main Window", "_Read Aloud", "Read _to WAV File", "Read to _MP3 File",
+                              "_Pause/Resume", "St_op", "Pr_ev", "_Next", "Read _Clipboard", "Opt_ions", "E_xit"}));
+
+        gdbus(item, menu, QStringLiteral("com.canonical.dbusmenu.Event"),
+              {showId, QStringLiteral("clicked"), QStringLiteral("<0>"), QStringLiteral("0")});
+        loqa.window = waitForWindow(QStringLiteral("Loquora"));
+        QVERIFY2(!loqa.window.isEmpty(), "Show Main Window from the host's menu showed nothing");
         QVERIFY(loqa.close());
     }
 

@@ -473,6 +473,28 @@ private slots:
         QCOMPARE(ShowMainCaption(true), QStringLiteral("Hide Main Window"));
         QCOMPARE(ShowMainCaption(false), QStringLiteral("Show Main Window"));
     }
+
+    // With the window shown or hidden, every command of the tray menu gets a
+    // letter of its own, so that one key press runs any of them.
+    void trayMenu_everyEntryHasItsOwnLetter()
+    {
+        for (bool visible : {true, false}) {
+            QStringList captions;
+            for (int entry : TrayMenuEntries()) {
+                if (entry >= 0)
+                    captions << (entry == ActionShowMain ? ShowMainCaption(visible)
+                                                         : QString::fromLatin1(kActions[size_t(entry)].caption));
+            }
+            QCOMPARE(captions.size(), 11);
+            QSet<QChar> letters;
+            for (const QString &caption : WithMnemonics(captions)) {
+                const qsizetype at = caption.indexOf(QLatin1Char('&'));
+                QVERIFY2(at >= 0 && at + 1 < caption.size(), qPrintable(caption));
+                letters.insert(caption[at + 1].toLower());
+            }
+            QCOMPARE(letters.size(), captions.size());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUiRules)

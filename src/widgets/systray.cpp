@@ -200,8 +200,14 @@ void TSysTray::Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleC
 
 void TSysTray::ExecMenu(QMenu *menu, QPoint cursor)
 {
-    // Set once the menu shows: the toolkit clears the active entry as it opens.
-    QTimer::singleShot(0, menu, [menu] {
+    // The toolkit clears the active entry as the menu opens, and the menu may
+    // show a moment after exec begins: the first entry is set once it shows.
+    auto *wait = new QTimer(menu);
+    wait->setInterval(10);
+    connect(wait, &QTimer::timeout, menu, [menu, wait, tries = 0]() mutable {
+        if (!menu->isVisible() && ++tries < 200)
+            return;
+        wait->deleteLater();
         if (!menu->isVisible() || menu->activeAction())
             return;
         for (QAction *entry : menu->actions()) {
@@ -211,5 +217,6 @@ void TSysTray::ExecMenu(QMenu *menu, QPoint cursor)
             }
         }
     });
+    wait->start();
     menu->exec(PopupMenuPosition(PopupAlign, cursor, menu->sizeHint()));
 }

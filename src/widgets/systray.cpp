@@ -175,6 +175,17 @@ void TSysTray::Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleC
         }
         return second;
     };
+    // A second click that comes soon after a click whose menu has opened and
+    // closed is a click of its own: the toolkit counts it as a double click,
+    // but the first click was already answered, and the user clicked again to
+    // open the menu again.
+    if (doubleClick && FMenuSincePress) {
+        doubleClick = false;
+        mode = button == Qt::LeftButton ? pmLeftClick : pmRightClick;
+        leftPress = button == Qt::LeftButton;
+    }
+    if (!doubleClick)
+        FMenuSincePress = false;
     // The toolkit reports the second left press of a double click as a press of
     // its own, before the double click; it is part of the double click.
     if (leftPress && secondPress(FLastPress, FLastPressPosition))
@@ -188,6 +199,7 @@ void TSysTray::Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleC
         if (!self)
             return;
         FMenuOpen = false;
+        FMenuSincePress = true;
         FLastPress.invalidate();
     }
     // Menu first, event second.

@@ -86,6 +86,8 @@ private:
     bool FMenuOnHost;
     QSystemTrayIcon *FTrayIcon;
     bool FMenuOpen = false;
+    // A menu opened and closed after the last press on the icon.
+    bool FMenuSincePress = false;
     QElapsedTimer FLastPress;
     QPoint FLastPressPosition;
 };

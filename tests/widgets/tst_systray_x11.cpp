@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QScopeGuard>
+#include <QStyleHints>
 #include <QTimer>
 #include <QToolTip>
 #include <QWindow>
@@ -170,6 +172,29 @@ private slots:
         f.journal.closeMenu = true;
         QVERIFY(Click(f.IconCentre(), 3));
         QTRY_COMPARE(f.journal.entries, QStringList({"menu", "left", "menu", "right"}));
+    }
+
+    // Clicked again soon after its menu closed, the icon opens the menu again:
+    // the toolkit takes the two clicks for a double click, but the first one
+    // was answered already.
+    void clickAgain_afterTheMenuClosed_opensItAgain_data() { clicks_openTheMenuAtTheCursor_thenRaiseTheEvent_data(); }
+
+    void clickAgain_afterTheMenuClosed_opensItAgain()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, event);
+        TrayFixture f;
+        QVERIFY(f.Dock());
+        // However slowly the machine runs, the toolkit counts the two clicks as one double click.
+        QStyleHints *hints = QGuiApplication::styleHints();
+        const int interval = hints->mouseDoubleClickInterval();
+        hints->setMouseDoubleClickInterval(20000);
+        const auto restore = qScopeGuard([hints, interval] { hints->setMouseDoubleClickInterval(interval); });
+        QVERIFY(Click(f.IconCentre(), button));
+        QTRY_COMPARE_WITH_TIMEOUT(f.journal.entries, QStringList({"menu", event}), 10000);
+        QTRY_VERIFY(!f.menu.isVisible());
+        QVERIFY(Click(f.IconCentre(), button));
+        QTRY_COMPARE_WITH_TIMEOUT(f.journal.entries, QStringList({"menu", event, "menu", event}), 10000);
     }
 
     void doubleClick_raisesOnePressAndOneDoubleClick_data()

@@ -94,6 +94,22 @@ QString wmState(const QString &window)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// A session bus of the test's own, named in DBUS_SESSION_BUS_ADDRESS once it
+// says where it listens.
+bool startPrivateBus(QProcess &bus)
+{
+    bus.start(QStringLiteral("dbus-daemon"),
+              {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+    if (!bus.waitForStarted())
+        return false;
+    for (int i = 0; i < 200 && !bus.canReadLine(); ++i)
+        bus.waitForReadyRead(100);
+    if (!bus.canReadLine())
+        return false;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+    return true;
+}
+
 // Whether the window manager lists the window (the taskbar shows what it lists).
 bool listed(const QString &window)
 {
@@ -410,11 +426,7 @@ private slots:
     void trayMenu_onAStatusNotifierHost()
     {
         QProcess bus;
-        bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        QVERIFY2(bus.waitForStarted(), "needs dbus-daemon (package dbus)");
-        QTRY_VERIFY_WITH_TIMEOUT(bus.canReadLine(), 20000);
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+        QVERIFY2(startPrivateBus(bus), "needs dbus-daemon (package dbus)");
         QProcess host;
         const auto ended = qScopeGuard([&bus, &host] {
             qunsetenv("DBUS_SESSION_BUS_ADDRESS");
@@ -570,11 +582,7 @@ private slots:
     void commandOverTheSessionBus()
     {
         QProcess bus;
-        bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        QVERIFY2(bus.waitForStarted(), "needs dbus-daemon (package dbus)");
-        QTRY_VERIFY_WITH_TIMEOUT(bus.canReadLine(), 20000);
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.readLine().trimmed());
+        QVERIFY2(startPrivateBus(bus), "needs dbus-daemon (package dbus)");
         const auto ended = qScopeGuard([&bus] {
             qunsetenv("DBUS_SESSION_BUS_ADDRESS");
             bus.terminate();

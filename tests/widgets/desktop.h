@@ -4,6 +4,10 @@
 // xdotool for the mouse, xclip as another program owning the clipboard.
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QPoint>
 #include <QRect>
@@ -25,6 +29,26 @@ inline void ChoosePlatform()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     else
         qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+// The whole screen as the user sees it, and a copy kept for looking at when
+// LOQA_SCREENSHOT_DIR is set.
+inline QImage GrabScreen()
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+inline void SaveShot(const QImage &shot, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("LOQA_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        shot.save(QDir(dir).filePath(name));
+}
+
+// Two colours the same but for rounding.
+inline bool Near(QRgb a, QRgb b)
+{
+    return qAbs(qRed(a) - qRed(b)) <= 2 && qAbs(qGreen(a) - qGreen(b)) <= 2 && qAbs(qBlue(a) - qBlue(b)) <= 2;
 }
 
 using ::HaveDisplay;

@@ -23,23 +23,6 @@ using namespace desktop;
 
 namespace {
 
-QImage GrabScreen()
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-void SaveShot(const QImage &shot, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("LOQA_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        shot.save(QDir(dir).filePath(name));
-}
-
-bool Near(QRgb a, QRgb b)
-{
-    return qAbs(qRed(a) - qRed(b)) <= 2 && qAbs(qGreen(a) - qGreen(b)) <= 2 && qAbs(qBlue(a) - qBlue(b)) <= 2;
-}
-
 // A colour between two others, as smoothing mixes a line into its ground.
 bool Between(QRgb c, QRgb a, QRgb b)
 {

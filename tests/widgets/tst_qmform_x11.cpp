@@ -137,23 +137,6 @@ bool FillsScreen(QWidget *window)
            g.height() >= screen.height() - 40;
 }
 
-QImage GrabScreen()
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-void SaveShot(const QImage &shot, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("LOQA_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        shot.save(QDir(dir).filePath(name));
-}
-
-bool Near(QRgb a, QRgb b)
-{
-    return qAbs(qRed(a) - qRed(b)) <= 2 && qAbs(qGreen(a) - qGreen(b)) <= 2 && qAbs(qBlue(a) - qBlue(b)) <= 2;
-}
-
 // Compares the screen with the artwork at spots of every frame picture; an
 // empty text when all of them match. Stretched strips repeat their artwork
 // along the stretch, so any spot along it shows the same colour.

@@ -2,7 +2,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QFileInfo>
 
 namespace loqa {
@@ -24,10 +25,16 @@ bool StatusNotifierHostRegistered()
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.interface() || !bus.interface()->isServiceRegistered(watcher))
         return false;
-    // Asked as the toolkit asks, through the watcher's introspected property,
-    // so that both come to the same answer.
-    QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
-    return host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool();
+    // The watcher's property that the toolkit reads too, so both come to the
+    // same answer; asked with one plain call, not through an introspected
+    // interface, whose description the connection would keep until the end.
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
 } // namespace loqa

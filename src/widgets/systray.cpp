@@ -13,6 +13,39 @@
 #include <QToolTip>
 #include <QWidget>
 
+namespace {
+
+// Makes a menu's first enabled entry active each time the menu shows, so that
+// its keys work from the start. The toolkit clears the active entry as the
+// menu opens, and an opening effect may show it a moment after exec begins:
+// the entry is set just after the menu has shown.
+class FirstEntryOnShow : public QObject
+{
+public:
+    explicit FirstEntryOnShow(QMenu *menu) { menu->installEventFilter(this); }
+
+private:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto *menu = static_cast<QMenu *>(watched);
+            QTimer::singleShot(0, menu, [menu] {
+                if (!menu->isVisible() || menu->activeAction())
+                    return;
+                for (QAction *entry : menu->actions()) {
+                    if (!entry->isSeparator() && entry->isVisible() && entry->isEnabled()) {
+                        menu->setActiveAction(entry);
+                        return;
+                    }
+                }
+            });
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 QString CutHint(const QString &text, int maxBytes)
 {
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
@@ -212,23 +245,6 @@ void TSysTray::Clicked(Qt::MouseButton button, TPopupModeItem mode, bool doubleC
 
 void TSysTray::ExecMenu(QMenu *menu, QPoint cursor)
 {
-    // The toolkit clears the active entry as the menu opens, and the menu may
-    // show a moment after exec begins: the first entry is set once it shows.
-    auto *wait = new QTimer(menu);
-    wait->setInterval(10);
-    connect(wait, &QTimer::timeout, menu, [menu, wait, tries = 0]() mutable {
-        if (!menu->isVisible() && ++tries < 200)
-            return;
-        wait->deleteLater();
-        if (!menu->isVisible() || menu->activeAction())
-            return;
-        for (QAction *entry : menu->actions()) {
-            if (!entry->isSeparator() && entry->isVisible() && entry->isEnabled()) {
-                menu->setActiveAction(entry);
-                return;
-            }
-        }
-    });
-    wait->start();
+    FirstEntryOnShow firstEntry(menu);
     menu->exec(PopupMenuPosition(PopupAlign, cursor, menu->sizeHint()));
 }

@@ -143,10 +143,14 @@ void TFormCvt::ActionFileOpenExecute()
                                                             QString::fromLatin1(kTextFilter));
     if (files.isEmpty())
         return;
+    const bool wasEmpty = DocumentList.isEmpty();
+    bool added = false;
     for (const QString &file : files)
-        docs::AddDocument(DocumentList, absolute(file));
+        added |= docs::AddDocument(DocumentList, absolute(file));
+    if (!added)
+        return; // all of them open already: the shown document and its edits stay
     RebuildTabs();
-    if (DocumentList.size() == files.size()) // the list was empty: show what came
+    if (wasEmpty) // nothing was shown before: show what came
         ShowCurrentDocument();
 }
 

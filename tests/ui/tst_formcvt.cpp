@@ -17,7 +17,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -595,6 +597,35 @@ private slots:
         QCOMPARE(DocumentList.last(), home->file(QStringLiteral("own/untitled1.txt")));
         QCOMPARE(home->read(QStringLiteral("own/untitled1.txt")), QByteArray("a copied text"));
         QCOMPARE(DefTxtPath, home->file(QStringLiteral("own"))); // kept as written
+    }
+
+    // Open with files of which some are open already: only the others join, and
+    // the shown document keeps its unsaved edits.
+    void open_withOpenDocumentsChosen_keepsTheShownOne()
+    {
+        start({{"a.txt", "Alpha"}});
+        QVERIFY(home->write(QStringLiteral("txt/b.txt"), "Bravo"));
+        form->Memo1->setPlainText(QStringLiteral("Alpha, edited"));
+        bool chose = false;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            auto *name = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+            if (!name)
+                return;
+            name->setText(QStringLiteral("\"a.txt\" \"b.txt\""));
+            chose = true;
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        poll.start();
+        form->action(ActionFileOpen)->trigger();
+        poll.stop();
+        QVERIFY(chose);
+        QCOMPARE(DocumentList, (QStringList{txt("a.txt"), txt("b.txt")}));
+        QCOMPARE(form->TabControl1->count(), 2);
+        QCOMPARE(form->CurrentIndex(), 0);
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Alpha, edited"));
     }
 
     // The window's own Copy is a clipboard change like any other: with DefAction 1

@@ -75,9 +75,7 @@ void TFormCvt::ActionReadClipboardExecute()
         QString text;
         if (!ClipboardMonitor1->Text(&text))
             return;
-        ConvertMode = cmAloud; // always aloud, and aloud it stays
-        Reading->ReadState = rsClipboard;
-        Reading->ReadText(text, false);
+        Reading->ReadClipboard(text);
     } catch (...) {
     }
 }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QSignalSpy>
 
 using namespace desktop;
@@ -53,6 +54,42 @@ private slots:
         monitor.OnClipboardChange = [&] { ++events; };
         clipboard->setText(QStringLiteral("handler again"));
         QTRY_COMPARE(events, 4);
+    }
+
+    // Copied files come as a list of URIs with their paths as plain text: the
+    // monitor holds no text then, in each way it watches here.
+    void fileList_holdsNoText()
+    {
+        QList<loqa::ClipboardWatch> watches{loqa::ClipboardWatch::Toolkit};
+        if (HaveDisplay())
+            watches << loqa::ClipboardWatch::XWaylandMirror; // its own X11 connection, this program the owner
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        for (loqa::ClipboardWatch watch : watches) {
+            TClipboardMonitor monitor;
+            monitor.Watch = watch;
+            int events = 0;
+            monitor.OnClipboardChange = [&] { ++events; };
+            monitor.SetActive(true);
+            QCOMPARE(monitor.Watching(), watch);
+            const QList<std::pair<QString, QByteArray>> lists{
+                {QStringLiteral("text/uri-list"), "file:///home/me/notes.txt\r\n"},
+                {QStringLiteral("x-special/gnome-copied-files"), "copy\nfile:///home/me/notes.txt"}};
+            for (const auto &[format, list] : lists) {
+                const int before = events;
+                auto *files = new QMimeData;
+                files->setData(format, list);
+                files->setText(QStringLiteral("/home/me/notes.txt"));
+                clipboard->setMimeData(files);
+                QTRY_COMPARE(events, before + 1);
+                QString text = QStringLiteral("unchanged");
+                QVERIFY2(!monitor.Text(&text), qPrintable(QStringLiteral("%1 read as text: %2").arg(format, text)));
+                // Text copied after the list is text again.
+                clipboard->setText(QStringLiteral("plain words"));
+                QTRY_COMPARE(events, before + 2);
+                QVERIFY(monitor.Text(&text));
+                QCOMPARE(text, QStringLiteral("plain words"));
+            }
+        }
     }
 
     void otherProgram_changes_raiseOneEventEach()

@@ -129,7 +129,7 @@ void ReadingController::Announce(const QString &text)
 
 void ReadingController::ReadAloud(TReadState state, const QString &text)
 {
-    if (Converting()) {
+    if (FHoldFreeTexts) {
         // The window is busy with the encoder: the text waits for it, and the
         // run being encoded keeps its state meanwhile.
         FWaiting.append({state, text});
@@ -142,6 +142,7 @@ void ReadingController::ReadAloud(TReadState state, const QString &text)
 
 bool ReadingController::ReadWaitingTexts()
 {
+    FHoldFreeTexts = false;
     if (FWaiting.isEmpty())
         return false;
     // Each one gives way to the next, as when they come during a reading.
@@ -327,6 +328,7 @@ void ReadingController::SpeechStopped()
 void ReadingController::BeginMp3Step()
 {
     FPhase = Phase::Converting;
+    FHoldFreeTexts = true;
     FCancelEncoder = false;
     emit ConvertingChanged(true);
     emit ReadCommandsEnabled(false);
@@ -368,6 +370,7 @@ void ReadingController::Mp3StepEnded(bool ok, bool cancelled, const QString &rea
     emit ReadCommandsEnabled(true);
     if (!ok) {
         // The rendering is the user's finished work: it stays, and the walk ends.
+        // Texts that come while an error box is open still wait behind the others.
         ReadState = rsNone;
         UpdateStatus();
         if (cancelled)

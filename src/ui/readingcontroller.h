@@ -139,7 +139,9 @@ private:
     SpokenPosition FSpokenPosition;
     QThread *FEncoder = nullptr;
     std::atomic<bool> FCancelEncoder{false};
-    QList<std::pair<TReadState, QString>> FWaiting; // free texts that came during the MP3 step
+    // Free texts that came during the MP3 step (until its end is told), in order.
+    bool FHoldFreeTexts = false;
+    QList<std::pair<TReadState, QString>> FWaiting;
 };
 
 } // namespace loqa

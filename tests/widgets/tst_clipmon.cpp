@@ -82,7 +82,9 @@ private slots:
                 clipboard->setMimeData(files);
                 QTRY_COMPARE(events, before + 1);
                 QString text = QStringLiteral("unchanged");
-                QVERIFY2(!monitor.Text(&text), qPrintable(QStringLiteral("%1 read as text: %2").arg(format, text)));
+                QVERIFY2(
+                    !monitor.Text(&text),
+                    qPrintable(QStringLiteral("%1 read as text by way %2: %3").arg(format).arg(int(watch)).arg(text)));
                 // Text copied after the list is text again.
                 clipboard->setText(QStringLiteral("plain words"));
                 QTRY_COMPARE(events, before + 2);

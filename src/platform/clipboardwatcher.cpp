@@ -25,7 +25,7 @@ public:
     {
         const QClipboard *clipboard = QGuiApplication::clipboard();
         const QMimeData *data = clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
-        if (!data || !data->hasText())
+        if (!data || !data->hasText() || FormatsHoldFileList(data->formats()))
             return false;
         *text = data->text();
         return true;
@@ -35,6 +35,15 @@ public:
 } // namespace
 
 ClipboardWatcher::~ClipboardWatcher() = default;
+
+bool FormatsHoldFileList(const QStringList &formats)
+{
+    for (const QString &format : formats) {
+        if (format == QLatin1String("text/uri-list") || format == QLatin1String("x-special/gnome-copied-files"))
+            return true;
+    }
+    return false;
+}
 
 ClipboardWatch ChooseClipboardWatch(const QString &platformName, const QString &currentDesktop, bool dataControlOffered,
                                     bool haveWlPaste, bool haveXDisplay)

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -29,6 +30,11 @@ ClipboardWatch ClipboardWatchForThisSession();
 // zwlr_data_control_manager_v1 or ext_data_control_manager_v1.
 bool CompositorOffersDataControl();
 
+// Whether a clipboard with these formats (MIME types or X11 target names) holds
+// a list of files, as file managers copy them: with one, the plain text that
+// comes along (the files' paths) is no text to read.
+bool FormatsHoldFileList(const QStringList &formats);
+
 // Tells of every change of the desktop clipboard (not the primary selection),
 // whoever made it, and keeps the text it held then.
 class ClipboardWatcher : public QObject
@@ -37,7 +43,7 @@ class ClipboardWatcher : public QObject
 public:
     ~ClipboardWatcher() override;
     // The clipboard's text (as of the last change where the watcher reads it
-    // itself); false when the clipboard holds no text.
+    // itself); false when the clipboard holds no text, or a list of files.
     virtual bool Text(QString *text) const = 0;
 
 signals:

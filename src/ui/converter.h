@@ -163,8 +163,8 @@ private:
     void CreateCommandChannel();
     void RunCommand(int command);
 
-    // Document commands.
-    void ActionFileNewExecute();
+    // Document commands. New is false when the new file could not be made.
+    bool ActionFileNewExecute();
     void ActionFileOpenExecute();
     void ActionFileSaveExecute();
     void ActionFileSaveAsExecute();

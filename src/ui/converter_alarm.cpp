@@ -106,9 +106,7 @@ void TFormCvt::ReminderStepAt(const QDateTime &second)
 void TFormCvt::SpeakAandR(const QString &text)
 {
     // Aloud, as free text; a reading in progress gives way to it.
-    ConvertMode = cmAloud;
-    Reading->ReadState = rsNone;
-    Reading->ReadText(text, false);
+    Reading->Announce(text);
 }
 
 void TFormCvt::ShowAandRBox(const QString &text)

@@ -48,7 +48,8 @@ void TFormCvt::ClipboardMonitor1ClipboardChange()
         action(ActionReadClipboard)->trigger();
         break;
     case ClipboardStep::NewDocument:
-        ActionFileNewExecute();
+        if (!ActionFileNewExecute())
+            break; // the error is shown; the open document is not touched
         if (ClipboardMonitor1->Text(&text))
             Memo1->setPlainText(text);
         ActionFileSaveExecute();
@@ -74,9 +75,7 @@ void TFormCvt::ActionReadClipboardExecute()
         QString text;
         if (!ClipboardMonitor1->Text(&text))
             return;
-        ConvertMode = cmAloud; // always aloud, and aloud it stays
-        Reading->ReadState = rsClipboard;
-        Reading->ReadText(text, false);
+        Reading->ReadClipboard(text);
     } catch (...) {
     }
 }

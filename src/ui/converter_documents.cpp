@@ -114,22 +114,26 @@ void TFormCvt::RestoreTabs()
     ShowCurrentDocument();
 }
 
-void TFormCvt::ActionFileNewExecute()
+bool TFormCvt::ActionFileNewExecute()
 {
     QDir().mkpath(DefTxtPath);
     const QString name = docs::NewDocumentName(DefTxtPath, [](const QString &p) { return QFileInfo::exists(p); });
-    Memo1->clear();
-    FDocument = std::make_unique<DocumentFile>();
+    // The shown document, its editor and how it is stored stay as they are
+    // until the new file exists.
+    auto document = std::make_unique<DocumentFile>();
     QString error;
-    if (!FDocument->createEmpty(name, &error)) {
+    if (!document->createEmpty(name, &error)) {
         ShowError(error);
-        return;
+        return false;
     }
+    FDocument = std::move(document);
+    Memo1->clear();
     docs::AddDocument(DocumentList, name);
     RebuildTabs();
     FSilentTabs = true;
     TabControl1->setCurrentIndex(TabControl1->count() - 1);
     FSilentTabs = false;
+    return true;
 }
 
 void TFormCvt::ActionFileOpenExecute()
@@ -139,10 +143,14 @@ void TFormCvt::ActionFileOpenExecute()
                                                             QString::fromLatin1(kTextFilter));
     if (files.isEmpty())
         return;
+    const bool wasEmpty = DocumentList.isEmpty();
+    bool added = false;
     for (const QString &file : files)
-        docs::AddDocument(DocumentList, absolute(file));
+        added |= docs::AddDocument(DocumentList, absolute(file));
+    if (!added)
+        return; // all of them open already: the shown document and its edits stay
     RebuildTabs();
-    if (DocumentList.size() == files.size()) // the list was empty: show what came
+    if (wasEmpty) // nothing was shown before: show what came
         ShowCurrentDocument();
 }
 

@@ -11,16 +11,24 @@ QString TabCaption(const QString &path)
     return dot > 0 ? name.left(dot) : name;
 }
 
+QString InFolder(const QString &folder, const QString &name)
+{
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
 QString PlaceholderPath(const QString &defTxtPath)
 {
-    return defTxtPath + QStringLiteral("untitled.txt");
+    return InFolder(defTxtPath, QStringLiteral("untitled.txt"));
 }
 
 QString NewDocumentName(const QString &defTxtPath, const std::function<bool(const QString &)> &exists)
 {
     for (int n = 1;; ++n) {
         // Put together piece by piece: the folder may hold '%' signs of its own.
-        const QString name = defTxtPath + QStringLiteral("untitled") + QString::number(n) + QStringLiteral(".txt");
+        const QString name =
+            InFolder(defTxtPath, QStringLiteral("untitled") + QString::number(n) + QStringLiteral(".txt"));
         if (!exists(name))
             return name;
     }

@@ -12,6 +12,11 @@ namespace loqa::docs {
 // A tab shows the file name without folder and extension.
 QString TabCaption(const QString &path);
 
+// A file `name` in a folder setting: the folder as written, with a '/' between
+// them when it has none of its own (a hand-written "/home/me/ro"). An empty
+// folder leaves the name alone.
+QString InFolder(const QString &folder, const QString &name);
+
 // DefTxtPath + "untitled.txt": what an emptied list holds.
 QString PlaceholderPath(const QString &defTxtPath);
 

@@ -117,6 +117,41 @@ void ReadingController::ReadText(const QString &text, bool report)
     }
 }
 
+void ReadingController::ReadClipboard(const QString &text)
+{
+    ReadAloud(rsClipboard, text);
+}
+
+void ReadingController::Announce(const QString &text)
+{
+    ReadAloud(rsNone, text);
+}
+
+void ReadingController::ReadAloud(TReadState state, const QString &text)
+{
+    if (FHoldFreeTexts) {
+        // The window is busy with the encoder: the text waits for it, and the
+        // run being encoded keeps its state meanwhile.
+        FWaiting.append({state, text});
+        return;
+    }
+    ConvertMode = cmAloud; // aloud, and aloud it stays
+    ReadState = state;
+    ReadText(text, false);
+}
+
+bool ReadingController::ReadWaitingTexts()
+{
+    FHoldFreeTexts = false;
+    if (FWaiting.isEmpty())
+        return false;
+    // Each one gives way to the next, as when they come during a reading.
+    const QList<std::pair<TReadState, QString>> waiting = std::exchange(FWaiting, {});
+    for (const auto &[state, text] : waiting)
+        ReadAloud(state, text);
+    return true;
+}
+
 void ReadingController::ReadDocument(TConvertMode mode)
 {
     if (Converting())
@@ -293,6 +328,7 @@ void ReadingController::SpeechStopped()
 void ReadingController::BeginMp3Step()
 {
     FPhase = Phase::Converting;
+    FHoldFreeTexts = true;
     FCancelEncoder = false;
     emit ConvertingChanged(true);
     emit ReadCommandsEnabled(false);
@@ -334,15 +370,20 @@ void ReadingController::Mp3StepEnded(bool ok, bool cancelled, const QString &rea
     emit ReadCommandsEnabled(true);
     if (!ok) {
         // The rendering is the user's finished work: it stays, and the walk ends.
+        // Texts that come while an error box is open still wait behind the others.
         ReadState = rsNone;
         UpdateStatus();
         if (cancelled)
             emit Notice(QStringLiteral(" MP3 conversion stopped; the speech is kept in ") + wav);
         else
             Fail(reason + QStringLiteral("; the speech is kept in ") + wav, FReport);
+        ReadWaitingTexts();
         return;
     }
-    Continue();
+    // A text that waited is read now; like one that comes during a reading, it
+    // takes the place of the walk's next document.
+    if (!ReadWaitingTexts())
+        Continue();
 }
 
 void ReadingController::Continue()

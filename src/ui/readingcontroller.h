@@ -2,11 +2,13 @@
 
 #include "readingrules.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <atomic>
+#include <utility>
 
 class QThread;
 class TMSpeech;
@@ -67,6 +69,12 @@ public:
     // failure only shows in the status panel (greeting, clipboard, alarm).
     void ReadText(const QString &text, bool report = true);
 
+    // Free texts, always read aloud: the clipboard (ReadState 3), and the alarm
+    // and reminders (ReadState 0). While an MP3 file is made they wait, in the
+    // order they came, and are read when it is done.
+    void ReadClipboard(const QString &text);
+    void Announce(const QString &text);
+
     // The commands.
     void ReadDocument(TConvertMode mode); // Read Aloud, to WAV, to MP3
     void ReadFromCursor();
@@ -114,6 +122,9 @@ private:
     void BeginMp3Step();
     void Mp3StepEnded(bool ok, bool cancelled, const QString &reason, const QString &wav);
     void Continue();
+    void ReadAloud(TReadState state, const QString &text);
+    // Reads the texts that waited for the MP3 step; false when there were none.
+    bool ReadWaitingTexts();
     void Fail(const QString &message, bool report);
     QString OutputName(bool mp3) const;
     // The length of the text as the engine has it: the gauge's maximum.
@@ -128,6 +139,9 @@ private:
     SpokenPosition FSpokenPosition;
     QThread *FEncoder = nullptr;
     std::atomic<bool> FCancelEncoder{false};
+    // Free texts that came during the MP3 step (until its end is told), in order.
+    bool FHoldFreeTexts = false;
+    QList<std::pair<TReadState, QString>> FWaiting;
 };
 
 } // namespace loqa

@@ -1,5 +1,7 @@
 #include "readingrules.h"
 
+#include "doclist.h"
+
 #include <QFileInfo>
 
 namespace loqa {
@@ -12,9 +14,9 @@ QString RunOutputName(int readState, const QString &documentPath, const QString 
         const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
         if (dot > 0)
             name.truncate(dot);
-        return folder + (readState == 2 ? QStringLiteral("PartOf") : QString()) + name + extension;
+        return docs::InFolder(folder, (readState == 2 ? QStringLiteral("PartOf") : QString()) + name + extension);
     }
-    return folder + QStringLiteral("Clipboard") + extension;
+    return docs::InFolder(folder, QStringLiteral("Clipboard") + extension);
 }
 
 QString ModeText(int convertMode)

@@ -91,6 +91,17 @@ private slots:
         QTRY_VERIFY(watcher->Text(&held));
         QCOMPARE(held, QStringLiteral("held before"));
         everyCopyHeard(*watcher, copy);
+        // Copied files: wl-copy offers the list with plain text beside it (the
+        // paths), which is no text to read.
+        QSignalSpy changes(watcher.get(), &ClipboardWatcher::changed);
+        QVERIFY(copyWith(QStringLiteral("wl-copy"), {QStringLiteral("--type"), QStringLiteral("text/uri-list")},
+                         "file:///home/me/notes.txt\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 1, 10000);
+        QVERIFY2(!watcher->Text(&held), qPrintable(held));
+        QVERIFY(copy("text again"));
+        QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 2, 10000);
+        QVERIFY(watcher->Text(&held));
+        QCOMPARE(held, QStringLiteral("text again"));
         watcher.reset();
 
         qputenv("WAYLAND_DISPLAY", QFile::encodeName(sway.dir.path() + QStringLiteral("/no-such-socket")));

@@ -14,9 +14,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -557,6 +560,72 @@ private slots:
         QCOMPARE(seen,
                  (QStringList{title + "|eSpeak NG text-to-speech engine", title + "|eSpeak NG text-to-speech engine",
                               QStringLiteral("Pronunciation Manager"), title + "|eSpeak NG text-to-speech engine"}));
+    }
+
+    // A copy kept as a new document where no file can be made: the error box
+    // comes, and the open document, its unsaved edits and its file stay as they
+    // were. A folder written without its last "/" still holds the new files.
+    void clipboardNew_withoutANewFile_leavesTheOpenDocument()
+    {
+        const QByteArray latin1("caf\xe9 notes, kept as written");
+        start({{"notes.txt", latin1}},
+              "[Clipboard]\r\nWatchClipboard=1\r\nShowPrompt=0\r\nDefAction=1\r\nIgnoreLen=0\r\n"
+              "[Convert]\r\nDefTxtPath=/proc/loqa-nowhere/\r\n");
+        QString boxText;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxText = box->text();
+                box->done(0);
+            }
+        });
+        poll.start();
+        form->Memo1->setPlainText(QStringLiteral("café notes, edited"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("a copied text"));
+        QTRY_VERIFY(!boxText.isEmpty());
+        poll.stop();
+        QVERIFY2(boxText.contains(QLatin1String("/proc/loqa-nowhere/untitled1.txt")), qPrintable(boxText));
+        QCOMPARE(DocumentList, QStringList{txt("notes.txt")});
+        QCOMPARE(form->TabControl1->count(), 1);
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("café notes, edited"));
+        QCOMPARE(home->read(QStringLiteral("txt/notes.txt")), latin1);
+
+        DefTxtPath = home->file(QStringLiteral("own"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("a copied text"));
+        QTRY_COMPARE(form->TabControl1->count(), 2);
+        QCOMPARE(DocumentList.last(), home->file(QStringLiteral("own/untitled1.txt")));
+        QCOMPARE(home->read(QStringLiteral("own/untitled1.txt")), QByteArray("a copied text"));
+        QCOMPARE(DefTxtPath, home->file(QStringLiteral("own"))); // kept as written
+    }
+
+    // Open with files of which some are open already: only the others join, and
+    // the shown document keeps its unsaved edits.
+    void open_withOpenDocumentsChosen_keepsTheShownOne()
+    {
+        start({{"a.txt", "Alpha"}});
+        QVERIFY(home->write(QStringLiteral("txt/b.txt"), "Bravo"));
+        form->Memo1->setPlainText(QStringLiteral("Alpha, edited"));
+        bool chose = false;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            auto *name = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+            if (!name)
+                return;
+            name->setText(QStringLiteral("\"a.txt\" \"b.txt\""));
+            chose = true;
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        poll.start();
+        form->action(ActionFileOpen)->trigger();
+        poll.stop();
+        QVERIFY(chose);
+        QCOMPARE(DocumentList, (QStringList{txt("a.txt"), txt("b.txt")}));
+        QCOMPARE(form->TabControl1->count(), 2);
+        QCOMPARE(form->CurrentIndex(), 0);
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Alpha, edited"));
     }
 
     // The window's own Copy is a clipboard change like any other: with DefAction 1

@@ -196,8 +196,7 @@ private slots:
     {
         QSignalSpy enabling(controller.get(), &ReadingController::ReadCommandsEnabled);
         QSignalSpy started(controller.get(), &ReadingController::Started);
-        controller->ReadState = rsClipboard;
-        controller->ReadText(QStringLiteral("copied text"));
+        controller->ReadClipboard(QStringLiteral("copied text"));
         QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 5000);
         QCOMPARE(started.first().first().toBool(), false);
         waitIdle();
@@ -256,6 +255,45 @@ private slots:
             const QString message = errors.first().first().toString();
             QVERIFY2(message.contains(mp3) && message.contains(wav), qPrintable(message));
         }
+    }
+
+    // The alarm, a reminder and Read Clipboard while the MP3 file is made: each
+    // waits for the encoder, then all are read aloud in the order they came, the
+    // first in place of the next document; none is dropped.
+    void freeTextsWaitForTheMp3Step()
+    {
+        const QString go = folder.filePath(QStringLiteral("go"));
+        const QString encoder = folder.filePath(QStringLiteral("lame-waits"));
+        QVERIFY(WriteFile(encoder, QStringLiteral("#!/bin/sh\nwhile [ ! -e '%1' ]; do sleep 0.05; done\n"
+                                                  "for a; do last=$a; done\necho mp3 > \"$last\"\n")
+                                       .arg(go)
+                                       .toUtf8()));
+        QFile::setPermissions(encoder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        controller->Encoder = encoder;
+        QDir().mkpath(DefWavPath);
+        QVERIFY(WriteFile(DefWavPath + QStringLiteral("a.wav"), "RIFF speech"));
+        QSignalSpy converting(controller.get(), &ReadingController::ConvertingChanged);
+        controller->ReadDocument(cmMp3);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->Converting(), 10000);
+
+        controller->Announce(QStringLiteral("The time now is 12:00:00 "));
+        controller->ReadClipboard(QStringLiteral("copied words"));
+        controller->Announce(QStringLiteral("Call the office"));
+        settle();
+        // Nothing of them yet: the run being encoded keeps its state.
+        QCOMPARE(log().texts.size(), size_t(1));
+        QCOMPARE(controller->ReadState, rsDocument);
+        QCOMPARE(ConvertMode, qint32(cmMp3));
+
+        QVERIFY(WriteFile(go, ""));
+        QTRY_COMPARE_WITH_TIMEOUT(converting.size(), 2, 10000);
+        waitIdle();
+        QVERIFY(QFile::exists(DefMp3Path + QStringLiteral("a.mp3")));
+        QCOMPARE(log().texts, (std::vector<std::string>{spoken("Document A"), spoken("The time now is 12:00:00 "),
+                                                        spoken("copied words"), spoken("Call the office")}));
+        QCOMPARE(ConvertMode, qint32(cmAloud));
+        QCOMPARE(controller->ReadState, rsNone);
+        QCOMPARE(host->current, 0);
     }
 
     // A run that cannot start goes back to idle, and a later tab switch starts nothing.

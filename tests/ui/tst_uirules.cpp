@@ -293,6 +293,15 @@ private slots:
         QCOMPARE(RunOutputName(readState, "/d/notes.txt", mp3 ? "/m/" : "/w/", mp3), name);
     }
 
+    // Folders written by hand without their last "/" still hold the files.
+    void foldersWithoutTheirSlash()
+    {
+        QCOMPARE(RunOutputName(2, "/d/notes.txt", "/home/me/wav", false),
+                 QStringLiteral("/home/me/wav/PartOfnotes.wav"));
+        QCOMPARE(RunOutputName(0, "/d/notes.txt", "/home/me/mp3", true), QStringLiteral("/home/me/mp3/Clipboard.mp3"));
+        QCOMPARE(docs::PlaceholderPath("/home/me/ro"), QStringLiteral("/home/me/ro/untitled.txt"));
+    }
+
     void runTexts()
     {
         QCOMPARE(RunStatusText(0, 2, "notes"), QStringLiteral("notes"));

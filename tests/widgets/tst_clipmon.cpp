@@ -6,9 +6,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QSignalSpy>
-
-#include <memory>
 
 using namespace desktop;
 
@@ -46,22 +45,53 @@ private slots:
         clipboard->setText(QStringLiteral("after"));
         QCoreApplication::processEvents();
         QCOMPARE(events, 3);
-        // Active again, without a handler: nothing to call, nothing fails.
+        // Active again, without a handler: a change calls nothing (an empty
+        // handler called would throw here); with one again, it is heard.
         monitor.OnClipboardChange = nullptr;
         monitor.SetActive(true);
         clipboard->setText(QStringLiteral("no handler"));
+        QCoreApplication::processEvents();
+        monitor.OnClipboardChange = [&] { ++events; };
+        clipboard->setText(QStringLiteral("handler again"));
+        QTRY_COMPARE(events, 4);
     }
 
-    void destroyedWhileActive_hearsNothingMore()
+    // Copied files come as a list of URIs with their paths as plain text: the
+    // monitor holds no text then, in each way it watches here.
+    void fileList_holdsNoText()
     {
-        int events = 0;
-        auto monitor = std::make_unique<TClipboardMonitor>();
-        monitor->OnClipboardChange = [&] { ++events; };
-        monitor->SetActive(true);
-        monitor.reset();
-        QGuiApplication::clipboard()->setText(QStringLiteral("after the monitor"));
-        QCoreApplication::processEvents();
-        QCOMPARE(events, 0);
+        QList<loqa::ClipboardWatch> watches{loqa::ClipboardWatch::Toolkit};
+        if (HaveDisplay())
+            watches << loqa::ClipboardWatch::XWaylandMirror; // its own X11 connection, this program the owner
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        for (loqa::ClipboardWatch watch : watches) {
+            TClipboardMonitor monitor;
+            monitor.Watch = watch;
+            int events = 0;
+            monitor.OnClipboardChange = [&] { ++events; };
+            monitor.SetActive(true);
+            QCOMPARE(monitor.Watching(), watch);
+            const QList<std::pair<QString, QByteArray>> lists{
+                {QStringLiteral("text/uri-list"), "file:///home/me/notes.txt\r\n"},
+                {QStringLiteral("x-special/gnome-copied-files"), "copy\nfile:///home/me/notes.txt"}};
+            for (const auto &[format, list] : lists) {
+                const int before = events;
+                auto *files = new QMimeData;
+                files->setData(format, list);
+                files->setText(QStringLiteral("/home/me/notes.txt"));
+                clipboard->setMimeData(files);
+                QTRY_COMPARE(events, before + 1);
+                QString text = QStringLiteral("unchanged");
+                QVERIFY2(
+                    !monitor.Text(&text),
+                    qPrintable(QStringLiteral("%1 read as text by way %2: %3").arg(format).arg(int(watch)).arg(text)));
+                // Text copied after the list is text again.
+                clipboard->setText(QStringLiteral("plain words"));
+                QTRY_COMPARE(events, before + 2);
+                QVERIFY(monitor.Text(&text));
+                QCOMPARE(text, QStringLiteral("plain words"));
+            }
+        }
     }
 
     void otherProgram_changes_raiseOneEventEach()

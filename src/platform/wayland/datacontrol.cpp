@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QStringList>
 
+#include <algorithm>
 #include <cstring>
 #include <wayland-client.h>
 
@@ -62,12 +64,12 @@ public:
         });
         FWatch.setProcessChannelMode(QProcess::SeparateChannels);
         FWatch.setStandardErrorFile(QProcess::nullDevice());
-        // One line per change: the text in base64, so that line breaks in it
-        // cannot split it.
+        // One line per change: the copy's formats, a blank and the text, both in
+        // base64, so that line breaks in them cannot split the line.
         FWatch.start(QStringLiteral("wl-paste"),
                      {QStringLiteral("--no-newline"), QStringLiteral("--type"), QStringLiteral("text"),
                       QStringLiteral("--watch"), QStringLiteral("sh"), QStringLiteral("-c"),
-                      QStringLiteral("base64 -w0; echo")});
+                      QStringLiteral("wl-paste --list-types | base64 -w0; printf ' '; base64 -w0; echo")});
         return FWatch.waitForStarted(5000);
     }
 
@@ -91,8 +93,15 @@ private:
 
     void received(const QByteArray &line)
     {
-        FText = QString::fromUtf8(QByteArray::fromBase64(line));
-        FHasText = true;
+        // Without formats the line was trimmed to the text alone.
+        const qsizetype blank = line.indexOf(' ');
+        const QByteArray types = QByteArray::fromBase64(line.left(std::max<qsizetype>(blank, 0)));
+        QStringList formats;
+        for (const QByteArray &type : types.split('\n'))
+            formats << QString::fromUtf8(type.trimmed());
+        // A list of files comes with its paths as plain text: that is no text to read.
+        FHasText = !FormatsHoldFileList(formats);
+        FText = FHasText ? QString::fromUtf8(QByteArray::fromBase64(line.mid(blank + 1))) : QString();
         if (FSkipFirst) {
             FSkipFirst = false;
             return;

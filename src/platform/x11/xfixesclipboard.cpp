@@ -1,10 +1,15 @@
 // The X11 clipboard watched without the focus: an X11 connection of its own
 // (to $DISPLAY, XWayland on a GNOME Wayland session, whose compositor mirrors
-// its clipboard there) asks XFixes for every new owner of CLIPBOARD and reads
-// the text as UTF8_STRING, in pieces (INCR) when it is large.
+// its clipboard there) asks XFixes for every new owner of CLIPBOARD, asks the
+// owner for its formats (TARGETS), and reads the text as UTF8_STRING, in pieces
+// (INCR) when it is large, unless the formats name a list of files.
 #include "clipboardwatcher.h"
 
 #include <QSocketNotifier>
+#include <QStringList>
+
+#include <cstring>
+#include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -37,6 +42,7 @@ public:
             return false;
         FClipboard = XInternAtom(FDisplay, "CLIPBOARD", False);
         FUtf8 = XInternAtom(FDisplay, "UTF8_STRING", False);
+        FTargets = XInternAtom(FDisplay, "TARGETS", False);
         FIncr = XInternAtom(FDisplay, "INCR", False);
         FProperty = XInternAtom(FDisplay, "LOQA_CLIPBOARD", False);
         FWindow = XCreateSimpleWindow(FDisplay, DefaultRootWindow(FDisplay), 0, 0, 1, 1, 0, 0, 0);
@@ -69,7 +75,17 @@ private:
                     continue;
                 }
                 FReceiving = false;
-                XConvertSelection(FDisplay, FClipboard, FUtf8, FProperty, FWindow, notify.selection_timestamp);
+                FOwnedSince = notify.selection_timestamp;
+                XConvertSelection(FDisplay, FClipboard, FTargets, FProperty, FWindow, FOwnedSince);
+            } else if (event.type == SelectionNotify && event.xselection.target == FTargets) {
+                // An owner that tells no formats is asked for the text all the same.
+                Atom type = None;
+                const QByteArray targets = event.xselection.property == None ? QByteArray() : Take(&type);
+                if (HoldsFileList(targets, type)) {
+                    Finish(false);
+                    continue;
+                }
+                XConvertSelection(FDisplay, FClipboard, FUtf8, FProperty, FWindow, FOwnedSince);
             } else if (event.type == SelectionNotify) {
                 if (event.xselection.property == None) {
                     Finish(false); // no text among the owner's formats
@@ -99,6 +115,25 @@ private:
         }
     }
 
+    // Whether TARGETS (a list of atoms) names a list of files.
+    bool HoldsFileList(const QByteArray &targets, Atom type)
+    {
+        if (type != XA_ATOM || targets.isEmpty())
+            return false;
+        static_assert(sizeof(Atom) == sizeof(long), "Xlib hands atoms as longs");
+        const qsizetype count = targets.size() / qsizetype(sizeof(Atom));
+        std::vector<Atom> atoms(static_cast<size_t>(count));
+        std::memcpy(atoms.data(), targets.constData(), size_t(count) * sizeof(Atom));
+        QStringList names;
+        for (Atom atom : atoms) {
+            if (char *name = XGetAtomName(FDisplay, atom)) {
+                names << QString::fromLatin1(name);
+                XFree(name);
+            }
+        }
+        return FormatsHoldFileList(names);
+    }
+
     // Reads our property whole and deletes it.
     QByteArray Take(Atom *type)
     {
@@ -109,7 +144,9 @@ private:
         if (XGetWindowProperty(FDisplay, FWindow, FProperty, 0, 0x7fffffff / 4, True, AnyPropertyType, type, &format,
                                &items, &after, &bytes) == Success &&
             bytes) {
-            data = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(items) * (format / 8));
+            // Xlib hands format 32 items as longs.
+            const qsizetype itemSize = format == 32 ? qsizetype(sizeof(long)) : format / 8;
+            data = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(items) * itemSize);
             XFree(bytes);
         }
         XFlush(FDisplay);
@@ -127,7 +164,8 @@ private:
     Display *FDisplay = nullptr;
     Window FWindow = 0;
     int FEventBase = 0;
-    Atom FClipboard = None, FUtf8 = None, FIncr = None, FProperty = None;
+    Atom FClipboard = None, FUtf8 = None, FTargets = None, FIncr = None, FProperty = None;
+    Time FOwnedSince = CurrentTime; // the owner's time, for both of our requests
     QSocketNotifier *FNotifier = nullptr;
     QByteArray FIncoming;
     QString FText;

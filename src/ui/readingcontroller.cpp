@@ -7,6 +7,7 @@
 #include "textfile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -76,6 +77,7 @@ void ReadingController::ReadText(const QString &text, bool report)
         return;
     }
     FReport = report;
+    QString freshWav; // an intermediate WAV made for this run, gone again if nothing is spoken
     try {
         const QStringList &engines = FSpeech->Engines();
         if (engines.isEmpty())
@@ -93,6 +95,13 @@ void ReadingController::ReadText(const QString &text, bool report)
                     name = chosen;
             }
             QDir().mkpath(QFileInfo(name).absolutePath());
+            if (ConvertMode == cmMp3) {
+                // The WAV is only the way to the MP3: one the user made keeps its name.
+                const QString wanted = name;
+                name = IntermediateWavName(wanted);
+                if (name != wanted)
+                    freshWav = name;
+            }
             FSpeech->Filename = name;
             FSpeech->SetFileRealTime(uint16_t(std::clamp(RealTime, 0, 0xFFFF)));
         }
@@ -111,6 +120,8 @@ void ReadingController::ReadText(const QString &text, bool report)
         // Nothing was spoken: no start or stop follows, so the controller goes back to idle here.
         FPhase = Phase::Idle;
         ReadState = rsNone;
+        if (!freshWav.isEmpty())
+            QFile::remove(freshWav);
         UpdateStatus();
         const auto *speechError = dynamic_cast<const EMSpeechException *>(&error);
         Fail(speechError ? speechError->message() : QString::fromLocal8Bit(error.what()), report);

@@ -121,6 +121,7 @@ void TMSpeech::SelectEngine(const QString &name)
     if (position < 0)
         throw EMSpeechException(QString::fromLatin1(kNotFound));
     FSelected = true;
+    FLastSelectError.clear();
     try {
         PrepareSinks();
         FEnumerator->reset();
@@ -136,8 +137,9 @@ void TMSpeech::SelectEngine(const QString &name)
                                        std::get<std::shared_ptr<speech::AudioDestination>>(destination));
         AttachEngine();
         LoadEngineInfo();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         FSelected = false;
+        FLastSelectError = QString::fromStdString(error.what());
     }
 }
 

@@ -133,6 +133,9 @@ public:
     // an unknown kind.
     QString ShowDialog(int kind, uintptr_t owner, const QString &title);
 
+    // Why the last SelectEngine left no engine selected, empty when it selected one.
+    // The component swallows that failure; a caller that must say why looks here.
+    const QString &LastSelectError() const { return FLastSelectError; }
     // Why the last SpeakText spoke nothing, empty when it was accepted. The
     // component swallows these failures; callers that must report them look here.
     const QString &LastSpeakError() const { return FLastSpeakError; }
@@ -171,6 +174,7 @@ private:
     QString FVersion;
     QString FVersionStored;
     QString FLastSpeakError;
+    QString FLastSelectError;
     QString FRunError;
     TMSpeechEngineInfo FEngineInfo;
     std::unique_ptr<speech::ModeInfo> FRawDescription;

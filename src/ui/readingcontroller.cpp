@@ -59,9 +59,9 @@ int ReadingController::SpokenLength() const
     return int(std::min<qsizetype>(FSpokenUtf8.size(), INT_MAX));
 }
 
-void ReadingController::Fail(const QString &message, bool report)
+void ReadingController::Fail(const QString &message, bool report, const QString &reason)
 {
-    emit Notice(QStringLiteral(" ") + message);
+    emit Notice(QStringLiteral(" ") + message + (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
     if (report)
         emit ErrorRaised(message);
 }
@@ -124,7 +124,10 @@ void ReadingController::ReadText(const QString &text, bool report)
             QFile::remove(freshWav);
         UpdateStatus();
         const auto *speechError = dynamic_cast<const EMSpeechException *>(&error);
-        Fail(speechError ? speechError->message() : QString::fromLocal8Bit(error.what()), report);
+        const QString message = speechError ? speechError->message() : QString::fromLocal8Bit(error.what());
+        // A selection that failed said nothing; why it failed is told beside the error.
+        const bool unselected = !FSpeech->Selected() && message == QLatin1String("Speech Engine not selected");
+        Fail(message, report, unselected ? FSpeech->LastSelectError() : QString());
     }
 }
 

@@ -114,7 +114,8 @@ private:
     void BeginMp3Step();
     void Mp3StepEnded(bool ok, bool cancelled, const QString &reason, const QString &wav);
     void Continue();
-    void Fail(const QString &message, bool report);
+    // The status panel also gets `reason`, when there is one, after the message.
+    void Fail(const QString &message, bool report, const QString &reason = {});
     QString OutputName(bool mp3) const;
     // The length of the text as the engine has it: the gauge's maximum.
     int SpokenLength() const;

@@ -24,6 +24,8 @@ struct ScriptedLog {
     // runError is reported by the engine before the audio stop.
     bool holdRuns = false;
     QString runError;
+    // When not empty, selecting a mode fails with this reason.
+    std::string selectFailure;
     std::function<void()> finishRun;
 };
 
@@ -179,6 +181,8 @@ public:
     }
     std::unique_ptr<speech::Central> select(const QUuid &id, std::shared_ptr<speech::AudioDestination>) override
     {
+        if (!m_log.selectFailure.empty())
+            throw speech::SpeechError(m_log.selectFailure);
         return std::make_unique<ScriptedCentral>(m_log, id);
     }
 

@@ -271,6 +271,20 @@ private slots:
         QVERIFY(log().texts.empty());
     }
 
+    // A voice that cannot be had: the error keeps its words, the status panel adds why.
+    void failedSelection_saysWhyInTheStatus()
+    {
+        log().selectFailure = "the voice data cannot be read";
+        QSignalSpy errors(controller.get(), &ReadingController::ErrorRaised);
+        QSignalSpy notices(controller.get(), &ReadingController::Notice);
+        controller->ReadDocument(cmAloud);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().first().toString(), QStringLiteral("Speech Engine not selected"));
+        QVERIFY(!notices.isEmpty());
+        QCOMPARE(notices.last().first().toString(),
+                 QStringLiteral(" Speech Engine not selected: the voice data cannot be read"));
+    }
+
     // A run that breaks off (a full disk): nothing is encoded or deleted, no next document.
     void brokenRunStopsTheWalk()
     {

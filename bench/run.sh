@@ -65,6 +65,9 @@ t0=$(now); limited 120 "$loqa" /ttw "$work/minute.txt" "$work/minute.wav" -w 8 >
 took=$(echo "$t1 - $t0" | bc -l); audio=$(soxi -D "$work/minute.wav")
 line pacing_w8 "$(printf %.2f "$took")" s "$(printf %.2f "$(echo "$audio / 8" | bc -l)") +-10% (audio $(printf %.1f "$audio") s / 8)"
 
+# Sound after Pause and Stop, and the stop of a text against its last sound.
+limited 300 "$bin/bench_speechtiming" "$runs"
+
 # MP3: loqa /ttm against espeak-ng followed by lame with the same options, alternated.
 : > "$work/ttm.t"; : > "$work/pipe.t"
 for _ in $(seq "$runs"); do

@@ -311,7 +311,9 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
         return Fail(QStringLiteral("cannot speak: the voice cannot be loaded"));
 
     if (output == soFile) {
-        FSpeech->Filename = WavOutputName(Argument(2), Argument(3));
+        // The WAV of /ttm is only the way to the MP3: it never takes the place of one the user has.
+        const QString wav = WavOutputName(Argument(2), Argument(3));
+        FSpeech->Filename = Argument(1).toLower() == QLatin1String("/ttm") ? loqa::IntermediateWavName(wav) : wav;
         const Switch &w = FSwitches[3];
         qlonglong times = 0;
         uint16_t factor = 2048;
@@ -344,14 +346,21 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
 
     Running = true;
     FStopStatus = ExitOk;
+    // A fresh intermediate WAV that nothing was spoken into goes again.
+    const auto dropFreshWav = [&] {
+        if (output == soFile && FSpeech->Filename != WavOutputName(Argument(2), Argument(3)))
+            QFile::remove(FSpeech->Filename);
+    };
     try {
         FSpeech->Speak();
     } catch (const EMSpeechException &error) {
         Running = false;
+        dropFreshWav();
         return Fail(error.message());
     }
     if (!FSpeech->LastSpeakError().isEmpty()) {
         Running = false;
+        dropFreshWav();
         return Fail(QStringLiteral("cannot speak: ") + FSpeech->LastSpeakError());
     }
     // Every accepted text ends with exactly one stop, which arrives through the event loop.
@@ -421,7 +430,8 @@ int TQMCmdLine::Mp3Step()
         return Fail(QStringLiteral("the WAV file %1 could not be written").arg(wav));
     loqa::Mp3Step step;
     step.wav = wav;
-    step.mp3 = ReplaceExtension(wav, QStringLiteral(".mp3"));
+    // Named after the WAV the command names, whatever name the rendering had.
+    step.mp3 = ReplaceExtension(WavOutputName(Argument(2), Argument(3)), QStringLiteral(".mp3"));
     step.resample = switchFor("-r").value;
     step.bitrate = switchFor("-b").value;
     step.mode = switchFor("-m").value;

@@ -19,21 +19,10 @@ Mp3Result run(bool decode, const QString &source, const QString &dest, const QSt
               const QString &mode, const QString &quality, const RunLimits &limits, const QString &encoder)
 {
     Mp3Result result;
-    auto command = [&](bool shortForm) {
-        QStringList argv = Mp3Command(decode, source, dest, resample, bitrate, mode, quality, shortForm);
-        if (!encoder.isEmpty())
-            argv.first() = encoder;
-        return argv;
-    };
-    try {
-        result.exitCode = RunAndWait(command(false), 0, &result.message, limits);
-    } catch (...) {
-        try {
-            result.exitCode = RunAndWait(command(true), 0, &result.message, limits);
-        } catch (...) {
-            result.exitCode = -1;
-        }
-    }
+    QStringList argv = Mp3Command(decode, source, dest, resample, bitrate, mode, quality);
+    if (!encoder.isEmpty())
+        argv.first() = encoder;
+    result.exitCode = RunAndWait(argv, 0, &result.message, limits);
     return result;
 }
 
@@ -49,18 +38,16 @@ QString Mp3Encoder()
 }
 
 QStringList Mp3Command(bool decode, const QString &source, const QString &dest, const QString &resample,
-                       const QString &bitrate, const QString &mode, const QString &quality, bool shortForm)
+                       const QString &bitrate, const QString &mode, const QString &quality)
 {
     QStringList argv{Mp3Encoder()};
     if (decode)
         argv << QStringLiteral("--decode");
-    if (!shortForm) {
-        // The encoder refuses "automatic"; leaving the option out lets it choose.
-        const QString rate = resample.trimmed();
-        if (!rate.isEmpty() && rate.compare(QLatin1String("automatic"), Qt::CaseInsensitive) != 0)
-            argv << QStringLiteral("--resample") << resample;
-        argv << QStringLiteral("-b") << bitrate << QStringLiteral("-m") << mode << QStringLiteral("-q") << quality;
-    }
+    // The encoder refuses "automatic"; leaving the option out lets it choose.
+    const QString rate = resample.trimmed();
+    if (!rate.isEmpty() && rate.compare(QLatin1String("automatic"), Qt::CaseInsensitive) != 0)
+        argv << QStringLiteral("--resample") << resample;
+    argv << QStringLiteral("-b") << bitrate << QStringLiteral("-m") << mode << QStringLiteral("-q") << quality;
     argv << asFileArgument(source) << asFileArgument(dest);
     return argv;
 }

@@ -22,9 +22,11 @@ QString Mp3FailureText(const Mp3Result &result, const QString &dest);
 // The encoder: `lame` beside the executable when it is there, else `lame` on PATH.
 QString Mp3Encoder();
 
-// The encoder's argument vector, program first. The short form leaves the options out.
+// The encoder's argument vector, program first. It is started as one vector,
+// never through a shell or a line of limited length, so no shorter form of the
+// command could succeed where this one fails to start: there is no retry.
 QStringList Mp3Command(bool decode, const QString &source, const QString &dest, const QString &resample,
-                       const QString &bitrate, const QString &mode, const QString &quality, bool shortForm = false);
+                       const QString &bitrate, const QString &mode, const QString &quality);
 
 // `encoder` empty: Mp3Encoder().
 Mp3Result EncodeMp3(const QString &source, const QString &dest, const QString &resample, const QString &bitrate,

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <limits>
@@ -47,6 +48,25 @@ Mp3StepResult RunMp3Step(const Mp3Step &step)
     out.outcome = outcomeOf(result);
     out.reason = failure;
     return out;
+}
+
+QString IntermediateWavName(const QString &wanted)
+{
+    const QFileInfo info(wanted);
+    if (!info.exists() && !info.isSymLink())
+        return wanted;
+    const QString stem = info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.');
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    QString name;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = stem + QString::number(QRandomGenerator::global()->bounded(0x1000000u), 36) + suffix;
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return name;
+        if (!QFileInfo(name).exists())
+            break; // the folder takes no new file: rendering into it says so
+    }
+    return name;
 }
 
 int Mp3TimeLimitMs(qint64 wavBytes)

@@ -36,6 +36,11 @@ struct Mp3StepResult {
 // user's finished rendering) and whatever partial MP3 the encoder left is removed.
 Mp3StepResult RunMp3Step(const Mp3Step &step);
 
+// The WAV an MP3 is made from is the step's own file: `wanted` when no file has
+// that name, else a fresh name beside it, made (empty) at once so that nothing
+// else takes it. A WAV the user already has is thus never overwritten or removed.
+QString IntermediateWavName(const QString &wanted);
+
 // A generous time limit for encoding a WAV file of this size: half a minute,
 // plus the speech's own length at the lowest rate Loquora writes.
 int Mp3TimeLimitMs(qint64 wavBytes);

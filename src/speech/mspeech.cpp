@@ -24,7 +24,8 @@ void TTSNotifySink::attribChanged(uint32_t attribute)
 
 void TTSNotifySink::audioStart(uint64_t)
 {
-    if (FOwner && FOwner->OnStart)
+    // A text stopped just as it began may still report its start: after Stop it is not heard of.
+    if (FOwner && !FOwner->StoppedRunPending() && FOwner->OnStart)
         FOwner->OnStart(FOwner);
 }
 
@@ -32,27 +33,29 @@ void TTSNotifySink::audioStop(uint64_t)
 {
     if (!FOwner)
         return;
+    if (FOwner->FRunsUnfinished > 0)
+        --FOwner->FRunsUnfinished;
+    if (FOwner->FRunsStopped > 0)
+        --FOwner->FRunsStopped;
     // The wave file is complete before anyone hears of the stop, and a file that
     // could not be completed is reported before it.
     QString reason;
     if (!FOwner->FlushFile(reason) && FOwner->FRunError.isEmpty())
-        error(4, speech::WriteFailureText(FOwner->Filename, reason));
+        FOwner->ReportError(4, speech::WriteFailureText(FOwner->Filename, reason));
     if (FOwner && FOwner->OnStop)
         FOwner->OnStop(FOwner);
 }
 
 void TTSNotifySink::visual(uint64_t, char, char, uint32_t hints, const void *mouth)
 {
-    if (FOwner && FOwner->OnVisual)
+    if (FOwner && !FOwner->StoppedRunPending() && FOwner->OnVisual)
         FOwner->OnVisual(FOwner, hints, mouth);
 }
 
 void TTSNotifySink::error(int32_t code, const QString &message)
 {
-    if (FOwner && FOwner->FRunError.isEmpty())
-        FOwner->FRunError = message;
-    if (FOwner && FOwner->OnError)
-        FOwner->OnError(FOwner, code, message.left(512));
+    if (FOwner && !FOwner->StoppedRunPending())
+        FOwner->ReportError(code, message);
 }
 
 void TTSNotifySink::warning(int32_t code, const QString &message)
@@ -63,7 +66,7 @@ void TTSNotifySink::warning(int32_t code, const QString &message)
 
 void TTSBufNotifySink::wordPosition(uint64_t, uint32_t byteOffset)
 {
-    if (FOwner)
+    if (FOwner && !FOwner->StoppedRunPending())
         FOwner->FWordPosition = byteOffset;
 }
 
@@ -121,6 +124,7 @@ void TMSpeech::SelectEngine(const QString &name)
     if (position < 0)
         throw EMSpeechException(QString::fromLatin1(kNotFound));
     FSelected = true;
+    FLastSelectError.clear();
     try {
         PrepareSinks();
         FEnumerator->reset();
@@ -136,13 +140,25 @@ void TMSpeech::SelectEngine(const QString &name)
                                        std::get<std::shared_ptr<speech::AudioDestination>>(destination));
         AttachEngine();
         LoadEngineInfo();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
         FSelected = false;
+        FLastSelectError = QString::fromStdString(error.what());
     }
+}
+
+void TMSpeech::ReportError(int32_t code, const QString &message)
+{
+    if (FRunError.isEmpty())
+        FRunError = message;
+    if (OnError)
+        OnError(this, code, message.left(512));
 }
 
 void TMSpeech::PrepareSinks()
 {
+    // The old engine's texts end with it, unheard.
+    FRunsUnfinished = 0;
+    FRunsStopped = 0;
     if (Output == soFile)
         FFileDestination = FBackend->createFileDestination();
     else
@@ -290,6 +306,7 @@ void TMSpeech::SpeakText(const QString &text)
                 throw EMSpeechException(QString::fromLatin1(kCannotOpen));
         }
         FCentral->textData(text.toStdString(), FBufNotifySink);
+        ++FRunsUnfinished;
     } catch (const EMSpeechException &e) {
         FLastSpeakError = e.message() + QStringLiteral(" ") + Filename;
     } catch (const std::exception &e) {
@@ -319,6 +336,7 @@ void TMSpeech::Stop()
     if (!FCentral)
         throw EMSpeechException(QString::fromLatin1(kNotSelected));
     FCentral->audioReset();
+    FRunsStopped = FRunsUnfinished;
 }
 
 bool TMSpeech::GetEngineInfo(const QString &name, TMSpeechEngineInfo &info)

@@ -133,6 +133,9 @@ public:
     // an unknown kind.
     QString ShowDialog(int kind, uintptr_t owner, const QString &title);
 
+    // Why the last SelectEngine left no engine selected, empty when it selected one.
+    // The component swallows that failure; a caller that must say why looks here.
+    const QString &LastSelectError() const { return FLastSelectError; }
     // Why the last SpeakText spoke nothing, empty when it was accepted. The
     // component swallows these failures; callers that must report them look here.
     const QString &LastSpeakError() const { return FLastSpeakError; }
@@ -161,6 +164,9 @@ private:
     static void FillInfo(const speech::ModeInfo &mode, TMSpeechEngineInfo &info);
     // Completes the WAV file; false with the reason when it did not all reach the disk.
     bool FlushFile(QString &reason);
+    // A run that Stop ended reports its stop and nothing else.
+    bool StoppedRunPending() const { return FRunsStopped > 0; }
+    void ReportError(int32_t code, const QString &message);
 
     std::shared_ptr<speech::Backend> FBackend;
     QStringList FEngines;
@@ -171,6 +177,7 @@ private:
     QString FVersion;
     QString FVersionStored;
     QString FLastSpeakError;
+    QString FLastSelectError;
     QString FRunError;
     TMSpeechEngineInfo FEngineInfo;
     std::unique_ptr<speech::ModeInfo> FRawDescription;
@@ -179,6 +186,10 @@ private:
     std::shared_ptr<speech::AudioFile> FFileDestination;
     std::shared_ptr<speech::AudioDevice> FDeviceDestination;
     uint32_t FRegistrationKey = 0;
+    // Texts of the current engine whose stop has not come yet, and how many of
+    // them Stop ended. An engine reports its texts' stops in the order it took them.
+    int FRunsUnfinished = 0;
+    int FRunsStopped = 0;
     std::shared_ptr<TTSNotifySink> FNotifySink;
     std::shared_ptr<TTSBufNotifySink> FBufNotifySink;
 };

@@ -7,6 +7,7 @@
 #include "textfile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -58,9 +59,9 @@ int ReadingController::SpokenLength() const
     return int(std::min<qsizetype>(FSpokenUtf8.size(), INT_MAX));
 }
 
-void ReadingController::Fail(const QString &message, bool report)
+void ReadingController::Fail(const QString &message, bool report, const QString &reason)
 {
-    emit Notice(QStringLiteral(" ") + message);
+    emit Notice(QStringLiteral(" ") + message + (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
     if (report)
         emit ErrorRaised(message);
 }
@@ -76,6 +77,7 @@ void ReadingController::ReadText(const QString &text, bool report)
         return;
     }
     FReport = report;
+    QString freshWav; // an intermediate WAV made for this run, gone again if nothing is spoken
     try {
         const QStringList &engines = FSpeech->Engines();
         if (engines.isEmpty())
@@ -93,6 +95,13 @@ void ReadingController::ReadText(const QString &text, bool report)
                     name = chosen;
             }
             QDir().mkpath(QFileInfo(name).absolutePath());
+            if (ConvertMode == cmMp3) {
+                // The WAV is only the way to the MP3: one the user made keeps its name.
+                const QString wanted = name;
+                name = IntermediateWavName(wanted);
+                if (name != wanted)
+                    freshWav = name;
+            }
             FSpeech->Filename = name;
             FSpeech->SetFileRealTime(uint16_t(std::clamp(RealTime, 0, 0xFFFF)));
         }
@@ -111,9 +120,14 @@ void ReadingController::ReadText(const QString &text, bool report)
         // Nothing was spoken: no start or stop follows, so the controller goes back to idle here.
         FPhase = Phase::Idle;
         ReadState = rsNone;
+        if (!freshWav.isEmpty())
+            QFile::remove(freshWav);
         UpdateStatus();
         const auto *speechError = dynamic_cast<const EMSpeechException *>(&error);
-        Fail(speechError ? speechError->message() : QString::fromLocal8Bit(error.what()), report);
+        const QString message = speechError ? speechError->message() : QString::fromLocal8Bit(error.what());
+        // A selection that failed said nothing; why it failed is told beside the error.
+        const bool unselected = !FSpeech->Selected() && message == QLatin1String("Speech Engine not selected");
+        Fail(message, report, unselected ? FSpeech->LastSelectError() : QString());
     }
 }
 

@@ -125,7 +125,8 @@ private:
     void ReadAloud(TReadState state, const QString &text);
     // Reads the texts that waited for the MP3 step; false when there were none.
     bool ReadWaitingTexts();
-    void Fail(const QString &message, bool report);
+    // The status panel also gets `reason`, when there is one, after the message.
+    void Fail(const QString &message, bool report, const QString &reason = {});
     QString OutputName(bool mp3) const;
     // The length of the text as the engine has it: the gauge's maximum.
     int SpokenLength() const;

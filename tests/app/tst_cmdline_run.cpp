@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -169,6 +170,36 @@ private slots:
                     work.path());
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         QVERIFY(QFile::exists(work.filePath(QStringLiteral("output.wav"))));
+    }
+
+    // The WAV that /ttm renders is its own: a WAV of that name made before by
+    // /ttw keeps every byte, the MP3 is made beside it, and nothing else is left.
+    void ttm_leavesTheWavOfAnEarlierTtwAlone()
+    {
+        QTemporaryDir work;
+        const QString notes = work.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(WriteFile(notes, "A note to keep as sound.\n"));
+        for (const QString &text : {notes, QStringLiteral("Some text")}) {
+            const QString stem = work.filePath(text == notes ? QStringLiteral("notes") : QStringLiteral("output"));
+            RunResult r =
+                RunLoqa({QStringLiteral("/ttw"), text, QStringLiteral("-w"), QStringLiteral("0")}, work.path());
+            QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+            QFile wav(stem + QStringLiteral(".wav"));
+            QVERIFY(wav.open(QIODevice::ReadOnly));
+            const QByteArray made = wav.readAll();
+            wav.close();
+            QVERIFY(made.size() > 10000);
+            // Faster speech: a rendering over the same name could not leave the same bytes.
+            r = RunLoqa({QStringLiteral("/ttm"), text, QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-s"),
+                         QStringLiteral("300")},
+                        work.path());
+            QVERIFY2(r.exitCode == 0 && r.err.isEmpty() && r.out.isEmpty(), qPrintable(Describe(r)));
+            QVERIFY(wav.open(QIODevice::ReadOnly));
+            QVERIFY2(wav.readAll() == made, "the WAV made before was changed");
+            QVERIFY(QFileInfo(stem + QStringLiteral(".mp3")).size() > 1000);
+        }
+        QCOMPARE(QDir(work.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"notes.mp3", "notes.txt", "notes.wav", "output.mp3", "output.wav"}));
     }
 
     // Without loqa.ini the command line takes the dictionaries lying in the

@@ -6,6 +6,7 @@
 
 #include "speech.h"
 
+#include <QFile>
 #include <QObject>
 #include <QTimer>
 
@@ -17,10 +18,14 @@ struct ScriptedLog {
     int pauses = 0, resumes = 0, resets = 0;
     int centralsAlive = 0;
     std::vector<QString> fileSets;
+    // When not empty, the file destination writes these bytes as the rendering.
+    QByteArray fileBytes;
     // With holdRuns a run speaks until it is reset or finishRun() is called;
     // runError is reported by the engine before the audio stop.
     bool holdRuns = false;
     QString runError;
+    // When not empty, selecting a mode fails with this reason.
+    std::string selectFailure;
     std::function<void()> finishRun;
 };
 
@@ -131,6 +136,11 @@ public:
     bool set(const QString &name) override
     {
         m_log.fileSets.push_back(name);
+        if (!m_refuse && !m_log.fileBytes.isEmpty()) {
+            QFile file(name);
+            if (!file.open(QIODevice::WriteOnly) || file.write(m_log.fileBytes) != m_log.fileBytes.size())
+                return false;
+        }
         return !m_refuse;
     }
     bool flush(QString *reason) override
@@ -171,6 +181,8 @@ public:
     }
     std::unique_ptr<speech::Central> select(const QUuid &id, std::shared_ptr<speech::AudioDestination>) override
     {
+        if (!m_log.selectFailure.empty())
+            throw speech::SpeechError(m_log.selectFailure);
         return std::make_unique<ScriptedCentral>(m_log, id);
     }
 

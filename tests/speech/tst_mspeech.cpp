@@ -222,6 +222,35 @@ private slots:
         QCOMPARE(b->log.resets, 1);
     }
 
+    // A text stopped just after the engine took it reports its stop and nothing
+    // else: no start, no word; the next text is reported in full.
+    void stopJustAfterSpeak_reportsOnlyTheStop()
+    {
+        auto b = twoVoices();
+        TMSpeech s(nullptr, b);
+        QStringList events;
+        s.OnStart = [&](TMSpeech *) { events << QStringLiteral("start"); };
+        s.OnStop = [&](TMSpeech *) { events << QStringLiteral("stop"); };
+        s.OnError = [&](TMSpeech *, int32_t, const QString &m) { events << QStringLiteral("error:") + m; };
+        s.SelectEngine(QStringLiteral("Alpha Male"));
+        b->log.holdRuns = true;
+        b->log.runError = QStringLiteral("the sound went away");
+        s.SpeakText(QStringLiteral("stopped at once"));
+        s.Stop();
+        QTRY_COMPARE(events, QStringList{QStringLiteral("stop")});
+        QTest::qWait(50);
+        QCOMPARE(events, QStringList{QStringLiteral("stop")});
+        QCOMPARE(s.WordPosition(), 0u);
+        QVERIFY(s.RunError().isEmpty());
+
+        events.clear();
+        b->log.holdRuns = false;
+        b->log.runError.clear();
+        s.SpeakText(QStringLiteral("heard"));
+        QTRY_COMPARE(events, (QStringList{QStringLiteral("start"), QStringLiteral("stop")}));
+        QCOMPARE(s.WordPosition(), uint32_t(std::string("heard").size()));
+    }
+
     void showDialog_kinds()
     {
         auto b = twoVoices();

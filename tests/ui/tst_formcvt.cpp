@@ -438,12 +438,23 @@ private slots:
         start({{"notes.txt", QByteArray(kProse)}}, "[Convert]\r\nRealTime=0\r\n[General]\r\nAutoNext=0\r\n");
         form->action(ActionTTW)->trigger();
         waitIdle();
-        QVERIFY(QFile(home->file(QStringLiteral("wav/notes.wav"))).size() > 100000);
+        QFile wav(home->file(QStringLiteral("wav/notes.wav")));
+        QVERIFY(wav.open(QIODevice::ReadOnly));
+        const QByteArray made = wav.readAll();
+        wav.close();
+        QVERIFY(made.size() > 100000);
 
+        // The MP3's own WAV leaves the one made before as it was.
+        Spd = 300;
         form->action(ActionTTM)->trigger();
         waitIdle();
         QTRY_VERIFY(QFile::exists(home->file(QStringLiteral("mp3/notes.mp3"))));
         QCOMPARE(ConvertMode, 2);
+        QVERIFY(wav.open(QIODevice::ReadOnly));
+        QVERIFY2(wav.readAll() == made, "the WAV made before was changed");
+        wav.close();
+        QCOMPARE(QDir(home->file(QStringLiteral("wav"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("notes.wav")});
 
         // Read from Cursor in MP3 mode: PartOf the document.
         QFile::remove(home->file(QStringLiteral("wav/notes.wav")));

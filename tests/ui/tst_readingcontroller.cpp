@@ -233,11 +233,10 @@ private slots:
         AutoNext = false;
         QSignalSpy errors(controller.get(), &ReadingController::ErrorRaised);
         QSignalSpy converting(controller.get(), &ReadingController::ConvertingChanged);
-        // The scripted engine writes no audio: the WAV it would have made is put there first.
         const QString wav = DefWavPath + QStringLiteral("a.wav");
         const QString mp3 = DefMp3Path + QStringLiteral("a.mp3");
-        QDir().mkpath(DefWavPath);
-        QVERIFY(WriteFile(wav, "RIFF speech"));
+        QFile::remove(wav); // what an earlier row kept
+        log().fileBytes = "RIFF speech";
         controller->ReadDocument(cmMp3);
         QTRY_COMPARE_WITH_TIMEOUT(converting.size(), 2, 20000);
         waitIdle();
@@ -308,6 +307,20 @@ private slots:
         host->ShowDocument(1);
         settle();
         QVERIFY(log().texts.empty());
+    }
+
+    // A voice that cannot be had: the error keeps its words, the status panel adds why.
+    void failedSelection_saysWhyInTheStatus()
+    {
+        log().selectFailure = "the voice data cannot be read";
+        QSignalSpy errors(controller.get(), &ReadingController::ErrorRaised);
+        QSignalSpy notices(controller.get(), &ReadingController::Notice);
+        controller->ReadDocument(cmAloud);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().first().toString(), QStringLiteral("Speech Engine not selected"));
+        QVERIFY(!notices.isEmpty());
+        QCOMPARE(notices.last().first().toString(),
+                 QStringLiteral(" Speech Engine not selected: the voice data cannot be read"));
     }
 
     // A run that breaks off (a full disk): nothing is encoded or deleted, no next document.

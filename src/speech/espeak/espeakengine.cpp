@@ -373,7 +373,8 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
         }
         running.stream = stream.get();
     }
-    if (!failed)
+    // A text reset before it began ends with its stop alone.
+    if (!failed && !job->abort)
         state.audioStart(job->bufSink);
 
     if (!failed && !job->abort) {

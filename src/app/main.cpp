@@ -95,9 +95,8 @@ void prepareAppPath()
 
 // The window, with `open` added to its documents and the first of them shown.
 // The lock is held already.
-int runWindow(int argc, char **argv, const QStringList &open)
+int runWindow(QApplication &app, const QStringList &open)
 {
-    QApplication app(argc, argv);
     QApplication::setApplicationName(loqa::ApplicationTitle());
     // Hidden in the tray is still running; the window's Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -141,24 +140,37 @@ int runOpen(int argc, char **argv)
     }
     if (missing)
         return 1;
-    if (!loqa::IsAlreadyRunning())
-        return runWindow(argc, argv, files);
-    // Started from a menu with no file, as `loqa` alone: the running window stays as it is.
-    if (files.isEmpty())
-        return 0;
-    QCoreApplication app(argc, argv);
-    // A window that has just taken the lock listens a moment later.
-    QDeadlineTimer deadline(10000);
-    do {
+    // A window reachable on the session bus or by its socket takes them; else
+    // this process becomes the window. One that holds the lock but does not
+    // answer yet is starting, and listens a moment later.
+    std::unique_ptr<QCoreApplication> app;
+    if (haveDisplay())
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    const auto handOver = [&files] {
         loqa::SendResult sent = loqa::SendOpenOverBus(files);
         if (sent == loqa::SendResult::NoWindow)
             sent = loqa::SendOpen(loqa::CommandChannelPath(), files);
-        if (sent == loqa::SendResult::Done)
-            return 0;
-        if (sent == loqa::SendResult::Unknown)
-            break;
+        return sent;
+    };
+    loqa::SendResult sent = files.isEmpty() ? loqa::SendResult::NoWindow : handOver();
+    if (sent == loqa::SendResult::NoWindow && !loqa::IsAlreadyRunning()) {
+        if (auto *gui = qobject_cast<QApplication *>(app.get()))
+            return runWindow(*gui, files);
+        std::fputs("loqa: no display to open the window on\n", stderr);
+        return 1;
+    }
+    // Started from a menu with no file, as `loqa` alone: the running window stays as it is.
+    if (files.isEmpty())
+        return 0;
+    const QDeadlineTimer deadline(10000);
+    while (sent == loqa::SendResult::NoWindow && !deadline.hasExpired()) {
         QThread::msleep(200);
-    } while (!deadline.hasExpired());
+        sent = handOver();
+    }
+    if (sent == loqa::SendResult::Done)
+        return 0;
     std::fputs("loqa: the running Loquora window did not take the files\n", stderr);
     return 1;
 }
@@ -179,5 +191,6 @@ int main(int argc, char **argv)
         return runCommandLine(argc, argv);
     if (loqa::IsAlreadyRunning())
         return 0;
-    return runWindow(argc, argv, {});
+    QApplication app(argc, argv);
+    return runWindow(app, {});
 }

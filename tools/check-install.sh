@@ -44,8 +44,12 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for d in lame espeak-ng-data libespeak-ng1 libqt6widgets6; do
     case "$depends" in *"$d"*) ;; *) fail "the package does not depend on $d: $depends" ;; esac
 done
-# lintian: errors fail; warnings are shown.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+case "$recommends" in *qt6-wayland*) ;; *) fail "the package does not recommend qt6-wayland: $recommends" ;; esac
+# lintian: errors fail; warnings are shown. A desktop entry that names file types
+# must take files.
 lintian --tag-display-limit 0 "$deb" > "$root/lintian.txt" 2>&1 || true
 cat "$root/lintian.txt"
 ! grep -q "^E:" "$root/lintian.txt" || fail "lintian found errors in $deb"
+! grep -q "desktop-mime-but-no-exec-code" "$root/lintian.txt" || fail "the desktop entry names file types but takes no file"
 echo "check-install: install, desktop entry, AppStream, manual page, package: all good ($deb)"

@@ -16,6 +16,8 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +32,7 @@ const char *const kUsage = "Usage: loqa COMMAND [TEXT-OR-FILE] [OUTPUT] [SWITCHE
                            "  /e                         list the voices (-e N describes voice N)\n"
                            "Switches: -e voice  -s speed  -p pitch  -w render speed (times real time)\n"
                            "          -r resample kHz  -b bit rate  -m channel mode  -q quality\n"
+                           "  --open FILE...             open documents in the window (the running one, if any)\n"
                            "  --command NAME             hand a command to the running window\n"
                            "  --help, --version\n";
 
@@ -145,6 +148,20 @@ int TQMCmdLine::Fail(const QString &reason)
     std::fprintf(stderr, "%s: %s\n", qPrintable(loqa::ApplicationTitle()), reason.toLocal8Bit().constData());
     std::fflush(stderr);
     return ExitFailed;
+}
+
+TQMCmdLine::MessageSink TQMCmdLine::ReportSink(int fd, bool haveDisplay)
+{
+    if (!haveDisplay)
+        return MessageSink::StandardOutput;
+    struct stat where = {};
+    if (::fstat(fd, &where) != 0)
+        return MessageSink::MessageBox; // closed
+    // A character device that is no terminal (/dev/null, /dev/zero) takes output
+    // nobody reads; terminals, pipes, files and sockets are read.
+    if (S_ISCHR(where.st_mode) && !::isatty(fd))
+        return MessageSink::MessageBox;
+    return MessageSink::StandardOutput;
 }
 
 void TQMCmdLine::Message(const QString &text)

@@ -26,6 +26,10 @@ public:
 
     // How messages leave the program: standard output or a message box.
     enum class MessageSink { StandardOutput, MessageBox };
+    // Where the voice report goes when `fd` is standard output: there whenever a
+    // person or a program reads it (a terminal, a pipe, a file, a socket); a box
+    // on a desktop only when it goes nowhere (/dev/null, closed), as from a launcher.
+    static MessageSink ReportSink(int fd, bool haveDisplay);
 
     // `arguments` are the process arguments after the program name.
     explicit TQMCmdLine(QStringList arguments, MessageSink messages = MessageSink::StandardOutput);

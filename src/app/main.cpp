@@ -3,13 +3,18 @@
 #include "commandchannel.h"
 #include "commandnames.h"
 #include "converter.h"
+#include "endsignals.h"
 #include "global.h"
 #include "qmutils.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QScreen>
+#include <QSessionManager>
+#include <QThread>
 
 #include <cstdio>
 #include <csignal>
@@ -26,18 +31,19 @@ bool haveDisplay()
 
 int runCommandLine(int argc, char **argv)
 {
-    // Only the voice report of a run started from the file manager needs a window
-    // (its message box); everything else works without a display.
+    // Only the voice report of a run started from a launcher, whose output nobody
+    // reads, needs a window (its message box); everything else works without a display.
     QString first = QString::fromLocal8Bit(argv[1]).toLower();
-    const bool box = first == QLatin1String("/e") && !::isatty(STDOUT_FILENO) && haveDisplay();
+    const TQMCmdLine::MessageSink sink = first == QLatin1String("/e")
+                                             ? TQMCmdLine::ReportSink(STDOUT_FILENO, haveDisplay())
+                                             : TQMCmdLine::MessageSink::StandardOutput;
     std::unique_ptr<QCoreApplication> app;
-    if (box)
+    if (sink == TQMCmdLine::MessageSink::MessageBox)
         app = std::make_unique<QApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
-    TQMCmdLine converter(arguments,
-                         box ? TQMCmdLine::MessageSink::MessageBox : TQMCmdLine::MessageSink::StandardOutput);
+    TQMCmdLine converter(arguments, sink);
     return converter.Execute();
 }
 
@@ -87,6 +93,88 @@ void prepareAppPath()
         loqa::InstallSampleDocuments();
 }
 
+// The window, with `open` added to its documents and the first of them shown.
+// The lock is held already.
+int runWindow(QApplication &app, const QStringList &open)
+{
+    QApplication::setApplicationName(loqa::ApplicationTitle());
+    // Hidden in the tray is still running; the window's Exit ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    prepareAppPath();
+    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+    TFormCvt form(screen);
+    form.OpenDocuments(open);
+    if (form.ShowAtStart() || !open.isEmpty())
+        form.show();
+    // A logout, a shutdown or `kill` ends the window as closing it does. The
+    // session manager's request comes before a logout that may still be cancelled:
+    // everything is saved then, and its end of the session (Qt's quit) saves again.
+    loqa::EndSignals endSignals;
+    QObject::connect(&endSignals, &loqa::EndSignals::Received, &form, &TFormCvt::EndSession);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager &) { form.SaveSession(); });
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &form,
+                     [&form](QSessionManager &) { form.SaveSession(); });
+    return app.exec();
+}
+
+// `loqa --open FILE...`: the files, each resolved against the current folder,
+// open in the running window, or in a window started for them. A file that is
+// not there opens nothing.
+int runOpen(int argc, char **argv)
+{
+    QStringList files;
+    bool missing = false;
+    for (int i = 2; i < argc; ++i) {
+        const QString given = QString::fromLocal8Bit(argv[i]);
+        const QFileInfo file(QDir::current(), given);
+        if (!file.exists()) {
+            std::fprintf(stderr, "loqa: the file %s does not exist\n", given.toLocal8Bit().constData());
+            missing = true;
+        } else if (!file.isFile()) {
+            std::fprintf(stderr, "loqa: %s is not a file\n", given.toLocal8Bit().constData());
+            missing = true;
+        } else {
+            files << QDir::cleanPath(file.absoluteFilePath());
+        }
+    }
+    if (missing)
+        return 1;
+    // A window reachable on the session bus or by its socket takes them; else
+    // this process becomes the window. One that holds the lock but does not
+    // answer yet is starting, and listens a moment later.
+    std::unique_ptr<QCoreApplication> app;
+    if (haveDisplay())
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    const auto handOver = [&files] {
+        loqa::SendResult sent = loqa::SendOpenOverBus(files);
+        if (sent == loqa::SendResult::NoWindow)
+            sent = loqa::SendOpen(loqa::CommandChannelPath(), files);
+        return sent;
+    };
+    loqa::SendResult sent = files.isEmpty() ? loqa::SendResult::NoWindow : handOver();
+    if (sent == loqa::SendResult::NoWindow && !loqa::IsAlreadyRunning()) {
+        if (auto *gui = qobject_cast<QApplication *>(app.get()))
+            return runWindow(*gui, files);
+        std::fputs("loqa: no display to open the window on\n", stderr);
+        return 1;
+    }
+    // Started from a menu with no file, as `loqa` alone: the running window stays as it is.
+    if (files.isEmpty())
+        return 0;
+    const QDeadlineTimer deadline(10000);
+    while (sent == loqa::SendResult::NoWindow && !deadline.hasExpired()) {
+        QThread::msleep(200);
+        sent = handOver();
+    }
+    if (sent == loqa::SendResult::Done)
+        return 0;
+    std::fputs("loqa: the running Loquora window did not take the files\n", stderr);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -97,18 +185,12 @@ int main(int argc, char **argv)
     // --help, --version and an unknown "--" option are the converter's to answer.
     if (argc > 1 && std::string_view(argv[1]) == "--command")
         return runOwnOption(argc, argv);
+    if (argc > 1 && std::string_view(argv[1]) == "--open")
+        return runOpen(argc, argv);
     if (argc > 1)
         return runCommandLine(argc, argv);
     if (loqa::IsAlreadyRunning())
         return 0;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(loqa::ApplicationTitle());
-    // Hidden in the tray is still running; the window's Exit ends the program.
-    QApplication::setQuitOnLastWindowClosed(false);
-    prepareAppPath();
-    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
-    TFormCvt form(screen);
-    if (form.ShowAtStart())
-        form.show();
-    return app.exec();
+    return runWindow(app, {});
 }

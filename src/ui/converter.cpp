@@ -557,22 +557,34 @@ void TFormCvt::closeEvent(QCloseEvent *event)
     QApplication::quit();
 }
 
+void TFormCvt::EndSession()
+{
+    // What closing the window does; a second signal finds it done.
+    FormDestroy();
+    QApplication::quit();
+}
+
 void TFormCvt::FormDestroy()
 {
     if (FDestroyed)
         return;
     FDestroyed = true;
-    const QRect frame = geometry();
-    MainWidth = frame.width();
-    MainHeight = frame.height();
-    MainLeft = frame.x();
-    MainTop = frame.y();
     for (int &grabbed : FGrabbedHotkeys) {
         if (grabbed != 0)
             UnregisterGlobalHotKey(grabbed);
         grabbed = 0;
     }
     setAcceptDrops(false);
+    SaveSession();
+}
+
+void TFormCvt::SaveSession()
+{
+    const QRect frame = geometry();
+    MainWidth = frame.width();
+    MainHeight = frame.height();
+    MainLeft = frame.x();
+    MainTop = frame.y();
     try {
         SaveSettings();
     } catch (const ESettingsError &error) {

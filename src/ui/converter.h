@@ -95,6 +95,16 @@ public:
     bool HotkeyPressed(Qt::KeyboardModifiers modifiers, Qt::Key key);
     // Saves the window's place and the settings; runs once, at the end.
     void FormDestroy();
+    // The window's place, the settings and the document list written now, the
+    // window going on (the session manager asks for it before a logout, which it
+    // may still cancel).
+    void SaveSession();
+    // The session ends the program (a signal): what closing the window does, then
+    // the event loop ends with 0.
+    void EndSession();
+    // Documents handed over by `loqa --open`: each joins the list unless it is
+    // there already, and the first is shown.
+    void OpenDocuments(const QStringList &paths);
 
     // The settings applied to the live window, one group each; creation runs
     // them in order, the options dialog when a control changes.

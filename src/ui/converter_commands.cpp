@@ -1,11 +1,17 @@
 // Commands from outside: `loqa --command NAME`, for desktops where a program
-// cannot grab keys itself (any desktop can bind a key to a command line).
+// cannot grab keys itself (any desktop can bind a key to a command line), and
+// the documents of `loqa --open FILE...` ("Open With" in a file manager).
 #include "converter.h"
 
 #include "commandchannel.h"
 #include "commandnames.h"
+#include "doclist.h"
+#include "global.h"
+#include "tabstrip.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 using namespace loqa;
@@ -20,6 +26,13 @@ void TFormCvt::CreateCommandChannel()
             return false;
         // After the answer: a command may open a dialog and wait for the user.
         QTimer::singleShot(0, this, [this, command] { RunCommand(command); });
+        return true;
+    };
+    server->OnOpen = [this](const QStringList &paths) {
+        QTimer::singleShot(0, this, [this, paths] {
+            OpenDocuments(paths);
+            RunCommand(ShowWindowCommand);
+        });
         return true;
     };
     server->Listen(CommandChannelPath());
@@ -44,4 +57,21 @@ void TFormCvt::RunCommand(int command)
         UpdateSelectedEnabling();
     if (action(ActionIndex(command))->isEnabled())
         action(ActionIndex(command))->trigger();
+}
+
+void TFormCvt::OpenDocuments(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    for (const QString &path : paths)
+        docs::AddDocument(DocumentList, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const int first = int(DocumentList.indexOf(QDir::cleanPath(QFileInfo(paths.first()).absoluteFilePath())));
+    const int shown = TabControl1->currentIndex();
+    RebuildTabs();
+    if (first == shown && first == PlayIndex)
+        return; // shown already, with whatever the user typed in it
+    FSilentTabs = true;
+    TabControl1->setCurrentIndex(first);
+    FSilentTabs = false;
+    ShowCurrentDocument();
 }

@@ -3,7 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 class TestCmdLine : public QObject
 {
@@ -43,6 +49,45 @@ private slots:
         QCOMPARE(QString::fromLatin1(s.name), name);
         QCOMPARE(s.given, given);
         QCOMPARE(s.value, value);
+    }
+
+    // The voice report goes to whoever reads standard output; only output that
+    // goes nowhere, on a desktop, makes it a message box.
+    void reportSink_followsWhereStandardOutputGoes()
+    {
+        using Sink = TQMCmdLine::MessageSink;
+        int pipeEnds[2];
+        QVERIFY(::pipe(pipeEnds) == 0);
+        int socketEnds[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM, 0, socketEnds) == 0);
+        QTemporaryDir dir;
+        const int file =
+            ::open(QFile::encodeName(dir.filePath(QStringLiteral("voices.txt"))).constData(), O_WRONLY | O_CREAT, 0600);
+        const int null = ::open("/dev/null", O_WRONLY);
+        QVERIFY(file >= 0 && null >= 0);
+        const auto closeAll = qScopeGuard([&] {
+            for (int fd : {pipeEnds[0], pipeEnds[1], socketEnds[0], socketEnds[1], file, null})
+                ::close(fd);
+        });
+        QCOMPARE(TQMCmdLine::ReportSink(pipeEnds[1], true), Sink::StandardOutput);   // loqa /e | less
+        QCOMPARE(TQMCmdLine::ReportSink(file, true), Sink::StandardOutput);          // loqa /e > voices.txt
+        QCOMPARE(TQMCmdLine::ReportSink(socketEnds[0], true), Sink::StandardOutput); // a program's socket
+        QCOMPARE(TQMCmdLine::ReportSink(null, true), Sink::MessageBox);              // a launcher
+        const int closed = ::dup(null);
+        ::close(closed);
+        QCOMPARE(TQMCmdLine::ReportSink(closed, true), Sink::MessageBox);
+        // Without a desktop there is no box to show.
+        QCOMPARE(TQMCmdLine::ReportSink(null, false), Sink::StandardOutput);
+        // A terminal, when this machine can make one.
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0) {
+            const int terminal = ::open(::ptsname(master), O_WRONLY | O_NOCTTY);
+            QVERIFY(terminal >= 0);
+            QCOMPARE(TQMCmdLine::ReportSink(terminal, true), Sink::StandardOutput);
+            ::close(terminal);
+        }
+        if (master >= 0)
+            ::close(master);
     }
 
     void outputNames()

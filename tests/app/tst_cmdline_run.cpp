@@ -300,9 +300,10 @@ private slots:
 
     void e_listsEveryVoiceAndDescribesOne()
     {
-        // Without a display the report goes to standard output (with one, to a message box).
+        // Standard output is a pipe here, which someone reads: the report goes down it,
+        // on a desktop too.
         const QStringList noDisplay{QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY")};
-        RunResult r = RunLoqa({QStringLiteral("/E")}, QString(), 60000, noDisplay);
+        RunResult r = RunLoqa({QStringLiteral("/E")}, QString(), 60000);
         QCOMPARE(r.exitCode, 0);
         const QList<QByteArray> lines = r.out.split('\n');
         QCOMPARE(lines.at(0), QByteArray("All speech engines installed on your system:"));

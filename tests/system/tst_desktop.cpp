@@ -578,7 +578,7 @@ private slots:
     // On a session bus the running window owns its name, and both loqa --command
     // and any other D-Bus client (gdbus) hand it commands. The commands here are
     // sent from another runtime folder, where the window's socket is not: only
-    // the bus can carry them.
+    // the bus can carry them. Documents for it go the same way.
     void commandOverTheSessionBus()
     {
         QProcess bus;
@@ -629,7 +629,18 @@ private slots:
         loqa.window = waitForWindow(QStringLiteral("Loquora"));
         QVERIFY2(!loqa.window.isEmpty(), "show over the bus did not bring the window");
         QCOMPARE(gdbusCommand(QStringLiteral("dance")), QStringLiteral("(false,)"));
+
+        // Documents too: loqa --open, named from the caller's folder, over the bus alone.
+        QVERIFY(loqa.home.write(QStringLiteral("work/b.txt"), "Handed over."));
+        const RunResult open =
+            RunLoqa({QStringLiteral("--open"), QStringLiteral("b.txt")}, loqa.home.file(QStringLiteral("work")), 20000,
+                    noSocket + QStringList{QStringLiteral("LOQA_HOME=") + loqa.home.path()});
+        QVERIFY2(open.exitCode == 0, qPrintable(Describe(open)));
         QVERIFY(loqa.close());
+        QCOMPARE(loqa.home.read(QStringLiteral("loqa.apl")),
+                 (loqa.txt(QStringLiteral("a.txt")) + QStringLiteral("\r\n") +
+                  loqa.home.file(QStringLiteral("work/b.txt")) + QStringLiteral("\r\n"))
+                     .toUtf8());
     }
 };
 

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <csignal>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -357,14 +358,87 @@ private slots:
             QVERIFY2(ini.contains(QByteArray(line) + "\r\n"), line);
     }
 
-    // Started without a terminal on a desktop (from the file manager), the voice
-    // report shows in a message box captioned with the program's title.
-    void voiceReport_fromTheFileManager_isAMessageBox()
+    // "Open With Loquora": loqa --open starts the window with the file, named from
+    // the caller's folder, added and shown. SIGTERM, as a logout sends it, saves
+    // what closing the window saves, and the program exits 0.
+    void open_startsWithTheFileShown_andSigtermSavesLikeClosing()
+    {
+        TempHome home;
+        const QString a = home.file(QStringLiteral("txt/a.txt"));
+        const QString b = home.file(QStringLiteral("work/b.txt"));
+        QVERIFY(home.write(QStringLiteral("txt/a.txt"), "First."));
+        QVERIFY(home.write(QStringLiteral("work/b.txt"), "Second."));
+        QVERIFY(home.write(QStringLiteral("loqa.apl"), (a + QStringLiteral("\r\n")).toUtf8()));
+        QVERIFY(home.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n"));
+        const QStringList env{QStringLiteral("LOQA_HOME=") + home.path(), QStringLiteral("QT_QPA_PLATFORM=xcb")};
+
+        // A file that is not there: nothing opens, and the reason is given.
+        const RunResult refused =
+            RunLoqa({QStringLiteral("--open"), QStringLiteral("b.txt"), QStringLiteral("gone.txt")},
+                    home.file(QStringLiteral("work")), 20000, env);
+        QVERIFY2(refused.exitCode == 1 && refused.err.contains("gone.txt does not exist"),
+                 qPrintable(Describe(refused)));
+
+        QProcess loqa;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LOQA_HOME"), home.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        loqa.setProcessEnvironment(environment);
+        loqa.setWorkingDirectory(home.file(QStringLiteral("work")));
+        loqa.start(LoqaBinary(), {QStringLiteral("--open"), QStringLiteral("b.txt")});
+        const auto stop = qScopeGuard([&loqa] {
+            if (loqa.state() != QProcess::NotRunning) {
+                loqa.kill();
+                loqa.waitForFinished();
+            }
+        });
+        QVERIFY2(!findWindow(QStringLiteral("Loquora")).isEmpty(), loqa.readAllStandardError().constData());
+        loqa.terminate();
+        QVERIFY2(loqa.waitForFinished(15000), "SIGTERM did not end the window");
+        QCOMPARE(loqa.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(loqa.exitCode(), 0);
+        QCOMPARE(home.read(QStringLiteral("loqa.apl")),
+                 (a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n")).toUtf8());
+        const QByteArray ini = home.read(QStringLiteral("loqa.ini"));
+        QVERIFY2(ini.contains("\r\nPlayIndex=1\r\n") && ini.contains("\r\nMainWidth="), ini.constData());
+    }
+
+    // A second loqa --open hands its files to the running window, which adds them
+    // and shows the first; SIGHUP then saves the list as closing would.
+    void open_handsTheFilesToTheRunningWindow_andSighupSaves()
+    {
+        TempHome home;
+        QProcess loqa;
+        const auto stop = startOnOneDocument(loqa, home, QStringLiteral("a.txt"), "First.");
+        QVERIFY(home.write(QStringLiteral("work/b.txt"), "Second."));
+        QVERIFY(home.write(QStringLiteral("work/c d.txt"), "Third."));
+        QVERIFY2(!findWindow(QStringLiteral("Loquora")).isEmpty(), "the main window did not appear");
+        const RunResult handed =
+            RunLoqa({QStringLiteral("--open"), QStringLiteral("c d.txt"), QStringLiteral("b.txt")},
+                    home.file(QStringLiteral("work")), 20000, {QStringLiteral("LOQA_HOME=") + home.path()});
+        QVERIFY2(handed.exitCode == 0, qPrintable(Describe(handed)));
+        QVERIFY(::kill(pid_t(loqa.processId()), SIGHUP) == 0);
+        QVERIFY2(loqa.waitForFinished(15000), "SIGHUP did not end the window");
+        QCOMPARE(loqa.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(loqa.exitCode(), 0);
+        QCOMPARE(home.read(QStringLiteral("loqa.apl")),
+                 (home.file(QStringLiteral("txt/a.txt")) + QStringLiteral("\r\n") +
+                  home.file(QStringLiteral("work/c d.txt")) + QStringLiteral("\r\n") +
+                  home.file(QStringLiteral("work/b.txt")) + QStringLiteral("\r\n"))
+                     .toUtf8());
+        const QByteArray ini = home.read(QStringLiteral("loqa.ini"));
+        QVERIFY2(ini.contains("\r\nPlayIndex=1\r\n"), ini.constData());
+    }
+
+    // Started from a launcher, whose standard output goes nowhere, on a desktop,
+    // the voice report shows in a message box captioned with the program's title.
+    void voiceReport_fromALauncher_isAMessageBox()
     {
         QProcess loqa;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         loqa.setProcessEnvironment(env);
+        loqa.setStandardOutputFile(QProcess::nullDevice());
         loqa.start(LoqaBinary(), {QStringLiteral("/e"), QStringLiteral("-e"), QStringLiteral("1")});
         const QString box = findWindow(QStringLiteral("loqa"));
         QVERIFY2(!box.isEmpty(), "no message box");
@@ -374,7 +448,6 @@ private slots:
         xdotool({QStringLiteral("key"), QStringLiteral("Return")});
         QVERIFY(loqa.waitForFinished(10000));
         QCOMPARE(loqa.exitCode(), 0);
-        QVERIFY(loqa.readAllStandardOutput().isEmpty()); // the report was in the box
     }
 };
 

@@ -330,6 +330,19 @@ private:
 
 } // namespace
 
+QString FailureMessage(const FileManagerResult &result, bool adding)
+{
+    QStringList names;
+    QString details;
+    for (const FileManagerFailure &failure : result.failures) {
+        names.append(failure.fileManager);
+        details += QStringLiteral("\n%1: %2: %3").arg(failure.fileManager, failure.file, failure.reason);
+    }
+    const QString what = adding ? QStringLiteral("The file-manager commands could not be added for %1.")
+                                : QStringLiteral("The file-manager commands could not be removed for %1.");
+    return what.arg(names.join(QStringLiteral(", "))) + details;
+}
+
 std::unique_ptr<FileManagerCommands> CreateFileManagerCommands(const QString &exePath)
 {
     if (qEnvironmentVariable("LOQA_PLATFORM") == QLatin1String("null"))

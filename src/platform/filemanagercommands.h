@@ -24,6 +24,10 @@ struct FileManagerResult {
     bool ok() const { return failures.isEmpty(); }
 };
 
+// What the user is told of a run that failed: which file managers, then for
+// each its file and why. `adding` tells Register from Remove.
+QString FailureMessage(const FileManagerResult &result, bool adding);
+
 class FileManagerCommands
 {
 public:

@@ -5,7 +5,6 @@
 #include "qmshell.h"
 
 #include <QCheckBox>
-#include <QStringList>
 
 using namespace loqa;
 
@@ -21,13 +20,5 @@ void TFormOption::CheckBoxContextClick(bool checked)
     const FileManagerResult result = checked ? FCommands->registerCommands() : FCommands->removeCommands();
     if (result.ok())
         return;
-    QStringList names;
-    QString details;
-    for (const FileManagerFailure &failure : result.failures) {
-        names.append(failure.fileManager);
-        details += QStringLiteral("\n%1: %2: %3").arg(failure.fileManager, failure.file, failure.reason);
-    }
-    const QString what = checked ? QStringLiteral("The file-manager commands could not be added for %1.")
-                                 : QStringLiteral("The file-manager commands could not be removed for %1.");
-    ShowMessageBox(what.arg(names.join(QStringLiteral(", "))) + details, MB_ICONERROR);
+    ShowMessageBox(FailureMessage(result, checked), MB_ICONERROR);
 }

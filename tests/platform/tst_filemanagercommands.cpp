@@ -495,6 +495,9 @@ private slots:
         QVERIFY(Put(uca, spoilt));
         result = commands->removeCommands();
         QCOMPARE(failed(result), QStringList{"Thunar"});
+        QVERIFY(FailureMessage(result, false)
+                    .startsWith(QStringLiteral("The file-manager commands could not be removed for Thunar.\nThunar: ") +
+                                uca + QStringLiteral(": ")));
         QCOMPARE(ReadAll(uca), spoilt);
         QVERIFY(!commands->test());
         QVERIFY(!QFileInfo::exists(nemo));

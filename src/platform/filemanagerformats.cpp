@@ -123,7 +123,11 @@ QString XmlEscape(const QString &text)
     return out;
 }
 
-QByteArray DolphinServiceMenu(const QString &exe)
+namespace {
+constexpr char kMadeFoldersKey[] = "X-Loquora-MadeFolders=";
+}
+
+QByteArray DolphinServiceMenu(const QString &exe, const QStringList &madeFolders)
 {
     QString text = QStringLiteral("# ") + QString::fromLatin1(FileManagerMarker()) +
                    QStringLiteral(": its commands for plain-text files.\n[Desktop Entry]\n");
@@ -134,6 +138,8 @@ QByteArray DolphinServiceMenu(const QString &exe)
     for (const FileManagerVerb &verb : FileManagerVerbs())
         actions += DolphinActionName(verb) + QLatin1Char(';');
     text += Utf8Line("Actions", actions);
+    if (!madeFolders.isEmpty())
+        text += QLatin1String(kMadeFoldersKey) + madeFolders.join(QLatin1Char(';')) + QStringLiteral(";\n");
     for (const FileManagerVerb &verb : FileManagerVerbs()) {
         text += QStringLiteral("\n[Desktop Action ") + DolphinActionName(verb) + QStringLiteral("]\n");
         text += Utf8Line("Name", QLatin1String(verb.name));
@@ -142,6 +148,18 @@ QByteArray DolphinServiceMenu(const QString &exe)
                                                     QLatin1String(verb.option) + QStringLiteral(" %f")));
     }
     return text.toUtf8();
+}
+
+QStringList DolphinMadeFolders(const QByteArray &serviceMenu)
+{
+    for (const QByteArray &line : serviceMenu.split('\n')) {
+        if (line.startsWith(kMadeFoldersKey))
+            return QString::fromUtf8(line.mid(qsizetype(sizeof kMadeFoldersKey) - 1))
+                .split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        if (line.startsWith('[') && line != "[Desktop Entry]")
+            break; // the key belongs to the first group
+    }
+    return {};
 }
 
 QByteArray NemoAction(const QString &exe, const FileManagerVerb &verb)
@@ -220,9 +238,22 @@ QByteArray EmptyThunarActions()
     return QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n</actions>\n");
 }
 
+bool HasThunarActionOfOurs(const QByteArray &uca)
+{
+    for (const FileManagerVerb &verb : FileManagerVerbs()) {
+        if (uca.contains(ThunarUniqueId(verb).toUtf8()))
+            return true;
+    }
+    return false;
+}
+
 std::optional<QByteArray> MergeThunarActions(const QByteArray &original, const QList<QByteArray> &entries)
 {
-    const QByteArray source = original.isEmpty() ? EmptyThunarActions() : original;
+    // A byte-order mark is not part of the text the offsets below count in; it
+    // goes back in front of the result.
+    const QByteArray bom = QByteArrayLiteral("\xEF\xBB\xBF");
+    const bool marked = original.startsWith(bom);
+    const QByteArray source = original.isEmpty() ? EmptyThunarActions() : marked ? original.mid(bom.size()) : original;
     // Offsets are counted in characters of the decoded text; a file that does
     // not decode cleanly could not be written back byte for byte.
     QStringDecoder decoder(QStringDecoder::Utf8);
@@ -288,7 +319,7 @@ std::optional<QByteArray> MergeThunarActions(const QByteArray &original, const Q
     for (const QByteArray &entry : entries)
         merged += QString::fromUtf8(entry) + QLatin1Char('\n');
     merged += QStringView(text).mid(closing);
-    return merged.toUtf8();
+    return marked ? bom + merged.toUtf8() : merged.toUtf8();
 }
 
 } // namespace loqa

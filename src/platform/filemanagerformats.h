@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -36,8 +37,11 @@ QString EscapeKeyFileValue(const QString &value);
 QString XmlEscape(const QString &text);
 
 // What one verb's entry holds for each file manager; `exe` is the absolute
-// path of loqa.
-QByteArray DolphinServiceMenu(const QString &exe);
+// path of loqa. Dolphin's file also keeps the folders Register made
+// (`madeFolders`, names without ';'), so that Remove can take them away again.
+QByteArray DolphinServiceMenu(const QString &exe, const QStringList &madeFolders = {});
+// The folders a Dolphin file of ours says Register made.
+QStringList DolphinMadeFolders(const QByteArray &serviceMenu);
 QByteArray NemoAction(const QString &exe, const FileManagerVerb &verb);
 QByteArray ScriptFor(const QString &exe, const FileManagerVerb &verb);
 QByteArray FileManagerAction(const QString &exe, const FileManagerVerb &verb);
@@ -46,11 +50,14 @@ QByteArray ThunarAction(const QString &exe, const FileManagerVerb &verb);
 QString ThunarUniqueId(const FileManagerVerb &verb);
 
 // The user's uca.xml with Loquora's entries replaced by `entries` (each placed
-// before </actions>, one line break after each), every other byte kept. An
-// empty `original` starts a new file. Nothing when the file does not parse as
-// Thunar's <actions> list.
+// before </actions>, one line break after each), every other byte kept, a
+// leading byte-order mark too. An empty `original` starts a new file. Nothing
+// when the file does not parse as Thunar's <actions> list.
 std::optional<QByteArray> MergeThunarActions(const QByteArray &original, const QList<QByteArray> &entries);
 // The uca.xml Thunar would have without any Loquora entry.
 QByteArray EmptyThunarActions();
+// The text holds the unique-id of an entry of Loquora's (read as bytes, so it
+// answers for a file that does not parse too).
+bool HasThunarActionOfOurs(const QByteArray &uca);
 
 } // namespace loqa

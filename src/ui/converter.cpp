@@ -609,9 +609,28 @@ void TFormCvt::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
 }
 
+namespace {
+
+// A widget of one of Loquora's own windows: a skinned window, or a window one of
+// them opened (a menu, a dialog). The tray icon's window is the toolkit's, with
+// no parent: its hint is the desktop's and stays whatever the setting.
+bool OfOurWindows(const QObject *watched)
+{
+    if (!watched->isWidgetType())
+        return false;
+    for (const QWidget *widget = static_cast<const QWidget *>(watched); widget;
+         widget = widget->window()->parentWidget()) {
+        if (qobject_cast<const TQMForm *>(widget->window()))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool TFormCvt::eventFilter(QObject *watched, QEvent *event)
 {
-    if (FHintFilter && event->type() == QEvent::ToolTip)
+    if (FHintFilter && event->type() == QEvent::ToolTip && OfOurWindows(watched))
         return true;
     return TQMForm::eventFilter(watched, event);
 }

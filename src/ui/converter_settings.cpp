@@ -198,7 +198,7 @@ void TFormCvt::ApplyTray()
 
 void TFormCvt::ApplyHints()
 {
-    // Hints (tool tips and the status panel's texts) for the whole application, or none.
+    // Hints (tool tips and the status panel's texts) of all of Loquora's windows, or none.
     if (!ShowHint && !FHintFilter)
         QCoreApplication::instance()->installEventFilter(this);
     else if (ShowHint && FHintFilter)

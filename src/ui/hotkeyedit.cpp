@@ -2,7 +2,10 @@
 
 #include "shortcut.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 using namespace loqa;
 
@@ -26,6 +29,7 @@ THotKeyEdit::THotKeyEdit(QWidget *parent) : QLineEdit(parent)
 {
     setContextMenuPolicy(Qt::NoContextMenu);
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAcceptDrops(false);
 }
 
 void THotKeyEdit::SetShortcut(const QString &shortcut)
@@ -71,4 +75,38 @@ void THotKeyEdit::keyPressEvent(QKeyEvent *event)
     const Qt::Key named = key == Qt::Key_Backtab ? Qt::Key_Tab : Qt::Key(key);
     setText(ShortcutToText(QKeyCombination(modifiers, named)));
     event->accept();
+}
+
+void THotKeyEdit::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mousePressEvent(event);
+}
+
+void THotKeyEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The line edit would insert the X selection here.
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void THotKeyEdit::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->ignore();
+}
+
+void THotKeyEdit::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->ignore();
+}
+
+void THotKeyEdit::dropEvent(QDropEvent *event)
+{
+    event->ignore();
 }

@@ -6,6 +6,7 @@
 #include "filemanagercommands.h"
 #include "global.h"
 #include "hotkeyedit.h"
+#include "spinedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -143,9 +144,11 @@ void TFormOption::ConnectControls()
     const auto text = [this](QLineEdit *edit, QString &value) {
         connect(edit, &QLineEdit::textChanged, this, [target = &value](const QString &t) { *target = t; });
     };
-    const auto number = [this](QSpinBox *spin, qint32 &value, int fallback) {
+    const auto number = [this](TSpinEdit *spin, qint32 &value, int fallback) {
         connect(spin, &QSpinBox::textChanged, this,
                 [spin, target = &value, fallback] { *target = SpinNumber(spin->cleanText(), fallback); });
+        // Left after typing, the field holds its clamped number: stored again.
+        connect(spin, &TSpinEdit::Left, this, [target = &value](int number) { *target = number; });
     };
     const auto item = [this, applier](QComboBox *list, qint32 &value, void (TFormCvt::*apply)() = nullptr) {
         connect(list, &QComboBox::activated, this, [target = &value, then = applier(apply)](int index) {

@@ -16,13 +16,13 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
-class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
 class QTimeEdit;
 class QTreeWidget;
 class TFormCvt;
 class THotKeyEdit;
+class TSpinEdit;
 
 namespace loqa {
 class FileManagerCommands;
@@ -66,12 +66,12 @@ public:
     // "Clipboard"
     QCheckBox *CheckBoxWatchClipboard, *CheckBoxPrompt;
     QWidget *GroupClipboard;
-    QSpinBox *SpinEditIgnoreLen, *SpinEditPromptDelay;
+    TSpinEdit *SpinEditIgnoreLen, *SpinEditPromptDelay;
     QComboBox *ComboBoxDefAction;
     // "Alarm"
     QCheckBox *CheckBoxAlarm, *CheckBoxAlarmDate, *CheckBoxAlarmMsgBox;
     QWidget *GroupAlarm;
-    QSpinBox *SpinEditAlarmInterval;
+    TSpinEdit *SpinEditAlarmInterval;
     QLineEdit *EditAlarmBefore, *EditAlarmTxtFile, *EditAlarmWavFile, *EditAlarmAfter;
     QPushButton *ButtonAlarmTxt, *ButtonAlarmWav;
     QComboBox *ComboBoxAlarmStyle;

@@ -15,11 +15,10 @@ bool TFormOption::ContextCommandsPresent()
 
 void TFormOption::CheckBoxContextClick(bool checked)
 {
-    // A failure says which file and why; the box keeps what the user asked for.
+    // A failure names each file manager that failed, its file and why; the
+    // others are done all the same, and the box keeps what the user asked for.
     const FileManagerResult result = checked ? FCommands->registerCommands() : FCommands->removeCommands();
-    if (result.ok)
+    if (result.ok())
         return;
-    const QString what = checked ? QStringLiteral("The file-manager commands could not be added.")
-                                 : QStringLiteral("The file-manager commands could not be removed.");
-    ShowMessageBox(QStringLiteral("%1\n%2: %3").arg(what, result.file, result.reason), MB_ICONERROR);
+    ShowMessageBox(FailureMessage(result, checked), MB_ICONERROR);
 }

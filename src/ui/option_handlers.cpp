@@ -143,7 +143,12 @@ void TFormOption::SetEditorFont()
     const QFont font = QFontDialog::getFont(&ok, FMain->Memo1->font(), this);
     if (!ok)
         return;
-    // The desktop's font dialog offers no colour; MemoFontColor keeps its value.
+    // The desktop's font dialog offers no colour: the colour dialog follows it,
+    // starting with the editor's text colour; cancelled, the colour stays.
+    const QColor colour =
+        QColorDialog::getColor(FMain->Memo1->palette().color(QPalette::Text), this, QStringLiteral("Font Color"));
+    if (colour.isValid())
+        MemoFontColor = BgrValue(colour);
     MemoFontSize = font.pointSize();
     MemoFontName = font.family();
     MemoFontBold = font.bold();
@@ -151,6 +156,7 @@ void TFormOption::SetEditorFont()
     MemoFontUnderline = font.underline();
     MemoFontStrikeOut = font.strikeOut();
     FMain->ApplyEditorFont();
+    FMain->ApplyEditorColours();
 }
 
 void TFormOption::SetEditorColour()
@@ -158,7 +164,7 @@ void TFormOption::SetEditorColour()
     const QColor colour = QColorDialog::getColor(FMain->Memo1->palette().color(QPalette::Base), this);
     if (!colour.isValid())
         return;
-    MemoBGColor = colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+    MemoBGColor = BgrValue(colour);
     FMain->ApplyEditorColours();
 }
 

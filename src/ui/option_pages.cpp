@@ -4,6 +4,7 @@
 
 #include "hotkeyedit.h"
 #include "global.h"
+#include "spinedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -60,9 +61,9 @@ QLabel *label(QWidget *parent, const QString &text, QWidget *buddy = nullptr)
     return l;
 }
 
-QSpinBox *spin(QWidget *parent, const char *name, int low, int high, int design, const QString &accessible)
+TSpinEdit *spin(QWidget *parent, const char *name, int low, int high, int design, const QString &accessible)
 {
-    auto *box = named(new QSpinBox(parent), name);
+    auto *box = named(new TSpinEdit(parent), name);
     box->setRange(low, high);
     box->setValue(design);
     box->setAccessibleName(accessible);

@@ -152,6 +152,18 @@ ClampedNumber ClampForControl(int value, int low, int high, int design)
     return number;
 }
 
+int ClampTypedNumber(const QString &text, int low, int high)
+{
+    bool ok = false;
+    const qlonglong typed = text.trimmed().toLongLong(&ok);
+    return int(std::clamp<qlonglong>(ok ? typed : 0, low, high));
+}
+
+qint32 BgrValue(const QColor &colour)
+{
+    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
+
 int SpinNumber(const QString &text, int fallback)
 {
     bool ok = false;

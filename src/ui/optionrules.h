@@ -2,6 +2,7 @@
 
 #include "global.h"
 
+#include <QColor>
 #include <QDate>
 #include <QList>
 #include <QLocale>
@@ -69,6 +70,13 @@ struct ClampedNumber {
     std::optional<int> stored;
 };
 ClampedNumber ClampForControl(int value, int low, int high, int design);
+
+// A number typed into a spin box with bounds, as it stands when the field is
+// left: clamped to them; a text that is no number counts as 0, clamped too.
+int ClampTypedNumber(const QString &text, int low, int high);
+
+// A colour as the editor's colour settings keep it: 0x00BBGGRR.
+qint32 BgrValue(const QColor &colour);
 
 // A number typed into a spin box; `fallback` when it is not one.
 int SpinNumber(const QString &text, int fallback);

@@ -176,14 +176,19 @@ QByteArray ReadAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList FilesBelow(const QString &folder)
+QStringList EntriesBelow(const QString &folder, QDir::Filters filters)
 {
     QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator it(folder, filters | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext())
         files.append(it.next().mid(folder.size()));
     files.sort();
     return files;
+}
+
+QStringList FilesBelow(const QString &folder)
+{
+    return EntriesBelow(folder, QDir::Files);
 }
 
 } // namespace
@@ -195,6 +200,7 @@ class TestFileManagerCommands : public QObject
     QTemporaryDir FTemp;
     QString FData;
     QString FConfig;
+    QString FSystem; // the desktop's system folder of defaults
     // A program folder and a document folder that quoting could get wrong.
     QString FExe;
     QString FDocument;
@@ -219,6 +225,8 @@ private slots:
         FConfig = FTemp.filePath(QStringLiteral("config"));
         qputenv("XDG_DATA_HOME", FData.toUtf8());
         qputenv("XDG_CONFIG_HOME", FConfig.toUtf8());
+        FSystem = FTemp.filePath(QStringLiteral("system"));
+        qputenv("XDG_CONFIG_DIRS", FSystem.toUtf8());
         qunsetenv("LOQA_PLATFORM");
         const QString bin = FTemp.filePath(QStringLiteral("my programs/it's \"odd\" $HOME `x` \\ -x"));
         QVERIFY(QDir().mkpath(bin));
@@ -235,6 +243,7 @@ private slots:
     {
         QDir(FData).removeRecursively();
         QDir(FConfig).removeRecursively();
+        QDir(FSystem).removeRecursively();
         QFile::remove(QFileInfo(FDocument).path() + QStringLiteral("/my \"odd\" $file %1.wav"));
     }
 
@@ -245,7 +254,8 @@ private slots:
         QVERIFY(!QFileInfo::exists(FConfig + QStringLiteral("/Thunar/uca.xml")));
         auto commands = CreateFileManagerCommands(FExe);
         const FileManagerResult result = commands->registerCommands();
-        QVERIFY2(result.ok, qPrintable(result.file + QLatin1Char(' ') + result.reason));
+        QVERIFY2(result.ok(),
+                 qPrintable(result.failures.value(0).file + QLatin1Char(' ') + result.failures.value(0).reason));
 
         const QString dolphin = FData + QStringLiteral("/kio/servicemenus/loqa.desktop");
         QVERIFY(QFileInfo(dolphin).isExecutable());
@@ -381,11 +391,11 @@ private slots:
 
         auto commands = CreateFileManagerCommands(FExe);
         QVERIFY(!commands->test());
-        QVERIFY(commands->registerCommands().ok);
+        QVERIFY(commands->registerCommands().ok());
         QVERIFY(commands->test());
         const QByteArray once = ReadAll(FConfig + QStringLiteral("/Thunar/uca.xml"));
         const QStringList filesOnce = FilesBelow(FTemp.path());
-        QVERIFY(commands->registerCommands().ok);
+        QVERIFY(commands->registerCommands().ok());
         QCOMPARE(ReadAll(FConfig + QStringLiteral("/Thunar/uca.xml")), once);
         QCOMPARE(FilesBelow(FTemp.path()), filesOnce);
         QCOMPARE(once.count("<unique-id>loqa-"), 3);
@@ -394,69 +404,150 @@ private slots:
         QCOMPARE(ReadAll(FData + QStringLiteral("/nautilus/scripts/Read Aloud")), userScript);
         QVERIFY(QFileInfo::exists(FConfig + QStringLiteral("/caja/scripts/Read Aloud")));
 
-        QVERIFY(commands->removeCommands().ok);
+        QVERIFY(commands->removeCommands().ok());
         QVERIFY(!commands->test());
         QCOMPARE(ReadAll(FConfig + QStringLiteral("/Thunar/uca.xml")), FUserUca);
         QCOMPARE(ReadAll(FData + QStringLiteral("/nautilus/scripts/Read Aloud")), userScript);
         QCOMPARE(FilesBelow(FTemp.path()), before);
         // Removing again finds nothing to remove, and says nothing.
-        QVERIFY(commands->removeCommands().ok);
+        QVERIFY(commands->removeCommands().ok());
 
         // Only the Dolphin "Read Aloud" counts for the box.
-        QVERIFY(commands->registerCommands().ok);
+        QVERIFY(commands->registerCommands().ok());
         QVERIFY(QFile::remove(FData + QStringLiteral("/nemo/actions/loqa-read-aloud.nemo_action")));
         QVERIFY(commands->test());
         QVERIFY(QFile::remove(FData + QStringLiteral("/kio/servicemenus/loqa.desktop")));
         QVERIFY(!commands->test());
-        QVERIFY(commands->removeCommands().ok);
+        QVERIFY(commands->removeCommands().ok());
 
         // A uca.xml Thunar never wrote from scratch leaves with the last entry.
         QVERIFY(QFile::remove(FConfig + QStringLiteral("/Thunar/uca.xml")));
-        QVERIFY(commands->registerCommands().ok);
-        QVERIFY(commands->removeCommands().ok);
+        QVERIFY(commands->registerCommands().ok());
+        QVERIFY(commands->removeCommands().ok());
         QVERIFY(!QFileInfo::exists(FConfig + QStringLiteral("/Thunar/uca.xml")));
     }
 
-    // A write that fails names the file and why, and stops the run there; a
-    // uca.xml that does not parse is never written.
-    void failuresStopAndName()
+    // A file manager that fails is named, with its file and why, and stops
+    // there; the others are done all the same. A uca.xml that does not parse is
+    // never written, and one with a byte-order mark keeps it.
+    void aFailingFileManagerLeavesTheOthersDone()
     {
         auto commands = CreateFileManagerCommands(FExe);
+        const auto failed = [](const FileManagerResult &result) {
+            QStringList names;
+            for (const FileManagerFailure &failure : result.failures)
+                names << failure.fileManager;
+            return names;
+        };
+        const QString uca = FConfig + QStringLiteral("/Thunar/uca.xml");
+        const QString nautilus = FData + QStringLiteral("/nautilus/scripts/Read to MP3");
+        const QString nemo = FData + QStringLiteral("/nemo/actions/loqa-read-aloud.nemo_action");
         // A file where the Nemo folder should be: nothing can be written there,
         // whoever runs the test (permissions do not stop root).
         QVERIFY(Put(FData + QStringLiteral("/nemo"), "not a folder"));
         FileManagerResult result = commands->registerCommands();
-        QVERIFY(!result.ok);
-        QCOMPARE(result.file, FData + QStringLiteral("/nemo/actions/loqa-read-aloud.nemo_action"));
-        QVERIFY(!result.reason.isEmpty());
-        // Dolphin's came first and stays, so the box stays checked; what comes
-        // after the failure was not written.
+        QCOMPARE(failed(result), QStringList{"Nemo"});
+        QCOMPARE(result.failures.at(0).file, nemo);
+        QVERIFY(!result.failures.at(0).reason.isEmpty());
         QVERIFY(commands->test());
-        QVERIFY(!QFileInfo::exists(FConfig + QStringLiteral("/Thunar/uca.xml")));
-        QVERIFY(!QFileInfo::exists(FData + QStringLiteral("/nautilus/scripts/Read Aloud")));
-        QVERIFY(commands->removeCommands().ok);
+        QVERIFY(QFileInfo::exists(FData + QStringLiteral("/file-manager/actions/loqa-read-to-mp3.desktop")));
+        QVERIFY(QFileInfo::exists(nautilus));
+        QVERIFY(QFileInfo::exists(FConfig + QStringLiteral("/caja/scripts/Read to MP3")));
+        QCOMPARE(ReadAll(uca).count("<unique-id>loqa-"), 3);
+        QVERIFY(commands->removeCommands().ok());
+        QCOMPARE(FilesBelow(FData), QStringList{"/nemo"});
+        QVERIFY(QFile::remove(FData + QStringLiteral("/nemo")));
 
         if (::geteuid() != 0) {
-            QVERIFY(QFile::remove(FData + QStringLiteral("/nemo")));
             const QString menus = FData + QStringLiteral("/kio/servicemenus");
             QVERIFY(QDir().mkpath(menus));
             QVERIFY(QFile::setPermissions(menus, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
             result = commands->registerCommands();
             QFile::setPermissions(menus, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            QVERIFY(!result.ok);
-            QCOMPARE(result.file, menus + QStringLiteral("/loqa.desktop"));
+            QCOMPARE(failed(result), QStringList{"Dolphin"});
+            QCOMPARE(result.failures.at(0).file, menus + QStringLiteral("/loqa.desktop"));
             QVERIFY(!commands->test());
+            QVERIFY(QFileInfo::exists(nemo));
+            QVERIFY(commands->removeCommands().ok());
+            QVERIFY(!QFileInfo::exists(nemo));
         }
 
+        // A uca.xml that does not parse, with nothing of ours in it: Register
+        // names Thunar and writes the rest; Remove has nothing to take from it.
         QDir(FData).removeRecursively();
         const QByteArray broken = FUserUca.left(FUserUca.size() - 5);
-        QVERIFY(Put(FConfig + QStringLiteral("/Thunar/uca.xml"), broken));
+        QVERIFY(Put(uca, broken));
         result = commands->registerCommands();
-        QVERIFY(!result.ok);
-        QCOMPARE(result.file, FConfig + QStringLiteral("/Thunar/uca.xml"));
-        QCOMPARE(ReadAll(FConfig + QStringLiteral("/Thunar/uca.xml")), broken);
-        QVERIFY(!commands->removeCommands().ok);
-        QCOMPARE(ReadAll(FConfig + QStringLiteral("/Thunar/uca.xml")), broken);
+        QCOMPARE(failed(result), QStringList{"Thunar"});
+        QCOMPARE(result.failures.at(0).file, uca);
+        QCOMPARE(ReadAll(uca), broken);
+        QVERIFY(commands->test());
+        QVERIFY(commands->removeCommands().ok());
+        QVERIFY(!commands->test());
+        QVERIFY(!QFileInfo::exists(nautilus));
+        QCOMPARE(ReadAll(uca), broken);
+
+        // Entries of ours in a uca.xml that no longer parses: Thunar is named,
+        // and the others go all the same.
+        QVERIFY(Put(uca, FUserUca));
+        QVERIFY(commands->registerCommands().ok());
+        const QByteArray spoilt = ReadAll(uca).replace("</actions>", "</actions");
+        QVERIFY(Put(uca, spoilt));
+        result = commands->removeCommands();
+        QCOMPARE(failed(result), QStringList{"Thunar"});
+        QVERIFY(FailureMessage(result, false)
+                    .startsWith(QStringLiteral("The file-manager commands could not be removed for Thunar.\nThunar: ") +
+                                uca + QStringLiteral(": ")));
+        QCOMPARE(ReadAll(uca), spoilt);
+        QVERIFY(!commands->test());
+        QVERIFY(!QFileInfo::exists(nemo));
+        QVERIFY(!QFileInfo::exists(nautilus));
+
+        // A byte-order mark in front: kept, and the file comes back byte for byte.
+        const QByteArray marked = "\xEF\xBB\xBF" + FUserUca;
+        QVERIFY(Put(uca, marked));
+        QVERIFY(commands->registerCommands().ok());
+        QVERIFY(ReadAll(uca).startsWith(marked.left(marked.lastIndexOf("</actions>"))));
+        QCOMPARE(ReadAll(uca).count("<unique-id>loqa-"), 3);
+        QVERIFY(commands->removeCommands().ok());
+        QCOMPARE(ReadAll(uca), marked);
+    }
+
+    // With no uca.xml of the user's, Thunar reads the first one of the system
+    // folders: a new one starts from it, and goes again with Loquora's entries.
+    void aNewUcaStartsFromTheSystemDefaults()
+    {
+        const QString empty = FSystem + QStringLiteral("/first");
+        const QString second = FSystem + QStringLiteral("/second");
+        QVERIFY(QDir().mkpath(empty));
+        QVERIFY(Put(second + QStringLiteral("/Thunar/uca.xml"), FUserUca));
+        qputenv("XDG_CONFIG_DIRS", ("relative/ignored:" + empty + "::" + second).toUtf8());
+        auto commands = CreateFileManagerCommands(FExe);
+        qputenv("XDG_CONFIG_DIRS", FSystem.toUtf8());
+        const QString uca = FConfig + QStringLiteral("/Thunar/uca.xml");
+        QVERIFY(commands->registerCommands().ok());
+        const QByteArray written = ReadAll(uca);
+        QVERIFY(written.startsWith(FUserUca.left(FUserUca.lastIndexOf("</actions>"))));
+        QVERIFY(written.contains("<name>Open Terminal Here</name>"));
+        QCOMPARE(written.count("<unique-id>loqa-"), 3);
+        QVERIFY(commands->removeCommands().ok());
+        QVERIFY(!QFileInfo::exists(uca));
+        QCOMPARE(ReadAll(second + QStringLiteral("/Thunar/uca.xml")), FUserUca);
+    }
+
+    // Remove takes away the folders Register made once they are empty, and no
+    // folder that was there before.
+    void removeTakesAwayTheFoldersRegisterMade()
+    {
+        QVERIFY(QDir().mkpath(FData + QStringLiteral("/nemo/actions"))); // the user's, empty
+        auto commands = CreateFileManagerCommands(FExe);
+        QVERIFY(commands->registerCommands().ok());
+        QVERIFY(commands->registerCommands().ok()); // the second run still knows what the first made
+        QVERIFY(Put(FConfig + QStringLiteral("/caja/scripts/Mine"), "#!/bin/sh\n"));
+        QVERIFY(commands->removeCommands().ok());
+        QCOMPARE(EntriesBelow(FData, QDir::Dirs), (QStringList{"/nemo", "/nemo/actions"}));
+        QCOMPARE(EntriesBelow(FConfig, QDir::AllEntries),
+                 (QStringList{"/caja", "/caja/scripts", "/caja/scripts/Mine"}));
     }
 
     void nullPlatformWritesNothing()
@@ -464,7 +555,7 @@ private slots:
         qputenv("LOQA_PLATFORM", "null");
         auto commands = CreateFileManagerCommands(FExe);
         qunsetenv("LOQA_PLATFORM");
-        QVERIFY(commands->registerCommands().ok);
+        QVERIFY(commands->registerCommands().ok());
         QVERIFY(!commands->test());
         QVERIFY(!QFileInfo::exists(FData));
         QVERIFY(!QFileInfo::exists(FConfig));

@@ -6,6 +6,7 @@
 #include "global.h"
 #include "hotkeyedit.h"
 #include "option.h"
+#include "spinedit.h"
 #include "systray.h"
 #include "tabstrip.h"
 #include "testsupport.h"
@@ -13,9 +14,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFontDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -26,6 +29,7 @@
 #include <QToolBar>
 #include <QTimeEdit>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 
 using namespace loqa;
@@ -363,6 +367,102 @@ private slots:
         dialog->ButtonDel->click();
         QCOMPARE(ReminderList.size(), 1);
         QCOMPARE(dialog->ListViewReminderList->topLevelItemCount(), 1);
+    }
+
+    // "Set Font" gives the text its colour too: a colour dialog follows the font
+    // dialog, the editor shows the colour at once, and loqa.ini keeps it.
+    void setFont_givesTheTextItsColour()
+    {
+        start("[UI]\r\nMemoBGColor=0\r\n");
+        open();
+        const QColor chosen(0x11, 0x22, 0x33);
+        QStringList seen;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *font = qobject_cast<QFontDialog *>(modal)) {
+                seen << QStringLiteral("font");
+                font->accept();
+            } else if (auto *colour = qobject_cast<QColorDialog *>(modal)) {
+                seen << QStringLiteral("colour");
+                colour->setCurrentColor(chosen);
+                colour->accept();
+            }
+        });
+        answer.start(20);
+        dialog->Button4->click();
+        answer.stop();
+        QCOMPARE(seen, (QStringList{"font", "colour"}));
+        QCOMPARE(MemoFontColor, 0x332211);
+        QCOMPARE(form->Memo1->palette().color(QPalette::Text), chosen);
+        QCOMPARE(form->Memo1->palette().color(QPalette::Base), QColor(Qt::black));
+        dialog.reset();
+        form->FormDestroy();
+        QVERIFY(home->read(QStringLiteral("loqa.ini")).contains("\r\nMemoFontColor=3351057\r\n"));
+    }
+
+    // A number typed outside a spin box's bounds is clamped when the field is
+    // left, and stored so; a field only passed through stores nothing.
+    void spinBoxes_clampWhatIsTypedOnLeaving()
+    {
+        start("[Alarm]\r\nAlarm=1\r\nAlarmInterval=75\r\n");
+        open();
+        const auto type = [this](int page, QSpinBox *spin, const char *text) {
+            dialog->PageControl1->setCurrentIndex(page);
+            spin->setFocus();
+            QVERIFY(spin->hasFocus());
+            if (text) {
+                spin->selectAll();
+                QTest::keyClick(spin, Qt::Key_Backspace);
+                QTest::keyClicks(spin, QLatin1String(text));
+            }
+            dialog->ButtonOK->setFocus();
+            QVERIFY(!spin->hasFocus());
+        };
+        type(4, dialog->SpinEditAlarmInterval, nullptr);
+        QCOMPARE(AlarmInterval, 75); // shown as 60, its design value
+        type(4, dialog->SpinEditAlarmInterval, "90");
+        QCOMPARE(dialog->SpinEditAlarmInterval->value(), 60);
+        QCOMPARE(AlarmInterval, 60);
+        type(3, dialog->SpinEditPromptDelay, "0");
+        QCOMPARE(dialog->SpinEditPromptDelay->value(), 1);
+        QCOMPARE(PromptDelay, 1);
+        type(3, dialog->SpinEditPromptDelay, "5000");
+        QCOMPARE(dialog->SpinEditPromptDelay->value(), 999);
+        QCOMPARE(PromptDelay, 999);
+        type(3, dialog->SpinEditIgnoreLen, "");
+        QCOMPARE(dialog->SpinEditIgnoreLen->value(), 0);
+        QCOMPARE(IgnoreLen, 0);
+    }
+
+    // "Show Tooltips" off hides the tips of Loquora's windows only: a window the
+    // toolkit makes on its own, with no parent, as the tray icon's is, keeps its tip.
+    void showTooltipsOff_leavesTheTrayIconsTip()
+    {
+        start();
+        open();
+        QWidget other;
+        other.setToolTip(QStringLiteral("Loquora"));
+        other.resize(24, 24);
+        other.show();
+        const auto tipShown = [](QWidget *widget) {
+            QToolTip::hideText();
+            if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 5000))
+                return false;
+            QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), widget->mapToGlobal(QPoint(4, 4)));
+            QApplication::sendEvent(widget, &help);
+            return QToolTip::isVisible() && QToolTip::text() == widget->toolTip();
+        };
+        dialog->PageControl1->setCurrentIndex(2);
+        QVERIFY(tipShown(dialog->CheckBoxTray));
+        QVERIFY(tipShown(&other));
+        dialog->PageControl1->setCurrentIndex(0);
+        QTest::keyClick(dialog->CheckBoxHint, Qt::Key_Space);
+        QVERIFY(!ShowHint);
+        dialog->PageControl1->setCurrentIndex(2);
+        QVERIFY(!tipShown(dialog->CheckBoxTray));
+        QVERIFY(!tipShown(form->TrackBarVol));
+        QVERIFY(tipShown(&other));
     }
 
     void cleanupTestCase()

@@ -160,7 +160,7 @@ void TFormOption::ConnectControls()
 
     // General
     setting(CheckBoxHint, ShowHint, &TFormCvt::ApplyHints);
-    setting(CheckBoxRepeat, Repeat, &TFormCvt::ShowCurrentDocument); // Prev and Next follow the new value
+    setting(CheckBoxRepeat, Repeat, &TFormCvt::UpdateNavigation); // Prev and Next follow the new value
     setting(CheckBoxHighlight, Highlight);
     setting(CheckBoxAutoNext, AutoNext);
     setting(CheckBoxAutoName, AutoName);
@@ -249,6 +249,7 @@ void TFormOption::FormShow()
     TQMForm::FormShow();
     SetSizeable(false);
     SetControlsFromSettings();
+    FocusShownPage();
 }
 
 void TFormOption::SetControlsFromSettings()

@@ -4,8 +4,10 @@
     atspi_probe.py registry                wait for the accessibility registry
     atspi_probe.py walk APP                check every shown window of APP
     atspi_probe.py press APP NAME          press the control NAME, report announcements
-    atspi_probe.py tab APP WINDOW COUNT    press Tab COUNT times in WINDOW (or the active
+    atspi_probe.py tab APP WINDOW COUNT [states]
+                                           press Tab COUNT times in WINDOW (or the active
                                            window when empty), report the focus after each
+                                           (with states, also what the states say: held)
     atspi_probe.py keys APP WINDOW KEY...  the same for the keys given (xdotool's names)
     atspi_probe.py text APP NAME           the text of the object NAME
 
@@ -113,6 +115,24 @@ def focused(app):
     return found
 
 
+def held(app):
+    """What the objects' own states say has the focus: each focused object that
+    holds no focused object itself. A screen reader asks this of a window it
+    comes back to; it should name the one control the focus events named."""
+    def visit(obj):
+        inner = []
+        for child in obj:
+            if child is not None and showing(child):
+                inner += visit(child)
+        if not inner and obj.getState().contains(pyatspi.STATE_FOCUSED) and obj.getRole() not in GENERIC:
+            return [describe(obj)]
+        return inner
+    found = []
+    for window in windows(app):
+        found += visit(window)
+    return "|".join(found)
+
+
 def find(app, name):
     for window in windows(app):
         for obj in shown_tree(window):
@@ -166,14 +186,14 @@ def spoken(obj):
     return describe(obj)
 
 
-def keys(app, window_name, pressed):
+def keys(app, window_name, pressed, states=False):
     """Presses each key of PRESSED and, as a screen reader does, follows the
-    focus events the program sends (states alone mislead: the current tab of a
-    tab strip says it is focused wherever the focus is)."""
+    focus events the program sends; with STATES, also what the objects' states
+    say after each key (see held)."""
     if window_name:  # else the keys go to the window that has them
         subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^%s$" % window_name,
                         "windowactivate", "--sync"], check=False, capture_output=True, timeout=15)
-    order = []
+    order, states_held = [], []
     walk = {"pressed": 0, "focus": None, "quiet": 0, "waited": 0}
 
     def on_focus(event):
@@ -198,6 +218,8 @@ def keys(app, window_name, pressed):
             if walk["focus"] is not None and walk["quiet"] < 5:
                 return True
             order.append(walk["focus"] or "")
+            if states:
+                states_held.append(held(app))
         if walk["pressed"] == len(pressed):
             pyatspi.Registry.stop()
             return False
@@ -209,7 +231,7 @@ def keys(app, window_name, pressed):
     pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused", "focus:")
     GLib.timeout_add(50, step)
     pyatspi.Registry.start()
-    out({"order": order})
+    out({"order": order, "held": states_held})
 
 
 def text(app, name):
@@ -236,7 +258,7 @@ def main():
     elif command == "press":
         press(app, sys.argv[3])
     elif command == "tab":
-        keys(app, sys.argv[3], ["Tab"] * int(sys.argv[4]))
+        keys(app, sys.argv[3], ["Tab"] * int(sys.argv[4]), states=sys.argv[5:] == ["states"])
     elif command == "keys":
         keys(app, sys.argv[3], sys.argv[4:])
     elif command == "text":

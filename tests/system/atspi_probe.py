@@ -10,6 +10,8 @@
                                            (with states, also what the states say: held)
     atspi_probe.py keys APP WINDOW KEY...  the same for the keys given (xdotool's names)
     atspi_probe.py text APP NAME           the text of the object NAME
+    atspi_probe.py menu APP KEY            press KEY in an open popup menu, report the
+                                           focused entry and all the menu's entries
 
 Each prints one JSON object on stdout and exits 0; a fault of the program is
 data in that object, for the caller to judge. Exit status 2: the program or
@@ -234,6 +236,32 @@ def keys(app, window_name, pressed, states=False):
     out({"order": order, "held": states_held})
 
 
+def menu(app, key):
+    """Presses KEY in an open popup menu and reports the entry the focus moved
+    to and every entry of its menu, as a screen reader lists them (a popup is
+    no window of the application: it is found through the focus event)."""
+    seen = {}
+
+    def on_focus(event):
+        if event.type.startswith("object:state-changed:focused") and event.detail1 != 1:
+            return
+        try:
+            if event.source.getRole() != pyatspi.ROLE_MENU_ITEM or event.source.getApplication().name != app.name:
+                return
+            seen["focus"] = describe(event.source)
+            seen["entries"] = [describe(entry) for entry in event.source.parent
+                               if entry is not None and entry.getRole() != pyatspi.ROLE_SEPARATOR]
+        except Exception:
+            return
+        pyatspi.Registry.stop()
+
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused", "focus:")
+    GLib.timeout_add(100, lambda: subprocess.run(["xdotool", "key", key], check=False, timeout=15) and False)
+    GLib.timeout_add(5000, lambda: pyatspi.Registry.stop() and False)
+    pyatspi.Registry.start()
+    out({"focus": seen.get("focus", ""), "entries": seen.get("entries", [])})
+
+
 def text(app, name):
     for window in windows(app):
         for obj in shown_tree(window):
@@ -263,6 +291,8 @@ def main():
         keys(app, sys.argv[3], sys.argv[4:])
     elif command == "text":
         text(app, sys.argv[3])
+    elif command == "menu":
+        menu(app, sys.argv[3])
     fail("unknown command %r" % command)
 
 

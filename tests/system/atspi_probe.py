@@ -4,10 +4,14 @@
     atspi_probe.py registry                wait for the accessibility registry
     atspi_probe.py walk APP                check every shown window of APP
     atspi_probe.py press APP NAME          press the control NAME, report announcements
-    atspi_probe.py tab APP WINDOW COUNT    press Tab COUNT times in WINDOW (or the active
+    atspi_probe.py tab APP WINDOW COUNT [states]
+                                           press Tab COUNT times in WINDOW (or the active
                                            window when empty), report the focus after each
+                                           (with states, also what the states say: held)
     atspi_probe.py keys APP WINDOW KEY...  the same for the keys given (xdotool's names)
     atspi_probe.py text APP NAME           the text of the object NAME
+    atspi_probe.py menu APP KEY            press KEY in an open popup menu, report the
+                                           focused entry and all the menu's entries
 
 Each prints one JSON object on stdout and exits 0; a fault of the program is
 data in that object, for the caller to judge. Exit status 2: the program or
@@ -113,6 +117,24 @@ def focused(app):
     return found
 
 
+def held(app):
+    """What the objects' own states say has the focus: each focused object that
+    holds no focused object itself. A screen reader asks this of a window it
+    comes back to; it should name the one control the focus events named."""
+    def visit(obj):
+        inner = []
+        for child in obj:
+            if child is not None and showing(child):
+                inner += visit(child)
+        if not inner and obj.getState().contains(pyatspi.STATE_FOCUSED) and obj.getRole() not in GENERIC:
+            return [describe(obj)]
+        return inner
+    found = []
+    for window in windows(app):
+        found += visit(window)
+    return "|".join(found)
+
+
 def find(app, name):
     for window in windows(app):
         for obj in shown_tree(window):
@@ -166,14 +188,14 @@ def spoken(obj):
     return describe(obj)
 
 
-def keys(app, window_name, pressed):
+def keys(app, window_name, pressed, states=False):
     """Presses each key of PRESSED and, as a screen reader does, follows the
-    focus events the program sends (states alone mislead: the current tab of a
-    tab strip says it is focused wherever the focus is)."""
+    focus events the program sends; with STATES, also what the objects' states
+    say after each key (see held)."""
     if window_name:  # else the keys go to the window that has them
         subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^%s$" % window_name,
                         "windowactivate", "--sync"], check=False, capture_output=True, timeout=15)
-    order = []
+    order, states_held = [], []
     walk = {"pressed": 0, "focus": None, "quiet": 0, "waited": 0}
 
     def on_focus(event):
@@ -198,6 +220,8 @@ def keys(app, window_name, pressed):
             if walk["focus"] is not None and walk["quiet"] < 5:
                 return True
             order.append(walk["focus"] or "")
+            if states:
+                states_held.append(held(app))
         if walk["pressed"] == len(pressed):
             pyatspi.Registry.stop()
             return False
@@ -209,7 +233,33 @@ def keys(app, window_name, pressed):
     pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused", "focus:")
     GLib.timeout_add(50, step)
     pyatspi.Registry.start()
-    out({"order": order})
+    out({"order": order, "held": states_held})
+
+
+def menu(app, key):
+    """Presses KEY in an open popup menu and reports the entry the focus moved
+    to and every entry of its menu, as a screen reader lists them (a popup is
+    no window of the application: it is found through the focus event)."""
+    seen = {}
+
+    def on_focus(event):
+        if event.type.startswith("object:state-changed:focused") and event.detail1 != 1:
+            return
+        try:
+            if event.source.getRole() != pyatspi.ROLE_MENU_ITEM or event.source.getApplication().name != app.name:
+                return
+            seen["focus"] = describe(event.source)
+            seen["entries"] = [describe(entry) for entry in event.source.parent
+                               if entry is not None and entry.getRole() != pyatspi.ROLE_SEPARATOR]
+        except Exception:
+            return
+        pyatspi.Registry.stop()
+
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused", "focus:")
+    GLib.timeout_add(100, lambda: subprocess.run(["xdotool", "key", key], check=False, timeout=15) and False)
+    GLib.timeout_add(5000, lambda: pyatspi.Registry.stop() and False)
+    pyatspi.Registry.start()
+    out({"focus": seen.get("focus", ""), "entries": seen.get("entries", [])})
 
 
 def text(app, name):
@@ -236,11 +286,13 @@ def main():
     elif command == "press":
         press(app, sys.argv[3])
     elif command == "tab":
-        keys(app, sys.argv[3], ["Tab"] * int(sys.argv[4]))
+        keys(app, sys.argv[3], ["Tab"] * int(sys.argv[4]), states=sys.argv[5:] == ["states"])
     elif command == "keys":
         keys(app, sys.argv[3], sys.argv[4:])
     elif command == "text":
         text(app, sys.argv[3])
+    elif command == "menu":
+        menu(app, sys.argv[3])
     fail("unknown command %r" % command)
 
 

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -32,6 +33,20 @@ QJsonObject probe(const QStringList &args, int timeoutMs = 60000)
     if (answer.isEmpty())
         return {{QStringLiteral("error"), QString::fromUtf8(p.readAllStandardError())}};
     return answer;
+}
+
+// The program's icon in the tray: its small window docked there.
+QString trayIcon(qint64 pid)
+{
+    const QString ids = xdotool(
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid)});
+    static const QRegularExpression size(QStringLiteral("Geometry: (\\d+)x(\\d+)"));
+    for (const QString &id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const auto m = size.match(xdotool({QStringLiteral("getwindowgeometry"), id}));
+        if (m.hasMatch() && m.captured(1).toInt() <= 48 && m.captured(2).toInt() <= 48)
+            return id;
+    }
+    return {};
 }
 
 QStringList strings(const QJsonValue &value)
@@ -76,7 +91,7 @@ private slots:
                                                             .toUtf8()));
         // Copied text asks what to do, and the question waits for its answer.
         QVERIFY(FHome.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n[Clipboard]\r\nShowPrompt=1\r\n"
-                                                        "DefAction=3\r\nPromptDelay=0\r\n"));
+                                                        "DefAction=3\r\nPromptDelay=0\r\n[UI]\r\nTray=1\r\n"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LOQA_HOME"), FHome.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -195,6 +210,39 @@ private slots:
         QCOMPARE(pressed[QStringLiteral("focusAfter")].toString(), pressed[QStringLiteral("focusBefore")].toString());
     }
 
+    // The tray menu, opened with a click on the icon: a screen reader finds its
+    // entries as named menu items, and the arrows move the focus from entry to entry.
+    void trayMenuForScreenReaders()
+    {
+        const QStringList shown{QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                QString::number(FLoqa.processId())};
+        const QString before = xdotool(shown);
+        QString icon;
+        QTRY_VERIFY_WITH_TIMEOUT(!(icon = trayIcon(FLoqa.processId())).isEmpty(), 10000);
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("8"),
+                 QStringLiteral("8"), QStringLiteral("click"), QStringLiteral("1")});
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool(shown) != before, 10000);
+        saveScreenshot(QStringLiteral("access-tray-menu"));
+        // The first entry is active as the menu opens: Up comes round to the last, Down back to the first.
+        const QJsonObject up = probe({QStringLiteral("menu"), QStringLiteral("loqa"), QStringLiteral("Up")});
+        QCOMPARE(up[QStringLiteral("focus")].toString(), QStringLiteral("menu item:Exit"));
+        QCOMPARE(strings(up[QStringLiteral("entries")]),
+                 QStringList({QStringLiteral("menu item:Hide Main Window"), QStringLiteral("menu item:Read Aloud"),
+                              QStringLiteral("menu item:Read to WAV File"),
+                              QStringLiteral("menu item:Read to MP3 File"), QStringLiteral("menu item:Pause/Resume"),
+                              QStringLiteral("menu item:Stop"), QStringLiteral("menu item:Prev"),
+                              QStringLiteral("menu item:Next"), QStringLiteral("menu item:Read Clipboard"),
+                              QStringLiteral("menu item:Options"), QStringLiteral("menu item:Exit")}));
+        const QJsonObject down = probe({QStringLiteral("menu"), QStringLiteral("loqa"), QStringLiteral("Down")});
+        QCOMPARE(down[QStringLiteral("focus")].toString(), QStringLiteral("menu item:Hide Main Window"));
+        // A click on the window's caption, away from the menu, closes it.
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                 QStringLiteral("^Loquora$"), QStringLiteral("mousemove"), QStringLiteral("--window"),
+                 QStringLiteral("%1"), QStringLiteral("300"), QStringLiteral("8"), QStringLiteral("click"),
+                 QStringLiteral("1")});
+        QTRY_COMPARE_WITH_TIMEOUT(xdotool(shown), before, 10000);
+    }
+
     // The options dialog, opened from the keyboard (Alt+T runs Tools' own
     // command): every control it shows is named, and Tab reads the General page
     // top to bottom and comes round by the caption's Close. It stays open for the
@@ -211,19 +259,26 @@ private slots:
         QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
                  qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
         saveScreenshot(QStringLiteral("access-options"));
-        // The greeting's line waits, disabled, for its check box.
-        const QJsonObject tabbed =
-            probe({QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("12")}, 120000);
-        QCOMPARE(strings(tabbed[QStringLiteral("order")]),
-                 QStringList({QStringLiteral("page tab:General"), QStringLiteral("check box:Show Tooltips"),
-                              QStringLiteral("check box:Repeating Playlist"),
-                              QStringLiteral("check box:Highlight Reading Word"),
-                              QStringLiteral("check box:Automatically Play Next File"),
-                              QStringLiteral("check box:Automatically Name for WAV/MP3 Files"),
-                              QStringLiteral("check box:Add Commands to .txt file Context Menus"),
-                              QStringLiteral("check box:Greeting at Startup"),
-                              QStringLiteral("push button:Pronunciation Manager"), QStringLiteral("push button:OK"),
-                              QStringLiteral("push button:Close"), QStringLiteral("page tab:General")}));
+        // The greeting's line waits, disabled, for its check box. After each Tab
+        // the objects' own focused states name the same one control as the focus
+        // events, as a screen reader coming back to the window asks them.
+        const QJsonObject tabbed = probe(
+            {QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("12"), QStringLiteral("states")},
+            120000);
+        const QStringList expected{QStringLiteral("page tab:General"),
+                                   QStringLiteral("check box:Show Tooltips"),
+                                   QStringLiteral("check box:Repeating Playlist"),
+                                   QStringLiteral("check box:Highlight Reading Word"),
+                                   QStringLiteral("check box:Automatically Play Next File"),
+                                   QStringLiteral("check box:Automatically Name for WAV/MP3 Files"),
+                                   QStringLiteral("check box:Add Commands to .txt file Context Menus"),
+                                   QStringLiteral("check box:Greeting at Startup"),
+                                   QStringLiteral("push button:Pronunciation Manager"),
+                                   QStringLiteral("push button:OK"),
+                                   QStringLiteral("push button:Close"),
+                                   QStringLiteral("page tab:General")};
+        QCOMPARE(strings(tabbed[QStringLiteral("order")]), expected);
+        QCOMPARE(strings(tabbed[QStringLiteral("held")]), expected);
     }
 
     // The folder picker from the options dialog's "..." beside the TXT folder,

@@ -12,6 +12,9 @@
     atspi_probe.py text APP NAME           the text of the object NAME
     atspi_probe.py menu APP KEY            press KEY in an open popup menu, report the
                                            focused entry and all the menu's entries
+    atspi_probe.py pauseresume APP TAB     choose the document tab TAB, read it aloud,
+                                           pause, resume and stop; report what was told
+    atspi_probe.py value APP NAME [SET]    the value of the slider NAME, after setting it to SET
 
 Each prints one JSON object on stdout and exits 0; a fault of the program is
 data in that object, for the caller to judge. Exit status 2: the program or
@@ -274,6 +277,71 @@ def text(app, name):
     fail("no text %r" % name)
 
 
+def pauseresume(app, tab_name):
+    """Chooses a tab, then reads it aloud, pauses, resumes and stops, as a user
+    would, and gathers what a screen reader is told meanwhile."""
+    tab = None
+    for window in windows(app):
+        for obj in shown_tree(window):
+            if obj.getRole() == pyatspi.ROLE_PAGE_TAB and obj.name == tab_name:
+                tab = obj
+    if tab is None:
+        fail("no page tab %r" % tab_name)
+    got = {"announced": [], "renamed": 0, "selections": 0, "textChanges": 0, "tabsSelected": [], "reading": False}
+
+    def on_event(event):
+        try:
+            role = event.source.getRole()
+            name = event.source.name
+        except Exception:
+            return
+        if event.type.startswith("object:state-changed:showing") and event.detail1 == 1 \
+                and role == pyatspi.ROLE_NOTIFICATION:
+            got["announced"].append(name)
+        elif event.type.startswith("object:property-change:accessible-name") and role == pyatspi.ROLE_NOTIFICATION:
+            got["renamed"] += 1
+        elif event.type.startswith("object:state-changed:selected") and role == pyatspi.ROLE_PAGE_TAB:
+            got["tabsSelected"].append("%s:%d" % (name, event.detail1))
+        elif not got["reading"] or role != pyatspi.ROLE_TEXT:
+            return
+        elif event.type.startswith("object:text-selection-changed"):
+            got["selections"] += 1
+        elif event.type.startswith("object:text-changed"):
+            got["textChanges"] += 1
+
+    def press_named(name):
+        do_press(find(app, name))
+        return False
+
+    def start_reading():
+        got["reading"] = True  # the tab's own document change is behind us
+        return press_named("Read Aloud")
+
+    kinds = ["object:state-changed:showing", "object:property-change:accessible-name",
+             "object:state-changed:selected", "object:text-selection-changed", "object:text-changed"]
+    pyatspi.Registry.registerEventListener(on_event, *kinds)
+    GLib.timeout_add(200, lambda: do_press(tab) and False)
+    GLib.timeout_add(1200, start_reading)
+    GLib.timeout_add(2400, lambda: press_named("Pause/Resume"))
+    GLib.timeout_add(3200, lambda: press_named("Pause/Resume"))
+    GLib.timeout_add(3800, lambda: press_named("Stop"))
+    GLib.timeout_add(5500, lambda: pyatspi.Registry.stop() and False)
+    pyatspi.Registry.start()
+    out(got)
+
+
+def value(app, name, wanted):
+    for window in windows(app):
+        for obj in shown_tree(window):
+            if obj.name == name and obj.getRole() == pyatspi.ROLE_SLIDER:
+                v = obj.queryValue()
+                if wanted is not None:
+                    v.currentValue = float(wanted)
+                    time.sleep(0.3)
+                out({"value": v.currentValue, "minimum": v.minimumValue, "maximum": v.maximumValue})
+    fail("no slider %r" % name)
+
+
 def main():
     command = sys.argv[1]
     if command == "registry":
@@ -293,6 +361,10 @@ def main():
         text(app, sys.argv[3])
     elif command == "menu":
         menu(app, sys.argv[3])
+    elif command == "pauseresume":
+        pauseresume(app, sys.argv[3])
+    elif command == "value":
+        value(app, sys.argv[3], sys.argv[4] if len(sys.argv) > 4 else None)
     fail("unknown command %r" % command)
 
 

@@ -23,6 +23,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSignalSpy>
+#include <QTextDocument>
 #include "tabstrip.h"
 #include <QTest>
 #include <QTimer>
@@ -194,6 +196,11 @@ private slots:
     {
         LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server");
         start({{"notes.txt", QByteArray(kProse)}});
+        // The user's own selection, which the highlight leaves alone.
+        QTextCursor own = form->Memo1->textCursor();
+        own.setPosition(20);
+        own.setPosition(30, QTextCursor::KeepAnchor);
+        form->Memo1->setTextCursor(own);
         SinkRecorder rec;
         QVERIFY(rec.start());
         form->action(ActionTTS)->trigger();
@@ -209,12 +216,15 @@ private slots:
         QString wrong;
         const auto watch = [&] {
             const QTextCursor c = form->Memo1->textCursor();
-            if (c.hasSelection() && c.selectionStart() != last) {
-                if (c.selectionStart() < last)
-                    wrong = QStringLiteral("went back to ") + QString::number(c.selectionStart());
-                else if (!isWordStart(text, c.selectionStart()))
-                    wrong = QStringLiteral("not a word start: ") + text.mid(c.selectionStart(), 12);
-                last = c.selectionStart();
+            if (c.anchor() != 20 || c.position() != 30)
+                wrong = QStringLiteral("the user's selection moved to %1..%2").arg(c.anchor()).arg(c.position());
+            const int word = form->HighlightedWord();
+            if (word >= 0 && word != last) {
+                if (word < last)
+                    wrong = QStringLiteral("went back to ") + QString::number(word);
+                else if (!isWordStart(text, word))
+                    wrong = QStringLiteral("not a word start: ") + text.mid(word, 12);
+                last = word;
                 ++moves;
             }
             gauge = std::max(gauge, form->GaugeWordPosition->value());
@@ -234,6 +244,8 @@ private slots:
                                   5000);
         rec.stop();
         QVERIFY(!form->Memo1->isReadOnly());
+        QCOMPARE(form->HighlightedWord(), -1);
+        QCOMPARE(form->Memo1->textCursor().selectedText(), QString::fromLatin1(kProse).mid(20, 10));
     }
 
     // Each step waits for what it needs to hear; the margins around pause,
@@ -262,6 +274,15 @@ private slots:
         };
         form->action(ActionTTS)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(form->action(ActionPause)->isEnabled() && heard(0) > 0.3, 30000);
+        // Paused and resumed on the same document, the editor's text is left as it is.
+        QSignalSpy edits(form->Memo1->document(), &QTextDocument::contentsChange);
+        form->action(ActionPause)->trigger();
+        QVERIFY(form->MSpeech1->Paused());
+        form->action(ActionPause)->trigger();
+        QVERIFY(!form->MSpeech1->Paused());
+        QCOMPARE(edits.count(), 0);
+        const double resumedFirst = now();
+        QTRY_VERIFY_WITH_TIMEOUT(heard(resumedFirst) > 0.3, 30000);
         form->action(ActionPause)->trigger();
         const double pausedAt = rec.elapsedMs() / 1000.0;
         QVERIFY(form->MSpeech1->Paused());
@@ -330,8 +351,8 @@ private slots:
         QCOMPARE(form->CurrentIndex(), 1);
         QCOMPARE(form->Reading->ReadState, 1);
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
-        QTRY_VERIFY(form->Memo1->textCursor().hasSelection());
-        QVERIFY(form->Memo1->textCursor().selectionStart() < 10); // from its beginning
+        QTRY_VERIFY(form->HighlightedWord() >= 0);
+        QVERIFY(form->HighlightedWord() < 10); // from its beginning
         QVERIFY2(form->SysTray1->Hint().startsWith(QLatin1String("Reading b Aloud | LOQA")),
                  qPrintable(form->SysTray1->Hint()));
         form->action(ActionStop)->trigger();
@@ -546,9 +567,9 @@ private slots:
                                     .arg(form->action(ActionStop)->isEnabled())
                                     .arg(checked)));
             QTest::qWait(100);
-            const QTextCursor c = form->Memo1->textCursor();
-            if (c.hasSelection()) {
-                QVERIFY2(isWordStart(shown, c.selectionStart()), qPrintable(shown.mid(c.selectionStart(), 10)));
+            const int word = form->HighlightedWord();
+            if (word >= 0) {
+                QVERIFY2(isWordStart(shown, word), qPrintable(shown.mid(word, 10)));
                 ++checked;
             }
             if (checked > 200)

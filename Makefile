@@ -17,7 +17,8 @@ PACKAGES = build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-d
            xvfb x11-utils openbox trayer xdotool xclip pulseaudio pulseaudio-utils sox libsox-fmt-mp3 \
            clang clang-format libclang-rt-14-dev fonts-dejavu-core bc time \
            dbus python3-dbus python3-gi libxfixes-dev libwayland-dev wl-clipboard qt6-wayland sway \
-           at-spi2-core python3-pyatspi qt6ct
+           at-spi2-core python3-pyatspi qt6ct \
+           orca speech-dispatcher speech-dispatcher-espeak-ng gsettings-desktop-schemas
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

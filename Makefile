@@ -9,7 +9,7 @@ TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_TYPE ?= RelWithDebInfo
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 40
 
 # Debian packages: build, run, and the real parts the tests use.
 PACKAGES = build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \

@@ -79,6 +79,19 @@ class TestFormCvt : public QObject
             form->show();
     }
 
+    // Every message box that comes is answered by `poll`, the last one's text kept in `boxText`.
+    void answerBoxes(QTimer &poll, QString &boxText)
+    {
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&boxText] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxText = box->text();
+                box->done(0);
+            }
+        });
+        poll.start();
+    }
+
     int engineFor(const QString &prefix) const
     {
         const QStringList &engines = form->MSpeech1->Engines();
@@ -463,14 +476,7 @@ private slots:
         start({{"one.txt", QByteArray(kProse).repeated(6)}, {"two.txt", "Second."}}, "[Convert]\r\nRealTime=0\r\n");
         QString boxText;
         QTimer poll;
-        poll.setInterval(50);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxText = box->text();
-                box->done(0);
-            }
-        });
-        poll.start();
+        answerBoxes(poll, boxText);
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
         QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
@@ -639,14 +645,7 @@ private slots:
               "[Convert]\r\nDefTxtPath=/proc/loqa-nowhere/\r\n");
         QString boxText;
         QTimer poll;
-        poll.setInterval(50);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxText = box->text();
-                box->done(0);
-            }
-        });
-        poll.start();
+        answerBoxes(poll, boxText);
         form->Memo1->setPlainText(QStringLiteral("café notes, edited"));
         QGuiApplication::clipboard()->setText(QStringLiteral("a copied text"));
         QTRY_VERIFY(!boxText.isEmpty());

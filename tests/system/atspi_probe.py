@@ -152,6 +152,18 @@ def do_press(obj):
     a.doAction(names.index("Press"))
 
 
+def panel_told(event, role):
+    """What the status panel's event says to a screen reader: "announced" when it
+    shows a notification, "renamed" when its name changes, else None."""
+    if role != pyatspi.ROLE_NOTIFICATION:
+        return None
+    if event.type.startswith("object:state-changed:showing") and event.detail1 == 1:
+        return "announced"
+    if event.type.startswith("object:property-change:accessible-name"):
+        return "renamed"
+    return None
+
+
 def press(app, name):
     target = find(app, name)
     before = focused(app)
@@ -163,10 +175,10 @@ def press(app, name):
             text = event.source.name
         except Exception:
             return
-        if event.type.startswith("object:state-changed:showing") and event.detail1 == 1 \
-                and role == pyatspi.ROLE_NOTIFICATION:
+        told = panel_told(event, role)
+        if told == "announced":
             announced.append(text)
-        elif event.type.startswith("object:property-change:accessible-name") and role == pyatspi.ROLE_NOTIFICATION:
+        elif told == "renamed":
             renamed.append(text)
 
     kinds = ["object:state-changed:showing", "object:property-change:accessible-name"]
@@ -295,10 +307,10 @@ def pauseresume(app, tab_name):
             name = event.source.name
         except Exception:
             return
-        if event.type.startswith("object:state-changed:showing") and event.detail1 == 1 \
-                and role == pyatspi.ROLE_NOTIFICATION:
+        told = panel_told(event, role)
+        if told == "announced":
             got["announced"].append(name)
-        elif event.type.startswith("object:property-change:accessible-name") and role == pyatspi.ROLE_NOTIFICATION:
+        elif told == "renamed":
             got["renamed"] += 1
         elif event.type.startswith("object:state-changed:selected") and role == pyatspi.ROLE_PAGE_TAB:
             got["tabsSelected"].append("%s:%d" % (name, event.detail1))

@@ -194,6 +194,16 @@ class Session:
             time.sleep(0.1)
             self.run(["xdotool", "keyup", m])
 
+    def listen(self, name, chord, seconds):
+        """Presses CHORD and gives what Orca said in the SECONDS after it, while
+        it may still be talking (a reading goes on)."""
+        since = self.mark_log()
+        self.key(chord)
+        time.sleep(seconds)
+        said = self.spoken(since)
+        log("  %-14s %s" % (name, said))
+        return said
+
     def step(self, name, chord, **settle):
         since = self.mark_log()
         if chord:
@@ -317,17 +327,9 @@ def session(s, c):
     # A run with the first start's system-wide keys: read, pause, resume, stop.
     # Orca is quiet while the words are highlighted; the run's start is
     # announced once, and resuming leaves the editor's text alone.
-    since = s.mark_log()
-    s.key(READ)
-    time.sleep(5)
-    reading = s.spoken(since)
-    log("  %-14s %s" % ("read", reading))
+    reading = s.listen("read", READ, 5)
     paused = s.step("pause", PAUSE)
-    since = s.mark_log()
-    s.key(PAUSE)
-    time.sleep(4)
-    resumed = s.spoken(since)
-    log("  %-14s %s" % ("resume", resumed))
+    resumed = s.listen("resume", PAUSE, 4)
     s.step("stop", STOP)
 
     run = reading + paused + resumed
@@ -354,11 +356,7 @@ def session(s, c):
     # Read again from the start, long after Orca last spoke the gauge (it speaks
     # a progress bar at most every ten seconds), with the gauge where the last
     # run left it: a few seconds into a document of half a minute it stands low.
-    since = s.mark_log()
-    s.key(READ)
-    time.sleep(3)
-    again = s.spoken(since)
-    log("  %-14s %s" % ("read again", again))
+    again = s.listen("read again", READ, 3)
     s.step("stop", STOP)
     c.check("gauge-real-value", all(p < 30 for p in percents(reading)) and all(p < 15 for p in percents(again)),
             reading + ["..."] + again)

@@ -9,7 +9,7 @@ TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_TYPE ?= RelWithDebInfo
-FUZZ_SECONDS ?= 60
+FUZZ_SECONDS ?= 40
 
 # Debian packages: build, run, and the real parts the tests use.
 PACKAGES = build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
@@ -17,7 +17,8 @@ PACKAGES = build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-d
            xvfb x11-utils openbox trayer xdotool xclip pulseaudio pulseaudio-utils sox libsox-fmt-mp3 \
            clang clang-format libclang-rt-14-dev fonts-dejavu-core bc time \
            dbus python3-dbus python3-gi libxfixes-dev libwayland-dev wl-clipboard qt6-wayland sway \
-           at-spi2-core python3-pyatspi qt6ct
+           at-spi2-core python3-pyatspi qt6ct \
+           orca speech-dispatcher speech-dispatcher-espeak-ng gsettings-desktop-schemas
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

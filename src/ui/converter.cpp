@@ -20,6 +20,7 @@
 #include "systray.h"
 #include "tabstrip.h"
 #include "toolicons.h"
+#include "trackbar.h"
 #include "uitexts.h"
 
 #include <QAbstractItemView>
@@ -298,14 +299,14 @@ void TFormCvt::CreateLayout()
     ComboBoxExEngines->setAccessibleName(QStringLiteral("Voice"));
     auto *bars = new QHBoxLayout;
     bars->setSpacing(4);
-    TrackBarVol = new QSlider(Qt::Horizontal, voicePanel);
+    TrackBarVol = new TTrackBar(Qt::Horizontal, voicePanel);
     TrackBarVol->setObjectName(QStringLiteral("TrackBarVol"));
     TrackBarVol->setRange(0, 65535);
     TrackBarVol->setPageStep(2048);
     TrackBarVol->setToolTip(QStringLiteral("Adjust Volume"));
     TrackBarVol->setStatusTip(QStringLiteral("Adjust Volume"));
     TrackBarVol->setAccessibleName(QStringLiteral("Volume"));
-    TrackBarSpd = new QSlider(Qt::Horizontal, voicePanel);
+    TrackBarSpd = new TTrackBar(Qt::Horizontal, voicePanel);
     TrackBarSpd->setObjectName(QStringLiteral("TrackBarSpd"));
     TrackBarSpd->setRange(50, 500);
     TrackBarSpd->setPageStep(2048);
@@ -345,7 +346,7 @@ void TFormCvt::CreateLayout()
     tabLayout->addWidget(Memo1, 1);
     client->addWidget(tabArea, 1);
 
-    PanelBottom = new QWidget(PanelQMClient);
+    PanelBottom = new TStatusBar(PanelQMClient);
     PanelBottom->setObjectName(QStringLiteral("PanelBottom"));
     PanelBottom->setFixedHeight(19);
     auto *bottom = new QHBoxLayout(PanelBottom);

@@ -20,6 +20,7 @@ class QMenuBar;
 class QPlainTextEdit;
 class QProgressBar;
 class QSlider;
+class QTextCursor;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -89,6 +90,8 @@ public:
     void UpdateModeCaptions();
     void UpdateStatus();
     void UpdateSelectedEnabling();
+    // Where the spoken word is shown in the editor, -1 when no word is.
+    int HighlightedWord() const;
     // Undo, Cut, Copy, Paste and Delete by the editor's state and the clipboard.
     void UpdateEditEnabling();
     // Prev, Next and the Move commands by the shown tab and the Repeat setting.
@@ -204,6 +207,7 @@ private:
     void MSpeech1Start(bool documentRun);
     void MSpeech1Stop();
     void TimerWordPositionTimer(int position);
+    void ScrollToWord(const QTextCursor &word);
     // The alarm and the reminders (converter_alarm.cpp).
     void CreateAandRTimer();
     void StartAandRTimer(bool on);

@@ -133,6 +133,8 @@ bool TFormCvt::ActionFileNewExecute()
     FSilentTabs = true;
     TabControl1->setCurrentIndex(TabControl1->count() - 1);
     FSilentTabs = false;
+    // The status line stays as it was; the new document is told.
+    PanelStatus->Tell(TabControl1->tabText(TabControl1->currentIndex()));
     return true;
 }
 

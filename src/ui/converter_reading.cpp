@@ -15,6 +15,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QProgressBar>
 #include <QSlider>
 #include "tabstrip.h"
@@ -119,10 +123,17 @@ void TFormCvt::ConnectReading()
         GaugeWordPosition->setValue(value);
     });
     connect(r, &ReadingController::HighlightAt, this, &TFormCvt::TimerWordPositionTimer);
+    // A word shown belongs to the text it was spoken from: another text loaded
+    // (the next document, the one resumed) shows none until its own comes.
+    connect(Memo1->document(), &QTextDocument::contentsChange, this, [this] {
+        if (!Memo1->extraSelections().isEmpty())
+            Memo1->setExtraSelections({});
+    });
     connect(r, &ReadingController::StatusChanged, this, [this](const QString &status, const QString &hint) {
-        PanelStatus->Announce(status);
+        PanelStatus->setText(status);
         SysTray1->SetHint(hint);
     });
+    connect(r, &ReadingController::Announcement, PanelStatus, &TStatusPanel::Tell);
     connect(r, &ReadingController::Notice, PanelStatus, &TStatusPanel::Announce);
     connect(r, &ReadingController::ModeCaptionsChanged, this, &TFormCvt::UpdateModeCaptions);
     connect(r, &ReadingController::ErrorRaised, this, &TFormCvt::ShowError);
@@ -147,26 +158,60 @@ void TFormCvt::MSpeech1Start(bool documentRun)
 
 void TFormCvt::TimerWordPositionTimer(int position)
 {
-    QTextCursor cursor = Memo1->textCursor();
+    // The spoken word is painted over the text, not selected: the user's caret
+    // and selection stay where they were, and assistive tools see no
+    // selection come and go at every word.
     if (position < 0) {
-        cursor.clearSelection();
-        Memo1->setTextCursor(cursor);
+        Memo1->setExtraSelections({});
         return;
     }
-    const int at = std::min(position, Memo1->document()->characterCount() - 1);
-    cursor.setPosition(at);
-    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-    Memo1->setTextCursor(cursor);
+    const int at = std::clamp(position, 0, std::max(0, Memo1->document()->characterCount() - 1));
+    QTextEdit::ExtraSelection word;
+    word.cursor = QTextCursor(Memo1->document());
+    word.cursor.setPosition(at);
+    word.cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    const QPalette &colours = Memo1->palette();
+    word.format.setBackground(colours.brush(QPalette::Active, QPalette::Highlight));
+    word.format.setForeground(colours.brush(QPalette::Active, QPalette::HighlightedText));
+    Memo1->setExtraSelections({word});
+    ScrollToWord(word.cursor);
     PanelStatus->setText(QStringLiteral("Word Position: %1").arg(at));
+}
+
+int TFormCvt::HighlightedWord() const
+{
+    const QList<QTextEdit::ExtraSelection> shown = Memo1->extraSelections();
+    return shown.isEmpty() ? -1 : shown.first().cursor.selectionStart();
+}
+
+void TFormCvt::ScrollToWord(const QTextCursor &word)
+{
+    // The editor scrolls by lines: the word's line comes into view, at the top
+    // when it lies above, at the bottom when below, as the caret would bring it.
+    const QRect view = Memo1->viewport()->rect();
+    const QRect shown = Memo1->cursorRect(word);
+    if (shown.top() < view.top() || shown.bottom() > view.bottom()) {
+        const QTextBlock block = word.block();
+        int line = block.firstLineNumber();
+        if (const QTextLayout *layout = block.layout()) {
+            const QTextLine inBlock = layout->lineForTextPosition(word.selectionStart() - block.position());
+            if (inBlock.isValid())
+                line += inBlock.lineNumber();
+        }
+        const int lines = std::max(1, view.height() / std::max(1, Memo1->fontMetrics().lineSpacing()));
+        Memo1->verticalScrollBar()->setValue(shown.top() < view.top() ? line : line - lines + 1);
+    }
+    if (shown.left() < view.left() || shown.right() > view.right()) {
+        QScrollBar *across = Memo1->horizontalScrollBar();
+        across->setValue(across->value() + shown.left() - view.width() / 2);
+    }
 }
 
 void TFormCvt::MSpeech1Stop()
 {
     ApplyEditorColours(); // MemoBGColor again
     Memo1->setReadOnly(false);
-    QTextCursor cursor = Memo1->textCursor();
-    cursor.clearSelection();
-    Memo1->setTextCursor(cursor);
+    Memo1->setExtraSelections({});
 }
 
 void TFormCvt::UpdateModeCaptions()

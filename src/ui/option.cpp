@@ -7,6 +7,7 @@
 #include "global.h"
 #include "hotkeyedit.h"
 #include "spinedit.h"
+#include "tabstripaccessible.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -75,6 +76,8 @@ TFormOption::TFormOption(TFormCvt *main, QWidget *parent)
     // Qt still lists a hidden tab to assistive tools: it gets a name, as the pages do.
     PageControl1->tabBar()->setAccessibleTabName(PageCount, QStringLiteral("No page"));
     PageControl1->setAccessibleName(QStringLiteral("Option pages"));
+    // The page tabs say they are focused only while the tab row has the focus.
+    tabstrip_accessible::Install();
     layout->addWidget(PageControl1, 1);
 
     ButtonOK = new QPushButton(QStringLiteral("OK"), PanelQMClient);

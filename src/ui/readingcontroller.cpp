@@ -201,7 +201,11 @@ void ReadingController::PauseResume()
         return;
     try {
         if (FSpeech->Paused()) {
-            FHost->ShowDocument(PauseTab); // still paused: reloads, restarts nothing
+            // Back to the paused document if another one is shown (still paused,
+            // that restarts nothing). The one paused keeps its editor text as it
+            // is, so the run's offsets still point into it.
+            if (FHost->CurrentTab() != PauseTab)
+                FHost->ShowDocument(PauseTab);
             FSpeech->Resume();
             FPhase = Phase::Speaking;
             FWordTimer.start();
@@ -283,6 +287,13 @@ void ReadingController::UpdateStatus()
     const QString status = RunStatusText(ReadState, ConvertMode, caption);
     const bool running = FPhase == Phase::Speaking || FPhase == Phase::Paused || FPhase == Phase::Converting;
     emit StatusChanged(status, TrayHintText(status, running, FSpeech->Paused()));
+    // A run starting counts as one going on, so that the walk's next document
+    // follows the last without a "Stopped" between. A free text read with no
+    // state of its own (the alarm, a reminder, the greeting) is heard, not told.
+    const bool told = FPhase != Phase::Idle && ReadState != rsNone;
+    const QString spoken = RunAnnouncement(status, told, FSpeech->Paused(), FToldRunning);
+    FToldRunning = told;
+    emit Announcement(spoken);
 }
 
 void ReadingController::SpeechStarted()

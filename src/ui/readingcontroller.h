@@ -110,6 +110,9 @@ signals:
     // The spoken word's character position in the editor; -1 removes the selection.
     void HighlightAt(int position);
     void StatusChanged(const QString &status, const QString &trayHint);
+    // What to tell assistive tools of the state with each status (the same
+    // text again is not news to them).
+    void Announcement(const QString &spoken);
     // A status text of the moment ("Converting...", a failure's reason).
     void Notice(const QString &text);
     void ModeCaptionsChanged(int convertMode);
@@ -138,6 +141,7 @@ private:
     QTimer FWordTimer;
     QByteArray FSpokenUtf8; // the text as the engine has it, for the gauge and highlight
     SpokenPosition FSpokenPosition;
+    bool FToldRunning = false; // the last status told was of a run
     QThread *FEncoder = nullptr;
     std::atomic<bool> FCancelEncoder{false};
     // Free texts that came during the MP3 step (until its end is told), in order.

@@ -56,6 +56,15 @@ QString TrayHintText(const QString &status, bool running, bool paused)
     return status + (running ? QStringLiteral(" | Loquora") : QStringLiteral(" | Loquora [Stopped]"));
 }
 
+QString RunAnnouncement(const QString &status, bool running, bool paused, bool ended)
+{
+    if (paused)
+        return QStringLiteral("Paused");
+    if (!running && ended)
+        return QStringLiteral("Stopped");
+    return status;
+}
+
 QString CursorCaption(int convertMode)
 {
     switch (convertMode) {

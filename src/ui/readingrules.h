@@ -18,6 +18,11 @@ QString RunStatusText(int readState, int convertMode, const QString &caption);
 // The tray's hint for a status line.
 QString TrayHintText(const QString &status, bool running, bool paused);
 
+// What a change of the run's state tells assistive tools: a run's status line
+// while it goes on (starting or resumed), "Paused", "Stopped" once a run has
+// ended, and the idle status line (the shown document) otherwise.
+QString RunAnnouncement(const QString &status, bool running, bool paused, bool ended);
+
 // Captions of Read from Cursor and Read Selected Text for a convert mode.
 QString CursorCaption(int convertMode);
 QString SelectedCaption(int convertMode);

@@ -9,28 +9,18 @@ class StatusInterface : public QAccessibleWidget
 {
 public:
     explicit StatusInterface(QWidget *panel) : QAccessibleWidget(panel, QAccessible::Notification) {}
-
-    QString text(QAccessible::Text t) const override
-    {
-        // The name is what the panel says now, unless a fixed name was given.
-        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return static_cast<QLabel *>(widget())->text().trimmed();
-        if (t == QAccessible::Description && widget()->accessibleDescription().isEmpty())
-            return QStringLiteral("Status");
-        return QAccessibleWidget::text(t);
-    }
 };
 
 QAccessibleInterface *Factory(const QString &key, QObject *object)
 {
     if (key == QLatin1String("TStatusPanel"))
         return new StatusInterface(static_cast<QWidget *>(object));
+    if (key == QLatin1String("TStatusBar"))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StatusBar);
     return nullptr;
 }
 
-} // namespace
-
-TStatusPanel::TStatusPanel(const QString &text, QWidget *parent) : QLabel(text, parent)
+void InstallFactory()
 {
     static const bool installed = [] {
         QAccessible::installFactory(Factory);
@@ -39,15 +29,38 @@ TStatusPanel::TStatusPanel(const QString &text, QWidget *parent) : QLabel(text, 
     (void)installed;
 }
 
+} // namespace
+
+TStatusPanel::TStatusPanel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    InstallFactory();
+    // A name of its own keeps the label's text changes from renaming it.
+    FAnnounced = text.trimmed();
+    setAccessibleName(FAnnounced.isEmpty() ? QStringLiteral("Status") : FAnnounced);
+}
+
 void TStatusPanel::Announce(const QString &text)
 {
-    // Only a change is news: the same state again (another tab while idle, a
-    // run's status renewed between its word positions) stays quiet.
-    const bool changed = text != FAnnounced;
-    FAnnounced = text;
     setText(text);
-    if (!changed || !QAccessible::isActive())
+    Tell(text);
+}
+
+void TStatusPanel::Tell(const QString &spoken)
+{
+    const QString said = spoken.trimmed();
+    // Only a change is news: the same state again (a run's status renewed
+    // between its word positions) stays quiet. Nothing to say says nothing.
+    if (said.isEmpty() || said == FAnnounced)
+        return;
+    FAnnounced = said;
+    setAccessibleName(said); // sends the new name
+    if (!QAccessible::isActive())
         return;
     QAccessibleEvent event(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&event);
+}
+
+TStatusBar::TStatusBar(QWidget *parent) : QWidget(parent)
+{
+    InstallFactory();
 }

@@ -131,13 +131,31 @@ void TTabStrip::setCurrentIndex(int index)
     if (index < 0 || index >= count() || index == FCurrent)
         return;
     const bool rowsMove = FStyle == Tabs && FRowCount > 1 && FTabs[index].row != tabRow(FCurrent);
+    const int previous = FCurrent;
     FCurrent = index;
     if (rowsMove)
         relayout(); // the selected row comes next to the content
     else
         update();
+    announceSelection(previous);
     announceCurrent();
     emit currentChanged(FCurrent);
+}
+
+void TTabStrip::announceSelection(int previous)
+{
+    // Assistive tools keep what they were told of each tab: the tab left and
+    // the tab chosen say that their selected state changed.
+    if (!QAccessible::isActive())
+        return;
+    if (previous >= 0 && previous < count()) {
+        QAccessibleEvent left(this, QAccessible::SelectionRemove);
+        left.setChild(previous);
+        QAccessible::updateAccessibility(&left);
+    }
+    QAccessibleEvent chosen(this, QAccessible::SelectionAdd);
+    chosen.setChild(FCurrent);
+    QAccessible::updateAccessibility(&chosen);
 }
 
 void TTabStrip::announceCurrent()

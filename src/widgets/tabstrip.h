@@ -88,6 +88,7 @@ private:
     void relayout();
     void setHot(int index);
     void announceCurrent();
+    void announceSelection(int previous);
     void paintTab(QPainter &painter, int index) const;
 
     QVector<Tab> FTabs;

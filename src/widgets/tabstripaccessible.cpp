@@ -5,14 +5,61 @@
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
+#include <QTabBar>
 
 namespace {
 
-// One tab of the strip; it lives as long as the strip's interface.
-class TabInterface : public QAccessibleInterface, public QAccessibleActionInterface
+// What differs between the program's own strip and the toolkit's tab bar.
+QString TabName(const TTabStrip *strip, int index)
+{
+    return strip->tabText(index);
+}
+
+QString TabName(const QTabBar *bar, int index)
+{
+    const QString name = bar->accessibleTabName(index);
+    if (!name.isEmpty())
+        return name;
+    // A mnemonic's marker is not read out; a doubled one stands for itself.
+    const QString caption = bar->tabText(index);
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&') && ++i == caption.size())
+            break;
+        text += caption.at(i);
+    }
+    return text;
+}
+
+bool TabShown(const TTabStrip *, int)
+{
+    return true;
+}
+
+bool TabShown(const QTabBar *bar, int index)
+{
+    return bar->isTabVisible(index);
+}
+
+bool TabEnabled(const TTabStrip *strip, int)
+{
+    return strip->isEnabled();
+}
+
+bool TabEnabled(const QTabBar *bar, int index)
+{
+    return bar->isEnabled() && bar->isTabEnabled(index);
+}
+
+// One tab of the strip; it lives as long as the strip's interface. The tab
+// says it has the focus only while its strip has it: the toolkit's own tab bar
+// says so of the current tab wherever the focus is, and a screen reader that
+// asks which object is focused would land on the tab instead of the control
+// the user is on.
+template <class Strip> class TabInterface : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:
-    TabInterface(TTabStrip *strip, int index) : FStrip(strip), FIndex(index) {}
+    TabInterface(Strip *strip, int index) : FStrip(strip), FIndex(index) {}
 
     bool isValid() const override { return FStrip && FIndex < FStrip->count(); }
     QObject *object() const override { return nullptr; }
@@ -30,7 +77,7 @@ public:
         if (!isValid())
             return {};
         if (t == QAccessible::Name)
-            return FStrip->tabText(FIndex);
+            return TabName(FStrip.data(), FIndex);
         if (t == QAccessible::Description)
             return FStrip->tabToolTip(FIndex);
         return {};
@@ -45,8 +92,8 @@ public:
         }
         s.selectable = true;
         s.focusable = true;
-        s.disabled = !FStrip->isEnabled();
-        s.invisible = !FStrip->isVisible();
+        s.disabled = !TabEnabled(FStrip.data(), FIndex);
+        s.invisible = !FStrip->isVisible() || !TabShown(FStrip.data(), FIndex);
         s.selected = FIndex == FStrip->currentIndex();
         s.focused = s.selected && FStrip->hasFocus();
         return s;
@@ -74,21 +121,30 @@ public:
     }
 
 private:
-    QPointer<TTabStrip> FStrip;
+    QPointer<Strip> FStrip;
     int FIndex;
 };
 
-class StripInterface : public QAccessibleWidget
+template <class Strip> class StripInterface : public QAccessibleWidget
 {
 public:
-    explicit StripInterface(TTabStrip *strip) : QAccessibleWidget(strip, QAccessible::PageTabList) {}
+    explicit StripInterface(Strip *strip) : QAccessibleWidget(strip, QAccessible::PageTabList) {}
     ~StripInterface() override
     {
         for (QAccessible::Id id : std::as_const(FTabs))
             QAccessible::deleteAccessibleInterface(id);
     }
 
-    TTabStrip *strip() const { return static_cast<TTabStrip *>(widget()); }
+    Strip *strip() const { return static_cast<Strip *>(widget()); }
+
+    // A strip without a name of its own is named by its current tab.
+    QString text(QAccessible::Text t) const override
+    {
+        QString text = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && text.isEmpty() && strip()->currentIndex() >= 0)
+            text = TabName(strip(), strip()->currentIndex());
+        return text;
+    }
 
     int childCount() const override { return strip()->count(); }
 
@@ -98,7 +154,7 @@ public:
             return nullptr;
         if (const auto it = FTabs.constFind(index); it != FTabs.constEnd())
             return QAccessible::accessibleInterface(*it);
-        auto *tab = new TabInterface(strip(), index);
+        auto *tab = new TabInterface<Strip>(strip(), index);
         FTabs.insert(index, QAccessible::registerAccessibleInterface(tab));
         return tab;
     }
@@ -125,7 +181,9 @@ private:
 QAccessibleInterface *Factory(const QString &key, QObject *object)
 {
     if (key == QLatin1String("TTabStrip"))
-        return new StripInterface(static_cast<TTabStrip *>(object));
+        return new StripInterface<TTabStrip>(static_cast<TTabStrip *>(object));
+    if (key == QLatin1String("QTabBar"))
+        return new StripInterface<QTabBar>(static_cast<QTabBar *>(object));
     return nullptr;
 }
 

@@ -4,8 +4,10 @@
     atspi_probe.py registry                wait for the accessibility registry
     atspi_probe.py walk APP                check every shown window of APP
     atspi_probe.py press APP NAME          press the control NAME, report announcements
-    atspi_probe.py tab APP WINDOW COUNT    press Tab COUNT times in WINDOW (or the active
+    atspi_probe.py tab APP WINDOW COUNT [states]
+                                           press Tab COUNT times in WINDOW (or the active
                                            window when empty), report the focus after each
+                                           (with states, also what the states say: held)
     atspi_probe.py keys APP WINDOW KEY...  the same for the keys given (xdotool's names)
     atspi_probe.py text APP NAME           the text of the object NAME
     atspi_probe.py outline APP             the shown windows, the menu bar's menus with
@@ -13,6 +15,11 @@
                                            the item a reader takes for its value, and the
                                            focused object with the objects around it that
                                            say what they are
+    atspi_probe.py menu APP KEY            press KEY in an open popup menu, report the
+                                           focused entry and all the menu's entries
+    atspi_probe.py pauseresume APP TAB     choose the document tab TAB, read it aloud,
+                                           pause, resume and stop; report what was told
+    atspi_probe.py value APP NAME [SET]    the value of the slider NAME, after setting it to SET
 
 Each prints one JSON object on stdout and exits 0; a fault of the program is
 data in that object, for the caller to judge. Exit status 2: the program or
@@ -118,6 +125,24 @@ def focused(app):
     return found
 
 
+def held(app):
+    """What the objects' own states say has the focus: each focused object that
+    holds no focused object itself. A screen reader asks this of a window it
+    comes back to; it should name the one control the focus events named."""
+    def visit(obj):
+        inner = []
+        for child in obj:
+            if child is not None and showing(child):
+                inner += visit(child)
+        if not inner and obj.getState().contains(pyatspi.STATE_FOCUSED) and obj.getRole() not in GENERIC:
+            return [describe(obj)]
+        return inner
+    found = []
+    for window in windows(app):
+        found += visit(window)
+    return "|".join(found)
+
+
 def find(app, name):
     for window in windows(app):
         for obj in shown_tree(window):
@@ -132,6 +157,18 @@ def do_press(obj):
     a.doAction(names.index("Press"))
 
 
+def panel_told(event, role):
+    """What the status panel's event says to a screen reader: "announced" when it
+    shows a notification, "renamed" when its name changes, else None."""
+    if role != pyatspi.ROLE_NOTIFICATION:
+        return None
+    if event.type.startswith("object:state-changed:showing") and event.detail1 == 1:
+        return "announced"
+    if event.type.startswith("object:property-change:accessible-name"):
+        return "renamed"
+    return None
+
+
 def press(app, name):
     target = find(app, name)
     before = focused(app)
@@ -143,10 +180,10 @@ def press(app, name):
             text = event.source.name
         except Exception:
             return
-        if event.type.startswith("object:state-changed:showing") and event.detail1 == 1 \
-                and role == pyatspi.ROLE_NOTIFICATION:
+        told = panel_told(event, role)
+        if told == "announced":
             announced.append(text)
-        elif event.type.startswith("object:property-change:accessible-name") and role == pyatspi.ROLE_NOTIFICATION:
+        elif told == "renamed":
             renamed.append(text)
 
     kinds = ["object:state-changed:showing", "object:property-change:accessible-name"]
@@ -171,14 +208,14 @@ def spoken(obj):
     return describe(obj)
 
 
-def keys(app, window_name, pressed):
+def keys(app, window_name, pressed, states=False):
     """Presses each key of PRESSED and, as a screen reader does, follows the
-    focus events the program sends (states alone mislead: the current tab of a
-    tab strip says it is focused wherever the focus is)."""
+    focus events the program sends; with STATES, also what the objects' states
+    say after each key (see held)."""
     if window_name:  # else the keys go to the window that has them
         subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^%s$" % window_name,
                         "windowactivate", "--sync"], check=False, capture_output=True, timeout=15)
-    order = []
+    order, states_held = [], []
     walk = {"pressed": 0, "focus": None, "quiet": 0, "waited": 0}
 
     def on_focus(event):
@@ -203,6 +240,8 @@ def keys(app, window_name, pressed):
             if walk["focus"] is not None and walk["quiet"] < 5:
                 return True
             order.append(walk["focus"] or "")
+            if states:
+                states_held.append(held(app))
         if walk["pressed"] == len(pressed):
             pyatspi.Registry.stop()
             return False
@@ -214,7 +253,33 @@ def keys(app, window_name, pressed):
     pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused", "focus:")
     GLib.timeout_add(50, step)
     pyatspi.Registry.start()
-    out({"order": order})
+    out({"order": order, "held": states_held})
+
+
+def menu(app, key):
+    """Presses KEY in an open popup menu and reports the entry the focus moved
+    to and every entry of its menu, as a screen reader lists them (a popup is
+    no window of the application: it is found through the focus event)."""
+    seen = {}
+
+    def on_focus(event):
+        if event.type.startswith("object:state-changed:focused") and event.detail1 != 1:
+            return
+        try:
+            if event.source.getRole() != pyatspi.ROLE_MENU_ITEM or event.source.getApplication().name != app.name:
+                return
+            seen["focus"] = describe(event.source)
+            seen["entries"] = [describe(entry) for entry in event.source.parent
+                               if entry is not None and entry.getRole() != pyatspi.ROLE_SEPARATOR]
+        except Exception:
+            return
+        pyatspi.Registry.stop()
+
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused", "focus:")
+    GLib.timeout_add(100, lambda: subprocess.run(["xdotool", "key", key], check=False, timeout=15) and False)
+    GLib.timeout_add(5000, lambda: pyatspi.Registry.stop() and False)
+    pyatspi.Registry.start()
+    out({"focus": seen.get("focus", ""), "entries": seen.get("entries", [])})
 
 
 def text(app, name):
@@ -285,6 +350,71 @@ def outline(app):
     out(result)
 
 
+def pauseresume(app, tab_name):
+    """Chooses a tab, then reads it aloud, pauses, resumes and stops, as a user
+    would, and gathers what a screen reader is told meanwhile."""
+    tab = None
+    for window in windows(app):
+        for obj in shown_tree(window):
+            if obj.getRole() == pyatspi.ROLE_PAGE_TAB and obj.name == tab_name:
+                tab = obj
+    if tab is None:
+        fail("no page tab %r" % tab_name)
+    got = {"announced": [], "renamed": 0, "selections": 0, "textChanges": 0, "tabsSelected": [], "reading": False}
+
+    def on_event(event):
+        try:
+            role = event.source.getRole()
+            name = event.source.name
+        except Exception:
+            return
+        told = panel_told(event, role)
+        if told == "announced":
+            got["announced"].append(name)
+        elif told == "renamed":
+            got["renamed"] += 1
+        elif event.type.startswith("object:state-changed:selected") and role == pyatspi.ROLE_PAGE_TAB:
+            got["tabsSelected"].append("%s:%d" % (name, event.detail1))
+        elif not got["reading"] or role != pyatspi.ROLE_TEXT:
+            return
+        elif event.type.startswith("object:text-selection-changed"):
+            got["selections"] += 1
+        elif event.type.startswith("object:text-changed"):
+            got["textChanges"] += 1
+
+    def press_named(name):
+        do_press(find(app, name))
+        return False
+
+    def start_reading():
+        got["reading"] = True  # the tab's own document change is behind us
+        return press_named("Read Aloud")
+
+    kinds = ["object:state-changed:showing", "object:property-change:accessible-name",
+             "object:state-changed:selected", "object:text-selection-changed", "object:text-changed"]
+    pyatspi.Registry.registerEventListener(on_event, *kinds)
+    GLib.timeout_add(200, lambda: do_press(tab) and False)
+    GLib.timeout_add(1200, start_reading)
+    GLib.timeout_add(2400, lambda: press_named("Pause/Resume"))
+    GLib.timeout_add(3200, lambda: press_named("Pause/Resume"))
+    GLib.timeout_add(3800, lambda: press_named("Stop"))
+    GLib.timeout_add(5500, lambda: pyatspi.Registry.stop() and False)
+    pyatspi.Registry.start()
+    out(got)
+
+
+def value(app, name, wanted):
+    for window in windows(app):
+        for obj in shown_tree(window):
+            if obj.name == name and obj.getRole() == pyatspi.ROLE_SLIDER:
+                v = obj.queryValue()
+                if wanted is not None:
+                    v.currentValue = float(wanted)
+                    time.sleep(0.3)
+                out({"value": v.currentValue, "minimum": v.minimumValue, "maximum": v.maximumValue})
+    fail("no slider %r" % name)
+
+
 def main():
     command = sys.argv[1]
     if command == "registry":
@@ -297,13 +427,19 @@ def main():
     elif command == "press":
         press(app, sys.argv[3])
     elif command == "tab":
-        keys(app, sys.argv[3], ["Tab"] * int(sys.argv[4]))
+        keys(app, sys.argv[3], ["Tab"] * int(sys.argv[4]), states=sys.argv[5:] == ["states"])
     elif command == "keys":
         keys(app, sys.argv[3], sys.argv[4:])
     elif command == "text":
         text(app, sys.argv[3])
     elif command == "outline":
         outline(app)
+    elif command == "menu":
+        menu(app, sys.argv[3])
+    elif command == "pauseresume":
+        pauseresume(app, sys.argv[3])
+    elif command == "value":
+        value(app, sys.argv[3], sys.argv[4] if len(sys.argv) > 4 else None)
     fail("unknown command %r" % command)
 
 

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -32,6 +33,20 @@ QJsonObject probe(const QStringList &args, int timeoutMs = 60000)
     if (answer.isEmpty())
         return {{QStringLiteral("error"), QString::fromUtf8(p.readAllStandardError())}};
     return answer;
+}
+
+// The program's icon in the tray: its small window docked there.
+QString trayIcon(qint64 pid)
+{
+    const QString ids = xdotool(
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid)});
+    static const QRegularExpression size(QStringLiteral("Geometry: (\\d+)x(\\d+)"));
+    for (const QString &id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const auto m = size.match(xdotool({QStringLiteral("getwindowgeometry"), id}));
+        if (m.hasMatch() && m.captured(1).toInt() <= 48 && m.captured(2).toInt() <= 48)
+            return id;
+    }
+    return {};
 }
 
 QStringList strings(const QJsonValue &value)
@@ -76,7 +91,7 @@ private slots:
                                                             .toUtf8()));
         // Copied text asks what to do, and the question waits for its answer.
         QVERIFY(FHome.write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n[Clipboard]\r\nShowPrompt=1\r\n"
-                                                        "DefAction=3\r\nPromptDelay=0\r\n"));
+                                                        "DefAction=3\r\nPromptDelay=0\r\n[UI]\r\nTray=1\r\n"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LOQA_HOME"), FHome.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -185,12 +200,12 @@ private slots:
         QVERIFY2(!pressed.contains(QStringLiteral("error")), qPrintable(pressed[QStringLiteral("error")].toString()));
         rec.poll();
         QVERIFY2(rec.analyse().heardSeconds > 0.5, qPrintable(QString::number(rec.analyse().heardSeconds)));
-        // Each document's run, then the idle state on the last one. Word positions
-        // change the panel's text many times between, but only states are announced.
-        QCOMPARE(
-            strings(pressed[QStringLiteral("announced")]),
-            QStringList({QStringLiteral("Reading a Aloud"), QStringLiteral("Reading b Aloud"), QStringLiteral("b")}));
-        QVERIFY(pressed[QStringLiteral("renamed")].toInt() > 3);
+        // Each document's run, then the end of the walk. Word positions change
+        // the panel's text many times between, but only states rename it and are told.
+        QCOMPARE(strings(pressed[QStringLiteral("announced")]),
+                 QStringList({QStringLiteral("Reading a Aloud"), QStringLiteral("Reading b Aloud"),
+                              QStringLiteral("Stopped")}));
+        QCOMPARE(pressed[QStringLiteral("renamed")].toInt(), 3);
         QCOMPARE(pressed[QStringLiteral("focusAfter")].toString(), pressed[QStringLiteral("focusBefore")].toString());
     }
 
@@ -245,6 +260,73 @@ private slots:
                          QStringLiteral("menu item:New"), QStringLiteral("text:Document text")}));
     }
 
+    // The tray menu, opened with a click on the icon: a screen reader finds its
+    // entries as named menu items, and the arrows move the focus from entry to entry.
+    void trayMenuForScreenReaders()
+    {
+        const QStringList shown{QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                                QString::number(FLoqa.processId())};
+        const QString before = xdotool(shown);
+        QString icon;
+        QTRY_VERIFY_WITH_TIMEOUT(!(icon = trayIcon(FLoqa.processId())).isEmpty(), 10000);
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), icon, QStringLiteral("8"),
+                 QStringLiteral("8"), QStringLiteral("click"), QStringLiteral("1")});
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool(shown) != before, 10000);
+        saveScreenshot(QStringLiteral("access-tray-menu"));
+        // The first entry is active as the menu opens: Up comes round to the last, Down back to the first.
+        const QJsonObject up = probe({QStringLiteral("menu"), QStringLiteral("loqa"), QStringLiteral("Up")});
+        QCOMPARE(up[QStringLiteral("focus")].toString(), QStringLiteral("menu item:Exit"));
+        QCOMPARE(strings(up[QStringLiteral("entries")]),
+                 QStringList({QStringLiteral("menu item:Hide Main Window"), QStringLiteral("menu item:Read Aloud"),
+                              QStringLiteral("menu item:Read to WAV File"),
+                              QStringLiteral("menu item:Read to MP3 File"), QStringLiteral("menu item:Pause/Resume"),
+                              QStringLiteral("menu item:Stop"), QStringLiteral("menu item:Prev"),
+                              QStringLiteral("menu item:Next"), QStringLiteral("menu item:Read Clipboard"),
+                              QStringLiteral("menu item:Options"), QStringLiteral("menu item:Exit")}));
+        const QJsonObject down = probe({QStringLiteral("menu"), QStringLiteral("loqa"), QStringLiteral("Down")});
+        QCOMPARE(down[QStringLiteral("focus")].toString(), QStringLiteral("menu item:Hide Main Window"));
+        // A click on the window's caption, away from the menu, closes it.
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                 QStringLiteral("^Loquora$"), QStringLiteral("mousemove"), QStringLiteral("--window"),
+                 QStringLiteral("%1"), QStringLiteral("300"), QStringLiteral("8"), QStringLiteral("click"),
+                 QStringLiteral("1")});
+        QTRY_COMPARE_WITH_TIMEOUT(xdotool(shown), before, 10000);
+    }
+
+    // A reading paused and resumed, told as a screen reader hears it: each
+    // change of state is announced once, the spoken word is shown without
+    // selecting text, and the editor's text is left alone. Choosing a tab says
+    // which one is now selected.
+    void pauseAndResumeAreToldOnce()
+    {
+        const QJsonObject run = probe({QStringLiteral("pauseresume"), QStringLiteral("loqa"), QStringLiteral("a")});
+        QVERIFY2(!run.contains(QStringLiteral("error")), qPrintable(run[QStringLiteral("error")].toString()));
+        QCOMPARE(strings(run[QStringLiteral("tabsSelected")]),
+                 QStringList({QStringLiteral("b:0"), QStringLiteral("a:1")}));
+        const QStringList announced = strings(run[QStringLiteral("announced")]);
+        QCOMPARE(announced,
+                 QStringList({QStringLiteral("a"), QStringLiteral("Reading a Aloud"), QStringLiteral("Paused"),
+                              QStringLiteral("Reading a Aloud"), QStringLiteral("Stopped")}));
+        // Word positions and the rest shown between rename nothing.
+        QCOMPARE(run[QStringLiteral("renamed")].toInt(), int(announced.size()));
+        QCOMPARE(run[QStringLiteral("selections")].toInt(), 0);
+        QCOMPARE(run[QStringLiteral("textChanges")].toInt(), 0);
+    }
+
+    // The volume is told in percent, as the status line shows it, and set so too.
+    void volumeIsAPercentage()
+    {
+        const QJsonObject before = probe({QStringLiteral("value"), QStringLiteral("loqa"), QStringLiteral("Volume")});
+        QVERIFY2(!before.contains(QStringLiteral("error")), qPrintable(before[QStringLiteral("error")].toString()));
+        QCOMPARE(before[QStringLiteral("minimum")].toDouble(), 0.0);
+        QCOMPARE(before[QStringLiteral("maximum")].toDouble(), 100.0);
+        const QJsonObject half =
+            probe({QStringLiteral("value"), QStringLiteral("loqa"), QStringLiteral("Volume"), QStringLiteral("50")});
+        QCOMPARE(half[QStringLiteral("value")].toDouble(), 50.0);
+        probe({QStringLiteral("value"), QStringLiteral("loqa"), QStringLiteral("Volume"),
+               QString::number(before[QStringLiteral("value")].toDouble())});
+    }
+
     // The options dialog, opened from the keyboard (Alt+T, then O for Options):
     // every control it shows is named, and Tab reads the General page top to
     // bottom from its first control and comes round by the caption's Close. It
@@ -263,18 +345,25 @@ private slots:
         QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
                  qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
         saveScreenshot(QStringLiteral("access-options"));
-        // The greeting's line waits, disabled, for its check box.
-        const QJsonObject tabbed =
-            probe({QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("10")}, 120000);
-        QCOMPARE(strings(tabbed[QStringLiteral("order")]),
-                 QStringList({QStringLiteral("check box:Repeating Playlist"),
-                              QStringLiteral("check box:Highlight Reading Word"),
-                              QStringLiteral("check box:Automatically Play Next File"),
-                              QStringLiteral("check box:Automatically Name for WAV/MP3 Files"),
-                              QStringLiteral("check box:Add Commands to .txt file Context Menus"),
-                              QStringLiteral("check box:Greeting at Startup"),
-                              QStringLiteral("push button:Pronunciation Manager"), QStringLiteral("push button:OK"),
-                              QStringLiteral("push button:Close"), QStringLiteral("page tab:General")}));
+        // The greeting's line waits, disabled, for its check box. After each Tab
+        // the objects' own focused states name the same one control as the focus
+        // events, as a screen reader coming back to the window asks them.
+        const QJsonObject tabbed = probe(
+            {QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("11"), QStringLiteral("states")},
+            120000);
+        const QStringList expected{QStringLiteral("check box:Repeating Playlist"),
+                                   QStringLiteral("check box:Highlight Reading Word"),
+                                   QStringLiteral("check box:Automatically Play Next File"),
+                                   QStringLiteral("check box:Automatically Name for WAV/MP3 Files"),
+                                   QStringLiteral("check box:Add Commands to .txt file Context Menus"),
+                                   QStringLiteral("check box:Greeting at Startup"),
+                                   QStringLiteral("push button:Pronunciation Manager"),
+                                   QStringLiteral("push button:OK"),
+                                   QStringLiteral("push button:Close"),
+                                   QStringLiteral("page tab:General"),
+                                   QStringLiteral("check box:Show Tooltips")};
+        QCOMPARE(strings(tabbed[QStringLiteral("order")]), expected);
+        QCOMPARE(strings(tabbed[QStringLiteral("held")]), expected);
     }
 
     // The folder picker from the options dialog's "..." beside the TXT folder,

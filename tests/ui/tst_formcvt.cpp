@@ -23,6 +23,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSignalSpy>
+#include <QTextDocument>
 #include "tabstrip.h"
 #include <QTest>
 #include <QTimer>
@@ -75,6 +77,19 @@ class TestFormCvt : public QObject
         form = std::make_unique<TFormCvt>(QSize(1280, 800));
         if (show)
             form->show();
+    }
+
+    // Every message box that comes is answered by `poll`, the last one's text kept in `boxText`.
+    void answerBoxes(QTimer &poll, QString &boxText)
+    {
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&boxText] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxText = box->text();
+                box->done(0);
+            }
+        });
+        poll.start();
     }
 
     int engineFor(const QString &prefix) const
@@ -169,19 +184,36 @@ private slots:
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Welcome to Loquora!"));
         QCOMPARE(home->read(QStringLiteral("txt/b.txt")), QByteArray("Welcome to Loquora!"));
 
-        // An empty list: no tabs, and the document commands do nothing harmful.
+        // An empty list: no tabs, and no menu, key or tray entry reaches a
+        // document command, since each is disabled. Run anyway, each does no
+        // harm: no document, no tab, no file. (Save As asks for a name first.)
         start({});
         QCOMPARE(form->TabControl1->count(), 0);
-        QVERIFY(!form->action(ActionFileSave)->isEnabled());
-        for (ActionIndex a : {ActionFileSave, ActionFileClose, ActionFileMoveLast, ActionPrev, ActionNext})
+        const ActionIndex commands[] = {ActionFileSave,      ActionFileSaveAs,   ActionFileClose,
+                                        ActionFileMoveFirst, ActionFileMovePrev, ActionFileMoveNext,
+                                        ActionFileMoveLast,  ActionPrev,         ActionNext};
+        for (ActionIndex a : commands)
+            QVERIFY2(!form->action(a)->isEnabled(), qPrintable(form->action(a)->objectName()));
+        for (ActionIndex a : commands) {
+            if (a == ActionFileSaveAs)
+                continue;
+            form->action(a)->setEnabled(true);
             form->action(a)->trigger();
-        QCOMPARE(DocumentList.size(), 0);
+            QCOMPARE(DocumentList.size(), 0);
+            QCOMPARE(form->TabControl1->count(), 0);
+        }
+        QCOMPARE(QDir(home->file(QStringLiteral("txt"))).entryList(QDir::Files), QStringList());
     }
 
     void readAloud_isHeardWithTheHighlightOnWordStarts()
     {
         LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server");
         start({{"notes.txt", QByteArray(kProse)}});
+        // The user's own selection, which the highlight leaves alone.
+        QTextCursor own = form->Memo1->textCursor();
+        own.setPosition(20);
+        own.setPosition(30, QTextCursor::KeepAnchor);
+        form->Memo1->setTextCursor(own);
         SinkRecorder rec;
         QVERIFY(rec.start());
         form->action(ActionTTS)->trigger();
@@ -190,21 +222,30 @@ private slots:
         QCOMPARE(form->PanelStatus->text().left(25), QStringLiteral("Reading notes Aloud"));
         QVERIFY(!form->action(ActionTTS)->isEnabled());
         QVERIFY(form->Memo1->isReadOnly());
+        // The highlight is watched until it has moved five times and two seconds
+        // have been heard, however slowly the machine speaks; every place it stops is checked.
         const QString text = form->Memo1->toPlainText();
         int last = -1, moves = 0, gauge = 0;
-        for (int i = 0; i < 40; ++i) {
-            QTest::qWait(100);
+        QString wrong;
+        const auto watch = [&] {
             const QTextCursor c = form->Memo1->textCursor();
-            if (c.hasSelection() && c.selectionStart() != last) {
-                QVERIFY2(c.selectionStart() > last, "the highlight went back");
-                QVERIFY2(isWordStart(text, c.selectionStart()), qPrintable(text.mid(c.selectionStart(), 12)));
-                last = c.selectionStart();
+            if (c.anchor() != 20 || c.position() != 30)
+                wrong = QStringLiteral("the user's selection moved to %1..%2").arg(c.anchor()).arg(c.position());
+            const int word = form->HighlightedWord();
+            if (word >= 0 && word != last) {
+                if (word < last)
+                    wrong = QStringLiteral("went back to ") + QString::number(word);
+                else if (!isWordStart(text, word))
+                    wrong = QStringLiteral("not a word start: ") + text.mid(word, 12);
+                last = word;
                 ++moves;
             }
             gauge = std::max(gauge, form->GaugeWordPosition->value());
-        }
-        QVERIFY(moves >= 5);
-        QVERIFY(gauge > 0);
+            rec.poll();
+            return !wrong.isEmpty() || (moves >= 5 && gauge > 0 && rec.analyse().heardSeconds > 2.0);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(watch(), 60000);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
         form->action(ActionStop)->trigger();
         waitIdle();
         // The recording may trail the speech a little: wait for what was played to arrive.
@@ -216,17 +257,45 @@ private slots:
                                   5000);
         rec.stop();
         QVERIFY(!form->Memo1->isReadOnly());
+        QCOMPARE(form->HighlightedWord(), -1);
+        QCOMPARE(form->Memo1->textCursor().selectedText(), QString::fromLatin1(kProse).mid(20, 10));
     }
 
+    // Each step waits for what it needs to hear; the margins around pause,
+    // resume and stop leave room for a loaded machine (timings are benchmarked).
     void pauseResumeStop()
     {
         LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server");
         start({{"b.txt", QByteArray(kProse)}, {"c.txt", "Charlie is another document."}});
         SinkRecorder rec;
         QVERIFY(rec.start());
+        const auto heard = [&rec](double from, double to = 1e9) {
+            rec.poll();
+            return rec.analyse(from, to).heardSeconds;
+        };
+        // Recorded up to `seconds` on the recorder's clock.
+        const auto recordedPast = [&rec](double seconds) {
+            rec.poll();
+            return rec.recordedSeconds() > seconds;
+        };
+        // The recording lags the wall clock. A silence begins at the wall clock's
+        // moment (the later one); it ends at the recording's, since what is
+        // recorded so far was all played before the resume.
+        const auto now = [&rec] {
+            rec.poll();
+            return rec.recordedSeconds();
+        };
         form->action(ActionTTS)->trigger();
-        QTRY_VERIFY(form->action(ActionPause)->isEnabled());
-        QTest::qWait(1200);
+        QTRY_VERIFY_WITH_TIMEOUT(form->action(ActionPause)->isEnabled() && heard(0) > 0.3, 30000);
+        // Paused and resumed on the same document, the editor's text is left as it is.
+        QSignalSpy edits(form->Memo1->document(), &QTextDocument::contentsChange);
+        form->action(ActionPause)->trigger();
+        QVERIFY(form->MSpeech1->Paused());
+        form->action(ActionPause)->trigger();
+        QVERIFY(!form->MSpeech1->Paused());
+        QCOMPARE(edits.count(), 0);
+        const double resumedFirst = now();
+        QTRY_VERIFY_WITH_TIMEOUT(heard(resumedFirst) > 0.3, 30000);
         form->action(ActionPause)->trigger();
         const double pausedAt = rec.elapsedMs() / 1000.0;
         QVERIFY(form->MSpeech1->Paused());
@@ -234,24 +303,23 @@ private slots:
         // While paused the user looks at another document; resuming returns to b.
         form->TabControl1->setCurrentIndex(1);
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Charlie is another document."));
-        QTest::qWait(800);
-        const double resumedAt = rec.elapsedMs() / 1000.0;
+        QTRY_VERIFY_WITH_TIMEOUT(recordedPast(pausedAt + 1.5), 30000);
+        const double resumedAt = now();
         form->action(ActionPause)->trigger();
         QCOMPARE(form->CurrentIndex(), 0);
         QCOMPARE(form->Memo1->toPlainText(), QString::fromLatin1(kProse));
-        QTest::qWait(1000);
-        QVERIFY(form->MSpeech1->WordPosition() > word); // on from where it paused
+        // On from where it paused, and heard again.
+        QTRY_VERIFY_WITH_TIMEOUT(form->MSpeech1->WordPosition() > word && heard(resumedAt) > 0.3, 30000);
         form->action(ActionStop)->trigger();
         const double stoppedAt = rec.elapsedMs() / 1000.0;
         waitIdle();
         QCOMPARE(form->Reading->ReadState, 0);
-        QTest::qWait(400);
+        QTRY_VERIFY_WITH_TIMEOUT(recordedPast(stoppedAt + 2.0), 30000);
         rec.stop();
-        // The recorder's clock can trail the sound by a frame or two: silence is
-        // asked from 0.3 s after the pause, well inside the 0.8 s paused.
-        QCOMPARE(rec.analyse(pausedAt + 0.3, resumedAt).heardSeconds, 0.0);
-        QVERIFY(rec.analyse(resumedAt, stoppedAt).heardSeconds > 0.3);
-        QCOMPARE(rec.analyse(stoppedAt + 0.15, 1e9).heardSeconds, 0.0);
+        // Sound played just before a pause or a stop may still reach the
+        // recorder a little later: silence is asked from 0.5 s after each.
+        QCOMPARE(rec.analyse(pausedAt + 0.5, resumedAt).heardSeconds, 0.0);
+        QCOMPARE(rec.analyse(stoppedAt + 0.5, 1e9).heardSeconds, 0.0);
         QVERIFY(form->ComboBoxExEngines->isEnabled());
     }
 
@@ -296,8 +364,8 @@ private slots:
         QCOMPARE(form->CurrentIndex(), 1);
         QCOMPARE(form->Reading->ReadState, 1);
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
-        QTRY_VERIFY(form->Memo1->textCursor().hasSelection());
-        QVERIFY(form->Memo1->textCursor().selectionStart() < 10); // from its beginning
+        QTRY_VERIFY(form->HighlightedWord() >= 0);
+        QVERIFY(form->HighlightedWord() < 10); // from its beginning
         QVERIFY2(form->SysTray1->Hint().startsWith(QLatin1String("Reading b Aloud | Loquora")),
                  qPrintable(form->SysTray1->Hint()));
         form->action(ActionStop)->trigger();
@@ -408,14 +476,7 @@ private slots:
         start({{"one.txt", QByteArray(kProse).repeated(6)}, {"two.txt", "Second."}}, "[Convert]\r\nRealTime=0\r\n");
         QString boxText;
         QTimer poll;
-        poll.setInterval(50);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxText = box->text();
-                box->done(0);
-            }
-        });
-        poll.start();
+        answerBoxes(poll, boxText);
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
         QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
@@ -512,9 +573,9 @@ private slots:
                                     .arg(form->action(ActionStop)->isEnabled())
                                     .arg(checked)));
             QTest::qWait(100);
-            const QTextCursor c = form->Memo1->textCursor();
-            if (c.hasSelection()) {
-                QVERIFY2(isWordStart(shown, c.selectionStart()), qPrintable(shown.mid(c.selectionStart(), 10)));
+            const int word = form->HighlightedWord();
+            if (word >= 0) {
+                QVERIFY2(isWordStart(shown, word), qPrintable(shown.mid(word, 10)));
                 ++checked;
             }
             if (checked > 200)
@@ -584,14 +645,7 @@ private slots:
               "[Convert]\r\nDefTxtPath=/proc/loqa-nowhere/\r\n");
         QString boxText;
         QTimer poll;
-        poll.setInterval(50);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxText = box->text();
-                box->done(0);
-            }
-        });
-        poll.start();
+        answerBoxes(poll, boxText);
         form->Memo1->setPlainText(QStringLiteral("café notes, edited"));
         QGuiApplication::clipboard()->setText(QStringLiteral("a copied text"));
         QTRY_VERIFY(!boxText.isEmpty());

@@ -1,13 +1,20 @@
 #include "menubarkeys.h"
 
+#include <algorithm>
+
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
+
+// How long a menu opened from the keys has the focus before its first command.
+constexpr int kMenuNamedFor = 250;
 
 class Watcher : public QObject
 {
@@ -44,8 +51,8 @@ protected:
             return false;
         if (event->type() == QEvent::ShortcutOverride) {
             FAlt.Pressed(key->key(), key->isAutoRepeat());
-            // F10 is the menu bar's, before any command that has it as its shortcut.
-            if (IsF10(key) && FBar->isVisible()) {
+            // F10 is the menu bar's unless a command of the window has it as its shortcut.
+            if (IsF10(key) && F10IsFree()) {
                 key->accept();
                 return true;
             }
@@ -53,7 +60,7 @@ protected:
         }
         if (event->type() == QEvent::KeyPress) {
             FAlt.Pressed(key->key(), key->isAutoRepeat());
-            if (IsF10(key) && FBar->isVisible()) {
+            if (IsF10(key) && F10IsFree()) {
                 menubar_keys::OpenFirstMenu(FBar);
                 return true;
             }
@@ -123,6 +130,16 @@ private:
         return true;
     }
 
+    bool F10IsFree() const
+    {
+        if (!FBar->isVisible())
+            return false;
+        const QKeySequence f10(Qt::Key_F10);
+        const QList<QAction *> commands = FBar->window()->findChildren<QAction *>();
+        return std::none_of(commands.begin(), commands.end(),
+                            [&](const QAction *command) { return command->shortcuts().contains(f10); });
+    }
+
     static bool IsF10(const QKeyEvent *key) { return key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier; }
 
     QPointer<QMenuBar> FBar;
@@ -157,13 +174,27 @@ void Install(QMenuBar *bar)
 void OpenMenu(QMenuBar *bar, QAction *title)
 {
     bar->setActiveAction(title);
-    QMenu *menu = title->menu();
-    for (QAction *item : menu->actions()) {
-        if (!item->isSeparator() && item->isVisible() && item->isEnabled()) {
-            menu->setActiveAction(item);
-            return;
+    QPointer<QMenu> menu = title->menu();
+    const auto highlightFirst = [menu] {
+        if (!menu || !menu->isVisible() || menu->activeAction())
+            return; // closed, or the user has moved in it already
+        for (QAction *item : menu->actions()) {
+            if (!item->isSeparator() && item->isVisible() && item->isEnabled()) {
+                menu->setActiveAction(item);
+                return;
+            }
         }
+    };
+    if (!QAccessible::isActive() || !menu->isVisible()) {
+        highlightFirst();
+        return;
     }
+    // The menu has the focus first, and its first command a moment later: a
+    // screen reader drops a focus that is followed at once by another, and
+    // would then say the command without the menu it is in.
+    QAccessibleEvent opened(menu, QAccessible::Focus);
+    QAccessible::updateAccessibility(&opened);
+    QTimer::singleShot(kMenuNamedFor, menu, highlightFirst);
 }
 
 void OpenFirstMenu(QMenuBar *bar)

@@ -3,11 +3,11 @@
 class QAction;
 class QMenuBar;
 
-// The keys that take a window's menu bar from wherever the focus is: F10, or
-// Alt pressed and let go alone, opens its first menu with the first command
-// highlighted; Left and Right in an open menu open the one beside it, and
-// Escape closes it for the control the user was on (Alt and a letter are the
-// menu bar's own).
+// The keys that take a window's menu bar from wherever the focus is: F10 (left
+// to a command of the window that has it as its shortcut), or Alt pressed and
+// let go alone, opens its first menu with the first command highlighted; Left
+// and Right in an open menu open the one beside it, and Escape closes it for
+// the control the user was on (Alt and a letter are the menu bar's own).
 namespace menubar_keys {
 
 // Only while the bar is shown; the keys are watched for as long as it lives.

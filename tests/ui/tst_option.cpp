@@ -188,6 +188,10 @@ private slots:
         QAccessibleInterface *page = QAccessible::queryAccessibleInterface(dialog->PageControl1->widget(3));
         QCOMPARE(page->text(QAccessible::Name), QStringLiteral("Clipboard"));
         QVERIFY(page->parent()->role() != QAccessible::LayeredPane);
+        // The hidden "no page" tab is none of the tab row's.
+        QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(dialog->PageControl1->tabBar());
+        QCOMPARE(tabs->childCount(), int(TFormOption::PageCount));
+        QCOMPARE(tabs->child(TFormOption::PageCount - 1)->text(QAccessible::Name), QStringLiteral("Reminders"));
         dialog->PageControl1->setCurrentIndex(3);
         dialog->SpinEditIgnoreLen->setFocus(Qt::BacktabFocusReason);
         QVERIFY(!dialog->SpinEditIgnoreLen->findChild<QLineEdit *>()->hasSelectedText());

@@ -237,7 +237,10 @@ def keys(app, window_name, pressed, states=False):
             if walk["focus"] is None and walk["waited"] < 60:
                 return True
             walk["quiet"] += 1
-            if walk["focus"] is not None and walk["quiet"] < 5:
+            # A menu opened from the keys has the focus a moment before its
+            # first command.
+            settled = 10 if (walk["focus"] or "").startswith("popup menu:") else 5
+            if walk["focus"] is not None and walk["quiet"] < settled:
                 return True
             order.append(walk["focus"] or "")
             if states:

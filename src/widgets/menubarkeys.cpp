@@ -117,10 +117,6 @@ private:
         if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier || TitleOf(watched) < 0)
             return false;
         static_cast<QWidget *>(watched)->hide();
-        // The bar itself lets go of the keys too: left highlighted, it would
-        // take the next arrow to open its menu again.
-        QKeyEvent leave(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(FBar, &leave);
         if (!FReturnTo)
             return true;
         if (FReturnTo->hasFocus()) {

@@ -29,7 +29,7 @@ const std::array<ActionInfo, ActionCount> kActions{{
     {"ActionSearchReplace", "Replace", "Replaces specific text with different text"},
     {"ActionSearchFindFirst", "Find First", "Finds the first occurance of specified text"},
     {"ActionSearchFindNext", "Find Next", "Repeats the last find"},
-    {"ActionTTS", "Read Aloud", "Read document(s) alound"},
+    {"ActionTTS", "Read Aloud", "Read document(s) aloud"},
     {"ActionTTW", "Read to WAV File", "Convert document(s) into WAV file(s)"},
     {"ActionTTM", "Read to MP3 File", "Convert document(s) into MP3 file(s)"},
     {"ActionTTXCursor", "Read from Cursor Aloud", "Read/convert text from cursor aloud/into WAV/MP3 file"},
@@ -42,14 +42,14 @@ const std::array<ActionInfo, ActionCount> kActions{{
     {"ActionBrowseWav", "My WAV Folder", "Open the default WAV folder"},
     {"ActionBrowseMp3", "My MP3 Folder", "Open the default MP3 folder"},
     {"ActionReadClipboard", "Read Clipboard", "Read Clipboard aloud"},
-    {"ActionOptions", "Options", "Custom your VOXA"},
+    {"ActionOptions", "Options", "Custom your Loquora"},
     {"ActionShowMain", "Show/Hide Main Window", "Show/Hide the main window"},
     {"ActionHelp", "Help", "Get help of user interface/operations/command lines"},
     {"ActionHelpContact", "Contact Us", "Contact us via email"},
-    {"ActionHelpVOXAHome", "LOQA Home Page", "Visit LOQA home page - https://loquora.example.org/"},
+    {"ActionHelpVOXAHome", "Loquora Home Page", "Visit Loquora home page - https://loquora.example.org/"},
     {"ActionHelpQMHome", "Quillmark Software Home Page",
      "Visit Quillmark Software home page - https://quillmark.example.org/"},
-    {"ActionHelpAbout", "About...", "About VOXA(Voxarion)"},
+    {"ActionHelpAbout", "About...", "About Loquora"},
 }};
 
 } // namespace loqa

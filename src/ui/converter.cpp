@@ -10,6 +10,7 @@
 #include "global.h"
 #include "globalhotkeys.h"
 #include "lexicon.h"
+#include "menubarkeys.h"
 #include "mspeech.h"
 #include "qmshell.h"
 #include "qmutils.h"
@@ -33,6 +34,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -43,6 +45,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -216,6 +219,7 @@ void TFormCvt::CreateMenus()
     };
     for (size_t m = 0; m < MainMenu.size(); ++m) {
         MainMenu[m] = new QMenu(QString::fromLatin1(kMenuTitles[m]), this);
+        MainMenu[m]->setWindowTitle(QString::fromLatin1(kMenuTitles[m])); // what an opened menu is called
         fill(MainMenu[m], items[m]);
     }
     for (QMenu *menu : MainMenu)
@@ -243,27 +247,21 @@ void TFormCvt::CreateLayout()
     client->setContentsMargins(0, 0, 0, 0);
     client->setSpacing(0);
 
-    // The caption-only menu buttons.
-    MainMenus = new QWidget(PanelQMClient);
+    // The menu row: a menu bar to the keyboard and to assistive tools, drawn
+    // flat inside the frame as the rest of the client area.
+    MainMenus = new QMenuBar(PanelQMClient);
     MainMenus->setObjectName(QStringLiteral("MainMenus"));
-    auto *menus = new QHBoxLayout(MainMenus);
-    menus->setContentsMargins(2, 1, 2, 1);
-    menus->setSpacing(0);
+    MainMenus->setNativeMenuBar(false);
+    MainMenus->setAccessibleName(QStringLiteral("Menus"));
+    MainMenus->installEventFilter(this); // the menus' hints as tooltips
     for (size_t m = 0; m < MainMenu.size(); ++m) {
-        auto *button = new QToolButton(MainMenus);
         // Alt and the first letter open the menu.
-        button->setText(QStringLiteral("&") + QString::fromLatin1(kMenuTitles[m]));
-        button->setObjectName(QStringLiteral("MenuButton") + QString::fromLatin1(kMenuTitles[m]));
-        button->setAutoRaise(true);
-        button->setMenu(MainMenu[m]);
-        button->setPopupMode(m == 4 ? QToolButton::MenuButtonPopup : QToolButton::InstantPopup);
-        button->setToolTip(QString::fromLatin1(kMenuHints[m]));
-        button->setStatusTip(QString::fromLatin1(kMenuHints[m]));
-        if (m == 4) // Tools runs Options when clicked
-            connect(button, &QToolButton::clicked, action(ActionOptions), &QAction::trigger);
-        menus->addWidget(button);
+        MainMenu[m]->setTitle(QStringLiteral("&") + QString::fromLatin1(kMenuTitles[m]));
+        QAction *title = MainMenus->addMenu(MainMenu[m]);
+        title->setToolTip(QString::fromLatin1(kMenuHints[m]));
+        title->setStatusTip(QString::fromLatin1(kMenuHints[m]));
     }
-    menus->addStretch(1);
+    menubar_keys::Install(MainMenus);
     client->addWidget(MainMenus);
 
     ToolBar = new QToolBar(PanelQMClient);
@@ -298,8 +296,7 @@ void TFormCvt::CreateLayout()
     const QString engineHint = QStringLiteral("Select Voice -- Get more from ") + QLatin1String(kMoreVoicesPage);
     ComboBoxExEngines->setToolTip(engineHint);
     ComboBoxExEngines->setStatusTip(engineHint);
-    // A screen reader names the list by the voice chosen; the description says what it is.
-    ComboBoxExEngines->setAccessibleDescription(QStringLiteral("Voice"));
+    ComboBoxExEngines->setAccessibleName(QStringLiteral("Voice"));
     auto *bars = new QHBoxLayout;
     bars->setSpacing(4);
     TrackBarVol = new TTrackBar(Qt::Horizontal, voicePanel);
@@ -400,12 +397,13 @@ void TFormCvt::SetTabOrder()
         if (button->defaultAction() || button == ToolButtonTTX)
             button->setFocusPolicy(Qt::TabFocus);
     }
-    // Reading order, row by row: the caption buttons, the menus, the tool bar
-    // left to right, the document tabs, the document.
-    QList<QWidget *> order{minImage, maxImage, hryrImage, closeImage};
-    for (QToolButton *menu : MainMenus->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly))
-        order << menu;
-    order << ToolButtonTTX;
+    // The caption buttons stay out of Tab's way: the mouse and assistive tools
+    // press them, and the window manager's keys do what they do.
+    for (TQMButton *button : {minImage, maxImage, hryrImage, closeImage})
+        button->setFocusPolicy(Qt::NoFocus);
+    // Reading order, row by row: the tool bar left to right, the document tabs,
+    // the document. The menus are reached with F10, Alt, or Alt and a letter.
+    QList<QWidget *> order{ToolButtonTTX};
     for (ActionIndex i : {ActionPause, ActionStop, ActionPrev, ActionNext})
         order << ToolBar->widgetForAction(action(i));
     order << ComboBoxExEngines << TrackBarVol << TrackBarSpd << ToolBar->widgetForAction(action(ActionOptions))
@@ -633,6 +631,15 @@ bool TFormCvt::eventFilter(QObject *watched, QEvent *event)
 {
     if (FHintFilter && event->type() == QEvent::ToolTip && OfOurWindows(watched))
         return true;
+    if (watched == MainMenus && event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QAction *title = MainMenus->actionAt(help->pos());
+        if (title && !title->toolTip().isEmpty())
+            QToolTip::showText(help->globalPos(), title->toolTip(), MainMenus);
+        else
+            QToolTip::hideText();
+        return true;
+    }
     return TQMForm::eventFilter(watched, event);
 }
 

@@ -16,6 +16,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QPlainTextEdit;
 class QProgressBar;
 class QSlider;
@@ -47,7 +48,7 @@ public:
     bool ShowAtStart() const { return FShowAtStart; }
 
     // Components, named as in the window's design.
-    QWidget *MainMenus = nullptr;
+    QMenuBar *MainMenus = nullptr;
     QToolBar *ToolBar = nullptr;
     QToolButton *ToolButtonTTX = nullptr;
     QComboBox *ComboBoxExEngines = nullptr;
@@ -93,6 +94,8 @@ public:
     int HighlightedWord() const;
     // Undo, Cut, Copy, Paste and Delete by the editor's state and the clipboard.
     void UpdateEditEnabling();
+    // Prev, Next and the Move commands by the shown tab and the Repeat setting.
+    void UpdateNavigation();
 
     // A global hotkey came in: runs every global command whose shortcut it is.
     bool HotkeyPressed(Qt::KeyboardModifiers modifiers, Qt::Key key);
@@ -213,8 +216,6 @@ private:
     void ReminderStepAt(const QDateTime &second);
     void SpeakAandR(const QString &text);
     void ShowAandRBox(const QString &text);
-    // Prev, Next and the Move commands by the shown tab.
-    void UpdateNavigation();
 
     bool FShowAtStart = true;
     bool FDestroyed = false;

@@ -15,6 +15,7 @@
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTimer>

@@ -46,7 +46,7 @@ void TFormCvt::CreateTray()
     SysTray1 = new TSysTray(this);
     SysTray1->setObjectName(QStringLiteral("SysTray1"));
     SysTray1->SetIcon(AppIcon());
-    SysTray1->SetHint(QStringLiteral("Voxarion"));
+    SysTray1->SetHint(QStringLiteral("Loquora"));
     SysTray1->PopupMenu = PopupMenuTray;
     SysTray1->PopupMode = TPopupMode(pmLeftClick) | pmRightClick;
     SysTray1->PopupAlign = paRight;

@@ -73,8 +73,6 @@ TFormOption::TFormOption(TFormCvt *main, QWidget *parent)
     // the six shows until the user picks one.
     PageControl1->addTab(new QWidget, QString());
     PageControl1->setTabVisible(PageCount, false);
-    // Qt still lists a hidden tab to assistive tools: it gets a name, as the pages do.
-    PageControl1->tabBar()->setAccessibleTabName(PageCount, QStringLiteral("No page"));
     PageControl1->setAccessibleName(QStringLiteral("Option pages"));
     // The page tabs say they are focused only while the tab row has the focus.
     tabstrip_accessible::Install();
@@ -163,7 +161,7 @@ void TFormOption::ConnectControls()
 
     // General
     setting(CheckBoxHint, ShowHint, &TFormCvt::ApplyHints);
-    setting(CheckBoxRepeat, Repeat, &TFormCvt::ShowCurrentDocument); // Prev and Next follow the new value
+    setting(CheckBoxRepeat, Repeat, &TFormCvt::UpdateNavigation); // Prev and Next follow the new value
     setting(CheckBoxHighlight, Highlight);
     setting(CheckBoxAutoNext, AutoNext);
     setting(CheckBoxAutoName, AutoName);
@@ -252,6 +250,7 @@ void TFormOption::FormShow()
     TQMForm::FormShow();
     SetSizeable(false);
     SetControlsFromSettings();
+    FocusShownPage();
 }
 
 void TFormOption::SetControlsFromSettings()

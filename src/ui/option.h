@@ -103,6 +103,8 @@ private:
 
     // Handlers (option_handlers.cpp).
     void ShowPage(int index);
+    // The focus on the shown page's first control (on the page tabs when no page is shown).
+    void FocusShownPage();
     void PickFolder(QLineEdit *edit);
     void FolderChanged(QLineEdit *edit, QString &setting);
     void ComboBoxKHZChange();

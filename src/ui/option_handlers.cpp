@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTreeWidget>
@@ -30,6 +31,19 @@ using namespace loqa;
 void TFormOption::ShowPage(int index)
 {
     PageControl1->setCurrentIndex(index >= 0 && index < PageCount ? index : PageCount);
+}
+
+void TFormOption::FocusShownPage()
+{
+    QWidget *page = PageControl1->currentWidget();
+    for (QWidget *w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() && w->isEnabled() &&
+            w->isVisibleTo(page)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    PageControl1->tabBar()->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormOption::PickFolder(QLineEdit *edit)

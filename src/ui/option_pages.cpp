@@ -217,7 +217,7 @@ QWidget *TFormOption::CreateInterfacePage()
     Button2 = named(new QPushButton(QStringLiteral("&Update"), hotkeys), "Button2");
     Button3 = named(new QPushButton(QStringLiteral("Reset &ALL"), hotkeys), "Button3");
     CheckBoxGlobalHotkey =
-        check(hotkeys, "CheckBoxGlobalHotkey", QStringLiteral("Global Hotkey (need restart VOXA)"), false);
+        check(hotkeys, "CheckBoxGlobalHotkey", QStringLiteral("Global Hotkey (need restart Loquora)"), false);
     h->addWidget(ComboBoxHotkeys, 0, 0);
     h->addWidget(HotKey1, 0, 1);
     h->addWidget(Button2, 0, 2);

@@ -52,8 +52,8 @@ QString RunStatusText(int readState, int convertMode, const QString &caption)
 QString TrayHintText(const QString &status, bool running, bool paused)
 {
     if (paused)
-        return status + QStringLiteral(" | LOQA [Paused]");
-    return status + (running ? QStringLiteral(" | LOQA") : QStringLiteral(" | LOQA [Stopped]"));
+        return status + QStringLiteral(" | Loquora [Paused]");
+    return status + (running ? QStringLiteral(" | Loquora") : QStringLiteral(" | Loquora [Stopped]"));
 }
 
 QString RunAnnouncement(const QString &status, bool running, bool paused, bool ended)

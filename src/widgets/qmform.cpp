@@ -1,5 +1,6 @@
 #include "qmform.h"
 #include "contrast.h"
+#include "screenreader.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -201,6 +202,7 @@ void TQMApplication::Minimize()
 
 TQMForm::TQMForm(QWidget *parent, Qt::WindowType type) : QDialog(parent), FWindowType(type)
 {
+    screenreader::Install();
     SetBorderIcons(FBorderIcons);
 
     PanelQMTop = new QWidget(this);

@@ -3,6 +3,7 @@
 #include "tabstripaccessible.h"
 
 #include <QAccessible>
+#include <QTimer>
 #include <qdrawutil.h>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -171,7 +172,9 @@ void TTabStrip::announceCurrent()
 void TTabStrip::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
-    announceCurrent();
+    // After the toolkit has told of the strip's own focus, which follows this
+    // event: the tab told last is the one a screen reader speaks.
+    QTimer::singleShot(0, this, &TTabStrip::announceCurrent);
 }
 
 int TTabStrip::tabAt(const QPoint &position) const

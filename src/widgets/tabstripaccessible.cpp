@@ -146,11 +146,19 @@ public:
         return text;
     }
 
-    int childCount() const override { return strip()->count(); }
-
-    QAccessibleInterface *child(int index) const override
+    // Only the tabs shown are children: a hidden tab is no place to go to.
+    int childCount() const override
     {
-        if (index < 0 || index >= strip()->count())
+        int shown = 0;
+        for (int i = 0; i < strip()->count(); ++i)
+            shown += TabShown(strip(), i) ? 1 : 0;
+        return shown;
+    }
+
+    QAccessibleInterface *child(int position) const override
+    {
+        const int index = IndexOfShown(position);
+        if (index < 0)
             return nullptr;
         if (const auto it = FTabs.constFind(index); it != FTabs.constEnd())
             return QAccessible::accessibleInterface(*it);
@@ -163,7 +171,7 @@ public:
     {
         for (auto it = FTabs.constBegin(); it != FTabs.constEnd(); ++it) {
             if (QAccessible::accessibleInterface(it.value()) == child)
-                return it.key();
+                return PositionOfShown(it.key());
         }
         return -1;
     }
@@ -171,10 +179,32 @@ public:
     QAccessibleInterface *childAt(int x, int y) const override
     {
         const int index = strip()->tabAt(strip()->mapFromGlobal(QPoint(x, y)));
-        return index >= 0 ? child(index) : nullptr;
+        return index >= 0 ? child(PositionOfShown(index)) : nullptr;
     }
 
 private:
+    // The strip's index of the shown tab at `position` among the shown ones,
+    // and back; -1 for none. The toolkit's own events name tabs by the strip's
+    // index, which is the same while no hidden tab comes before a shown one.
+    int IndexOfShown(int position) const
+    {
+        for (int i = 0; i < strip()->count(); ++i) {
+            if (TabShown(strip(), i) && position-- == 0)
+                return i;
+        }
+        return -1;
+    }
+
+    int PositionOfShown(int index) const
+    {
+        if (index < 0 || index >= strip()->count() || !TabShown(strip(), index))
+            return -1;
+        int position = 0;
+        for (int i = 0; i < index; ++i)
+            position += TabShown(strip(), i) ? 1 : 0;
+        return position;
+    }
+
     mutable QHash<int, QAccessible::Id> FTabs;
 };
 

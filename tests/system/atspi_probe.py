@@ -10,6 +10,11 @@
                                            (with states, also what the states say: held)
     atspi_probe.py keys APP WINDOW KEY...  the same for the keys given (xdotool's names)
     atspi_probe.py text APP NAME           the text of the object NAME
+    atspi_probe.py outline APP             the shown windows, the menu bar's menus with
+                                           their items and keys, each list box's name and
+                                           the item a reader takes for its value, and the
+                                           focused object with the objects around it that
+                                           say what they are
     atspi_probe.py menu APP KEY            press KEY in an open popup menu, report the
                                            focused entry and all the menu's entries
     atspi_probe.py pauseresume APP TAB     choose the document tab TAB, read it aloud,
@@ -232,7 +237,10 @@ def keys(app, window_name, pressed, states=False):
             if walk["focus"] is None and walk["waited"] < 60:
                 return True
             walk["quiet"] += 1
-            if walk["focus"] is not None and walk["quiet"] < 5:
+            # A menu opened from the keys has the focus a moment before its
+            # first command.
+            settled = 10 if (walk["focus"] or "").startswith("popup menu:") else 5
+            if walk["focus"] is not None and walk["quiet"] < settled:
                 return True
             order.append(walk["focus"] or "")
             if states:
@@ -287,6 +295,62 @@ def text(app, name):
                     continue
                 out({"text": t.getText(0, -1)})
     fail("no text %r" % name)
+
+
+def key_of(obj):
+    try:
+        a = obj.queryAction()
+    except NotImplementedError:
+        return ""
+    return a.getKeyBinding(0) if a.nActions else ""
+
+
+def combo_value(obj):
+    """The item a screen reader says for a list box: the selected row of its
+    list, else the box's own text."""
+    for holder in [obj] + [c for c in obj if c is not None]:
+        try:
+            selection = holder.querySelection()
+        except NotImplementedError:
+            continue
+        if selection.nSelectedChildren == 1:
+            return selection.getSelectedChild(0).name
+    try:
+        t = obj.queryText()
+    except NotImplementedError:
+        return None
+    return t.getText(0, -1)
+
+
+def outline(app):
+    result = {"windows": [], "menubar": [], "menus": {}, "combos": [], "context": []}
+    for window in windows(app):
+        result["windows"].append(describe(window))
+        for obj in shown_tree(window):
+            role = obj.getRole()
+            if role == pyatspi.ROLE_MENU_BAR:
+                for title in obj:
+                    result["menubar"].append(describe(title))
+                    items = []
+                    for menu in title:
+                        items += ["%s|%s" % (describe(i), key_of(i)) for i in menu
+                                  if i is not None and i.getRole() != pyatspi.ROLE_SEPARATOR]
+                        result["menus"][title.name] = describe(menu)
+                    result["menus"][title.name + " items"] = items
+            elif role == pyatspi.ROLE_COMBO_BOX:
+                result["combos"].append("%s=%s" % (obj.name, combo_value(obj)))
+    # The control with the focus; a tab of a tab row may say it is focused
+    # while the row has not the focus, so another focused control comes first.
+    candidates = [obj for window in windows(app) for obj in shown_tree(window)
+                  if obj.getState().contains(pyatspi.STATE_FOCUSED) and obj.getRole() not in GENERIC]
+    controls = [obj for obj in candidates if obj.getRole() != pyatspi.ROLE_PAGE_TAB]
+    found = (controls or candidates or [None])[-1]
+    while found is not None and found.getRole() not in (pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG,
+                                                      pyatspi.ROLE_APPLICATION):
+        if found.getRole() not in GENERIC:
+            result["context"].append(describe(found))
+        found = found.parent
+    out(result)
 
 
 def pauseresume(app, tab_name):
@@ -371,6 +435,8 @@ def main():
         keys(app, sys.argv[3], sys.argv[4:])
     elif command == "text":
         text(app, sys.argv[3])
+    elif command == "outline":
+        outline(app)
     elif command == "menu":
         menu(app, sys.argv[3])
     elif command == "pauseresume":

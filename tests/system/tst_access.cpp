@@ -108,7 +108,7 @@ private slots:
     {
         QJsonObject walked = probe({QStringLiteral("walk"), QStringLiteral("loqa")});
         QVERIFY2(!walked.contains(QStringLiteral("error")), qPrintable(walked[QStringLiteral("error")].toString()));
-        QCOMPARE(strings(walked[QStringLiteral("windows")]), QStringList{QStringLiteral("dialog:Loquora")});
+        QCOMPARE(strings(walked[QStringLiteral("windows")]), QStringList{QStringLiteral("frame:Loquora")});
         QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
                  qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
         saveScreenshot(QStringLiteral("access-main"));
@@ -125,9 +125,12 @@ private slots:
         QVERIFY2(walked[QStringLiteral("faults")].toArray().isEmpty(),
                  qPrintable(strings(walked[QStringLiteral("faults")]).join(QLatin1Char('\n'))));
         saveScreenshot(QStringLiteral("access-find"));
+        // The key on its own: chained after the search, xdotool leaves Escape
+        // repeating in the server after the window has gone, and the next press
+        // of it is lost.
         xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                 QStringLiteral("^Find$"), QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                 QStringLiteral("key"), QStringLiteral("Escape")});
+                 QStringLiteral("^Find$"), QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
         QTRY_VERIFY_WITH_TIMEOUT(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                           QStringLiteral("--name"), QStringLiteral("^Find$")})
                                      .isEmpty(),
@@ -135,22 +138,21 @@ private slots:
     }
 
     // Tab visits the window's controls row by row and comes back round; the
-    // disabled Pause, Stop and Prev (on the first document) are passed over.
+    // disabled Pause, Stop and Prev (on the first document) are passed over, and
+    // so are the caption's buttons and the menus, which have keys of their own.
     void tabFollowsReadingOrder()
     {
         const QJsonObject tabbed = probe(
-            {QStringLiteral("tab"), QStringLiteral("loqa"), QStringLiteral("Loquora"), QStringLiteral("17")}, 180000);
+            {QStringLiteral("tab"), QStringLiteral("loqa"), QStringLiteral("Loquora"), QStringLiteral("8")}, 180000);
         // From the document, where the window starts, round to the top row.
-        const QStringList expected{
-            QStringLiteral("push button:Minimize"), QStringLiteral("push button:Maximize"),
-            QStringLiteral("push button:Close"),    QStringLiteral("push button:File"),
-            QStringLiteral("push button:Edit"),     QStringLiteral("push button:Search"),
-            QStringLiteral("push button:Playback"), QStringLiteral("push button:Tools"),
-            QStringLiteral("push button:Help"),     QStringLiteral("push button:Read Aloud"),
-            QStringLiteral("push button:Next"),     QStringLiteral("combo box:English (Great Britain) Male"),
-            QStringLiteral("slider:Volume"),        QStringLiteral("slider:Speed"),
-            QStringLiteral("push button:Options"),  QStringLiteral("page tab:a"),
-            QStringLiteral("text:Document text")};
+        const QStringList expected{QStringLiteral("push button:Read Aloud"),
+                                   QStringLiteral("push button:Next"),
+                                   QStringLiteral("combo box:Voice"),
+                                   QStringLiteral("slider:Volume"),
+                                   QStringLiteral("slider:Speed"),
+                                   QStringLiteral("push button:Options"),
+                                   QStringLiteral("page tab:a"),
+                                   QStringLiteral("text:Document text")};
         QCOMPARE(strings(tabbed[QStringLiteral("order")]), expected);
     }
 
@@ -181,8 +183,8 @@ private slots:
                  QStringList({QStringLiteral("push button:Close"), QStringLiteral("push button:Read Now!"),
                               QStringLiteral("push button:New"), QStringLiteral("push button:Append"),
                               QStringLiteral("push button:Cancel")}));
-        // Space presses the button Tab ended on.
-        xdotool({QStringLiteral("key"), QStringLiteral("space")});
+        // Escape answers it as Cancel does.
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
         QTRY_VERIFY_WITH_TIMEOUT(
             !strings(probe({QStringLiteral("walk"), QStringLiteral("loqa")})[QStringLiteral("windows")])
                  .contains(QStringLiteral("dialog:Clipboard")),
@@ -211,7 +213,9 @@ private slots:
     }
 
     // The tray menu, opened with a click on the icon: a screen reader finds its
-    // entries as named menu items, and the arrows move the focus from entry to entry.
+    // entries as named menu items, and the arrows move the focus from entry to
+    // entry. Before the menu bar is walked: the toolkit keeps one accessible
+    // object for a command, whose menu is the first that showed it to a reader.
     void trayMenuForScreenReaders()
     {
         const QStringList shown{QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
@@ -241,6 +245,55 @@ private slots:
                  QStringLiteral("%1"), QStringLiteral("300"), QStringLiteral("8"), QStringLiteral("click"),
                  QStringLiteral("1")});
         QTRY_COMPARE_WITH_TIMEOUT(xdotool(shown), before, 10000);
+    }
+
+    // The menu row is a menu bar, walked from the keyboard: Alt alone opens
+    // File, Right and Left go from menu to menu, Alt+T opens Tools. The
+    // window is a frame and the voice list is named "Voice", valued by the voice.
+    // Options opened from Tools starts on its page's first control, which
+    // says the page it is on.
+    void menusAndNamesOverTheBus()
+    {
+        const QJsonObject seen = probe({QStringLiteral("outline"), QStringLiteral("loqa")});
+        QVERIFY2(!seen.contains(QStringLiteral("error")), qPrintable(seen[QStringLiteral("error")].toString()));
+        QCOMPARE(strings(seen[QStringLiteral("windows")]), QStringList{QStringLiteral("frame:Loquora")});
+        QCOMPARE(strings(seen[QStringLiteral("menubar")]),
+                 QStringList({QStringLiteral("menu item:File"), QStringLiteral("menu item:Edit"),
+                              QStringLiteral("menu item:Search"), QStringLiteral("menu item:Playback"),
+                              QStringLiteral("menu item:Tools"), QStringLiteral("menu item:Help")}));
+        const QStringList fileItems = strings(seen[QStringLiteral("menus")][QStringLiteral("File items")]);
+        QVERIFY2(fileItems.size() == 7 && fileItems.first() == QStringLiteral("menu item:New|Ctrl+N"),
+                 qPrintable(fileItems.join(QLatin1Char(','))));
+        QVERIFY2(strings(seen[QStringLiteral("combos")]).contains(QStringLiteral("Voice=English (Great Britain) Male")),
+                 qPrintable(strings(seen[QStringLiteral("combos")]).join(QLatin1Char(','))));
+
+        // Alt alone opens File, and one Escape gives the keys back to the
+        // document: Up then moves in it and opens no menu.
+        const QStringList keys = {QStringLiteral("keys"), QStringLiteral("loqa"), QStringLiteral("Loquora")};
+        QCOMPARE(strings(probe(keys + QStringList{QStringLiteral("alt"), QStringLiteral("Escape"),
+                                                  QStringLiteral("Up")})[QStringLiteral("order")]),
+                 QStringList({QStringLiteral("menu item:New"), QStringLiteral("text:Document text"), QString()}));
+        // Alt+T opens Tools, and its O the options dialog.
+        QCOMPARE(
+            strings(probe(keys + QStringList{QStringLiteral("alt+t"), QStringLiteral("o")})[QStringLiteral("order")]),
+            QStringList({QStringLiteral("menu item:My TXT Folder"), QStringLiteral("check box:Show Tooltips")}));
+        QVERIFY(!findWindow(QStringLiteral(" Options")).isEmpty());
+        const QJsonObject options = probe({QStringLiteral("outline"), QStringLiteral("loqa")});
+        QCOMPARE(strings(options[QStringLiteral("context")]),
+                 QStringList({QStringLiteral("check box:Show Tooltips"), QStringLiteral("page tab:General")}));
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                          QStringLiteral("--name"), QStringLiteral("^ Options$")})
+                                     .isEmpty(),
+                                 10000);
+
+        // Alt opens File; Left goes round to Help, Right comes back; Escape
+        // returns to the document.
+        QCOMPARE(
+            strings(probe(keys + QStringList{QStringLiteral("alt"), QStringLiteral("Left"), QStringLiteral("Right"),
+                                             QStringLiteral("Escape")})[QStringLiteral("order")]),
+            QStringList({QStringLiteral("menu item:New"), QStringLiteral("menu item:Help"),
+                         QStringLiteral("menu item:New"), QStringLiteral("text:Document text")}));
     }
 
     // A reading paused and resumed, told as a screen reader hears it: each
@@ -277,15 +330,17 @@ private slots:
                QString::number(before[QStringLiteral("value")].toDouble())});
     }
 
-    // The options dialog, opened from the keyboard (Alt+T runs Tools' own
-    // command): every control it shows is named, and Tab reads the General page
-    // top to bottom and comes round by the caption's Close. It stays open for the
-    // folder picker.
+    // The options dialog, opened from the keyboard (Alt+T, then O for Options):
+    // every control it shows is named, and Tab reads the General page top to
+    // bottom from its first control and comes round by the caption's Close. It
+    // stays open for the folder picker.
     void optionsWithoutMouse()
     {
         xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                  QStringLiteral("^Loquora$"), QStringLiteral("windowactivate"), QStringLiteral("--sync")});
         xdotool({QStringLiteral("key"), QStringLiteral("alt+t")});
+        QTest::qWait(500);
+        xdotool({QStringLiteral("key"), QStringLiteral("o")});
         QVERIFY(!findWindow(QStringLiteral(" Options")).isEmpty());
         const QJsonObject walked = probe({QStringLiteral("walk"), QStringLiteral("loqa")});
         QVERIFY2(strings(walked[QStringLiteral("windows")]).contains(QStringLiteral("dialog: Options")),
@@ -297,11 +352,9 @@ private slots:
         // the objects' own focused states name the same one control as the focus
         // events, as a screen reader coming back to the window asks them.
         const QJsonObject tabbed = probe(
-            {QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("12"), QStringLiteral("states")},
+            {QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("11"), QStringLiteral("states")},
             120000);
-        const QStringList expected{QStringLiteral("page tab:General"),
-                                   QStringLiteral("check box:Show Tooltips"),
-                                   QStringLiteral("check box:Repeating Playlist"),
+        const QStringList expected{QStringLiteral("check box:Repeating Playlist"),
                                    QStringLiteral("check box:Highlight Reading Word"),
                                    QStringLiteral("check box:Automatically Play Next File"),
                                    QStringLiteral("check box:Automatically Name for WAV/MP3 Files"),
@@ -310,7 +363,8 @@ private slots:
                                    QStringLiteral("push button:Pronunciation Manager"),
                                    QStringLiteral("push button:OK"),
                                    QStringLiteral("push button:Close"),
-                                   QStringLiteral("page tab:General")};
+                                   QStringLiteral("page tab:General"),
+                                   QStringLiteral("check box:Show Tooltips")};
         QCOMPARE(strings(tabbed[QStringLiteral("order")]), expected);
         QCOMPARE(strings(tabbed[QStringLiteral("held")]), expected);
     }
@@ -321,11 +375,12 @@ private slots:
     void folderPickerWithoutMouse()
     {
         QVERIFY(QDir().mkpath(FHome.path() + QStringLiteral("/spoken")));
-        // From the page tabs, where the options' walk ended: the next page and its first row.
+        // From the first control, where the options' walk ended: Ctrl+Tab goes
+        // to the next page's first control, Tab along its first row.
         const QJsonObject reached = probe({QStringLiteral("keys"), QStringLiteral("loqa"), QString(),
-                                           QStringLiteral("ctrl+Tab"), QStringLiteral("Tab"), QStringLiteral("Tab")});
+                                           QStringLiteral("ctrl+Tab"), QStringLiteral("Tab")});
         QCOMPARE(strings(reached[QStringLiteral("order")]),
-                 QStringList({QStringLiteral("page tab:Conversion"), QStringLiteral("text:TXT Files Directory"),
+                 QStringList({QStringLiteral("text:TXT Files Directory"),
                               QStringLiteral("push button:Choose the TXT files directory")}));
         QCOMPARE(probe({QStringLiteral("text"), QStringLiteral("loqa"),
                         QStringLiteral("TXT Files Directory")})[QStringLiteral("text")]

@@ -366,7 +366,7 @@ private slots:
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
         QTRY_VERIFY(form->HighlightedWord() >= 0);
         QVERIFY(form->HighlightedWord() < 10); // from its beginning
-        QVERIFY2(form->SysTray1->Hint().startsWith(QLatin1String("Reading b Aloud | LOQA")),
+        QVERIFY2(form->SysTray1->Hint().startsWith(QLatin1String("Reading b Aloud | Loquora")),
                  qPrintable(form->SysTray1->Hint()));
         form->action(ActionStop)->trigger();
         waitIdle();

@@ -11,6 +11,7 @@
 #include "tabstrip.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QFontDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -93,12 +95,19 @@ private slots:
     void init() { boxes.clear(); }
 
     // Default settings: the dialog shows them, and the one box whose design state
-    // differs ("Repeating Playlist", designed checked) runs its handling.
+    // differs ("Repeating Playlist", designed checked) runs its handling, which
+    // leaves the shown document as it is.
     void defaults_openOnFirstPage_andRunTheTabChange()
     {
         start();
         QVERIFY(!Repeat);
         form->PanelStatus->setText(QStringLiteral("marker"));
+        // The user's place in the document, and an edit not saved yet.
+        QTextCursor caret = form->Memo1->textCursor();
+        caret.setPosition(5);
+        caret.insertText(QStringLiteral("new "));
+        form->Memo1->setTextCursor(caret);
+        form->action(ActionPrev)->setEnabled(true);
         open();
         QCOMPARE(dialog->windowTitle(), QStringLiteral(" Options"));
         QCOMPARE(dialog->size(), dialog->size().expandedTo(QSize(446, 368)));
@@ -108,10 +117,13 @@ private slots:
             pages << dialog->PageControl1->tabText(i);
         QCOMPARE(pages, (QStringList{"General", "Conversion", "User Interface", "Clipboard", "Alarm", "Reminders"}));
         QCOMPARE(dialog->PageControl1->currentIndex(), 0);
-        // The tab-change handling ran: the shown document's status replaced the marker.
+        // Prev and Next followed the unchecked box; the document was left alone:
+        // its text, the caret and the status are as the user left them.
         QVERIFY(!dialog->CheckBoxRepeat->isChecked());
-        QVERIFY(form->PanelStatus->text() != QStringLiteral("marker"));
         QVERIFY(!form->action(ActionPrev)->isEnabled());
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Some new text."));
+        QCOMPARE(form->Memo1->textCursor().position(), 9);
+        QCOMPARE(form->PanelStatus->text(), QStringLiteral("marker"));
         // Greeting=0: its text field is off.
         QVERIFY(!dialog->EditGreetingString->isEnabled());
         // No file-manager commands under the null platform: the box is unchecked.
@@ -127,7 +139,7 @@ private slots:
         QCOMPARE(dialog->HotKey1->Shortcut(), QStringLiteral("Ctrl+N"));
         QVERIFY(dialog->CheckBoxGlobalHotkey->isEnabled());
         QVERIFY(!dialog->CheckBoxGlobalHotkey->isChecked());
-        QCOMPARE(dialog->CheckBoxGlobalHotkey->text(), QStringLiteral("Global Hotkey (need restart VOXA)"));
+        QCOMPARE(dialog->CheckBoxGlobalHotkey->text(), QStringLiteral("Global Hotkey (need restart Loquora)"));
         QCOMPARE(plain(dialog->Button3->text()), QStringLiteral("Reset ALL"));
         QCOMPARE(dialog->CheckBoxWordWrap->text(), QStringLiteral("Automatically Wrap Text "));
         QCOMPARE(plain(dialog->ButtonDel->text()), QStringLiteral("Del"));
@@ -154,6 +166,35 @@ private slots:
             dialog->PageControl1->setCurrentIndex(i);
             QVERIFY(dialog->grab().save(QStringLiteral("%1/page%2.png").arg(shots).arg(i)));
         }
+    }
+
+    // What a screen reader is told: the dialog opens on the page's first control;
+    // each list box is named by its label and valued by its item; the pages are
+    // named by their tabs, the stack holding them says nothing; a field entered
+    // with Tab has no selection to announce, nor to announce as gone on leaving.
+    void screenReader_namesAndQuietFields()
+    {
+        start();
+        open();
+        QCOMPARE(QApplication::focusWidget(), dialog->CheckBoxHint);
+        for (QComboBox *list : dialog->findChildren<QComboBox *>()) {
+            QAccessibleInterface *box = QAccessible::queryAccessibleInterface(list);
+            QVERIFY2(!box->text(QAccessible::Name).isEmpty() && box->text(QAccessible::Name) != list->currentText(),
+                     qPrintable(list->objectName()));
+            QCOMPARE(box->text(QAccessible::Value), list->currentText());
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog->ComboBoxDefAction)->text(QAccessible::Name),
+                 QStringLiteral("Default Action"));
+        QAccessibleInterface *page = QAccessible::queryAccessibleInterface(dialog->PageControl1->widget(3));
+        QCOMPARE(page->text(QAccessible::Name), QStringLiteral("Clipboard"));
+        QVERIFY(page->parent()->role() != QAccessible::LayeredPane);
+        // The hidden "no page" tab is none of the tab row's.
+        QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(dialog->PageControl1->tabBar());
+        QCOMPARE(tabs->childCount(), int(TFormOption::PageCount));
+        QCOMPARE(tabs->child(TFormOption::PageCount - 1)->text(QAccessible::Name), QStringLiteral("Reminders"));
+        dialog->PageControl1->setCurrentIndex(3);
+        dialog->SpinEditIgnoreLen->setFocus(Qt::BacktabFocusReason);
+        QVERIFY(!dialog->SpinEditIgnoreLen->findChild<QLineEdit *>()->hasSelectedText());
     }
 
     // Stored values outside their controls: no page, no selection, clamped

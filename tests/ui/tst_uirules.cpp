@@ -308,10 +308,10 @@ private slots:
         QCOMPARE(RunStatusText(1, 0, "notes"), QStringLiteral("Reading notes Aloud"));
         QCOMPARE(RunStatusText(2, 1, "notes"), QStringLiteral("Reading notes [PART] to WAV"));
         QCOMPARE(RunStatusText(3, 2, "notes"), QStringLiteral("Reading Clipboard to MP3"));
-        QCOMPARE(TrayHintText("Reading notes Aloud", true, false), QStringLiteral("Reading notes Aloud | LOQA"));
-        QCOMPARE(TrayHintText("notes", false, false), QStringLiteral("notes | LOQA [Stopped]"));
+        QCOMPARE(TrayHintText("Reading notes Aloud", true, false), QStringLiteral("Reading notes Aloud | Loquora"));
+        QCOMPARE(TrayHintText("notes", false, false), QStringLiteral("notes | Loquora [Stopped]"));
         QCOMPARE(TrayHintText("Reading notes Aloud", true, true),
-                 QStringLiteral("Reading notes Aloud | LOQA [Paused]"));
+                 QStringLiteral("Reading notes Aloud | Loquora [Paused]"));
         QCOMPARE(CursorCaption(1), QStringLiteral("Read from Cursor to WAV File"));
         QCOMPARE(SelectedCaption(2), QStringLiteral("Read Selected Text to MP3 File"));
         QCOMPARE(SelectedCaption(0), QStringLiteral("Read Selected Text Aloud"));

@@ -66,7 +66,7 @@ struct TrayFixture {
         menu.installEventFilter(&journal);
         tray = std::make_unique<TSysTray>();
         tray->SetIcon(QIcon(QStringLiteral(":/loqa/frame/logo.png")));
-        tray->SetHint(QStringLiteral("Voxarion"));
+        tray->SetHint(QStringLiteral("Loquora"));
         tray->PopupMenu = &menu;
         tray->PopupMode = pmLeftClick | pmRightClick;
         tray->PopupAlign = paRight;
@@ -229,7 +229,7 @@ private slots:
         QVERIFY(MoveTo(QGuiApplication::primaryScreen()->geometry().center()));
         QVERIFY(MoveTo(f.IconCentre() + QPoint(4, 3)));
         QVERIFY(MoveTo(f.IconCentre() + QPoint(3, 2)));
-        QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Voxarion"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible() && QToolTip::text() == QStringLiteral("Loquora"), 10000);
         f.tray->SetHint(QStringLiteral(" Reading: chapter one"));
         QVERIFY(QToolTip::isVisible());
         QCOMPARE(QToolTip::text(), QStringLiteral(" Reading: chapter one"));

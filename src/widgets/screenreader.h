@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What Loquora's windows tell assistive tools beyond Qt's own interfaces:
+// a main window is a frame (the skinned form is a dialog underneath), a list
+// box is named by its label and valued by its item, the pages of a tabbed
+// dialog are named by their tabs and the stack holding them is not announced,
+// and a field entered with Tab keeps its text unselected, so nothing is read
+// as "selected" on entering it nor "unselected" on leaving it.
+namespace screenreader {
+
+// Makes Qt's accessibility ask this file first, and installs the focus rule;
+// safe to call often.
+void Install();
+
+// A label's caption as the name of the control it labels: without the
+// mnemonic's marker, the closing colon and the blanks around.
+QString NameFromLabel(const QString &caption);
+
+} // namespace screenreader

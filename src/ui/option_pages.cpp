@@ -3,6 +3,7 @@
 #include "option.h"
 
 #include "hotkeyedit.h"
+#include "screenreader.h"
 #include "global.h"
 #include "spinedit.h"
 
@@ -131,10 +132,13 @@ QWidget *TFormOption::CreateGeneralPage()
     lexicon->addWidget(Button7, 0, Qt::AlignTop);
     auto *notes = new QVBoxLayout;
     notes->setSpacing(0);
-    notes->addWidget(
-        named(label(page, QStringLiteral("( You can edit the phonetics of mispronounced words ")), "Label1"));
-    notes->addWidget(
-        named(label(page, QStringLiteral("and load or unload personal exception dictionaries. )")), "Label2"));
+    QLabel *first =
+        named(label(page, QStringLiteral("( You can edit the phonetics of mispronounced words ")), "Label1");
+    QLabel *second =
+        named(label(page, QStringLiteral("and load or unload personal exception dictionaries. )")), "Label2");
+    notes->addWidget(first);
+    notes->addWidget(second);
+    screenreader::HintsFor(Button7, {first, second});
     lexicon->addLayout(notes, 1);
     layout->addLayout(lexicon);
     return page;

@@ -156,6 +156,23 @@ QTabWidget *TabsOfPage(QObject *object)
     return qobject_cast<QTabWidget *>(stack->parent());
 }
 
+// Set on a label that explains a control (see HintsFor).
+constexpr char kHintProperty[] = "loqaHint";
+
+// Such a label: a note that reads as its text.
+class HintNote : public QAccessibleWidget
+{
+public:
+    explicit HintNote(QLabel *label) : QAccessibleWidget(label, QAccessible::Note) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<QLabel *>(widget())->text().simplified();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface *Factory(const QString &key, QObject *object)
 {
     if (key == QLatin1String("TQMForm")) {
@@ -164,6 +181,8 @@ QAccessibleInterface *Factory(const QString &key, QObject *object)
         return new QAccessibleWidget(form,
                                      form->windowType() == Qt::Window ? QAccessible::Window : QAccessible::Dialog);
     }
+    if (key == QLatin1String("QLabel") && object->property(kHintProperty).toBool())
+        return new HintNote(static_cast<QLabel *>(object));
     if (key == QLatin1String("QComboBox"))
         return new NamedComboBox(static_cast<QComboBox *>(object));
     if (key == QLatin1String("QStackedWidget")) // only the page shown matters, and it says so itself
@@ -210,6 +229,19 @@ void Install()
     installed = true;
     QAccessible::installFactory(Factory);
     qApp->installEventFilter(new QuietFocus(qApp));
+}
+
+void HintsFor(QWidget *control, const QList<QLabel *> &hints)
+{
+    QStringList text;
+    for (QLabel *hint : hints) {
+        hint->setProperty(kHintProperty, true);
+        // Told of already, as its text was set: it is made anew as a note.
+        if (QAccessibleInterface *told = QAccessible::queryAccessibleInterface(hint))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(told));
+        text << hint->text().simplified();
+    }
+    control->setAccessibleDescription(text.join(QLatin1Char(' ')));
 }
 
 QString NameFromLabel(const QString &caption)

@@ -188,6 +188,13 @@ private slots:
         QAccessibleInterface *page = QAccessible::queryAccessibleInterface(dialog->PageControl1->widget(3));
         QCOMPARE(page->text(QAccessible::Name), QStringLiteral("Clipboard"));
         QVERIFY(page->parent()->role() != QAccessible::LayeredPane);
+        // The lexicon's hint is the button's description, and no loose label.
+        QVERIFY(QAccessible::queryAccessibleInterface(dialog->Button7)
+                    ->text(QAccessible::Description)
+                    .contains(QStringLiteral("phonetics of mispronounced words and load")));
+        for (const char *hint : {"Label1", "Label2"})
+            QCOMPARE(QAccessible::queryAccessibleInterface(dialog->findChild<QLabel *>(QLatin1String(hint)))->role(),
+                     QAccessible::Note);
         // The hidden "no page" tab is none of the tab row's.
         QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(dialog->PageControl1->tabBar());
         QCOMPARE(tabs->childCount(), int(TFormOption::PageCount));

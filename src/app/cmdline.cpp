@@ -8,7 +8,7 @@
 #include "qmshell.h"
 #include "qmutils.h"
 #include "textfile.h"
-#include "wavwriter.h"
+#include "wavfile.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -50,7 +50,7 @@ int EncoderTimeLimit(qint64 audioBytes)
 // Seconds of speech in a WAV file being written (the engine's 22,050 Hz, 16-bit mono).
 double RenderedSeconds(const QString &wav)
 {
-    return std::max<qint64>(QFileInfo(wav).size() - 80, 0) / 44100.0;
+    return std::max<qint64>(QFileInfo(wav).size() - qint64(loqa::WavWriter::kHeaderSize), 0) / 44100.0;
 }
 
 // Whole-text integers the way the switches take them; false for anything else.
@@ -431,8 +431,7 @@ void TQMCmdLine::SpeechStopped(TMSpeech *sender)
             FProgress->show(1.0, RenderedSeconds(sender->Filename));
         if (Argument(1).toLower() == QLatin1String("/ttm"))
             FStopStatus = Mp3Step();
-        else if (sender->Output == soFile &&
-                 QFileInfo(sender->Filename).size() < qint64(speech::WavWriter::kHeaderSize))
+        else if (sender->Output == soFile && QFileInfo(sender->Filename).size() < qint64(loqa::WavWriter::kHeaderSize))
             FStopStatus = Fail(QStringLiteral("the WAV file %1 could not be written").arg(sender->Filename));
     }
     Running = false;
@@ -443,7 +442,7 @@ void TQMCmdLine::SpeechStopped(TMSpeech *sender)
 int TQMCmdLine::Mp3Step()
 {
     const QString wav = FSpeech->Filename;
-    if (QFileInfo(wav).size() < qint64(speech::WavWriter::kHeaderSize))
+    if (QFileInfo(wav).size() < qint64(loqa::WavWriter::kHeaderSize))
         return Fail(QStringLiteral("the WAV file %1 could not be written").arg(wav));
     loqa::Mp3Step step;
     step.wav = wav;

@@ -1,19 +1,9 @@
 #include "process.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryFile>
-
-#include <cerrno>
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <thread>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
-extern char **environ;
 
 namespace loqa {
 
@@ -35,50 +25,35 @@ QString lastLine(const QString &path)
     return {};
 }
 
-// Waits for the child without a limit.
-bool waitFor(pid_t pid, int *status)
+// Ends a program that outlived its limits: asks first, then insists.
+void end(QProcess &process)
 {
-    while (::waitpid(pid, status, 0) < 0) {
-        if (errno != EINTR)
-            return false;
+    process.terminate();
+    if (!process.waitForFinished(1000)) {
+        process.kill();
+        process.waitForFinished(-1);
     }
-    return true;
 }
 
-// Ends a child that outlived its limits: asks first, then insists.
-void endChild(pid_t pid, int *status)
-{
-    ::kill(pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (::waitpid(pid, status, WNOHANG) == pid)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(pid, SIGKILL);
-    waitFor(pid, status);
-}
-
-// Waits for the child while watching the cancel flag and the clock; returns
+// Waits for the program while watching the cancel flag and the clock; returns
 // 0 when it ended by itself, else RunCancelled or RunTimedOut.
-int waitWithin(pid_t pid, int *status, const RunLimits &limits)
+int waitWithin(QProcess &process, const RunLimits &limits)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(limits.timeoutMs);
+    QDeadlineTimer deadline(QDeadlineTimer::Forever);
+    if (limits.timeoutMs >= 0)
+        deadline.setRemainingTime(limits.timeoutMs);
     for (;;) {
-        const pid_t done = ::waitpid(pid, status, WNOHANG);
-        if (done == pid)
+        // The cancel flag is another thread's: it is looked at every 20 ms.
+        if (process.waitForFinished(20) || process.state() == QProcess::NotRunning)
             return 0;
-        if (done < 0 && errno != EINTR)
-            return RunNotStarted;
         if (limits.cancel && limits.cancel->load()) {
-            endChild(pid, status);
+            end(process);
             return RunCancelled;
         }
-        if (limits.timeoutMs >= 0 && Clock::now() >= deadline) {
-            endChild(pid, status);
+        if (deadline.hasExpired()) {
+            end(process);
             return RunTimedOut;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
@@ -87,50 +62,35 @@ int waitWithin(pid_t pid, int *status, const RunLimits &limits)
 int RunAndWait(const QStringList &argv, int showCommand, QString *errorLine, const RunLimits &limits)
 {
     if (argv.isEmpty() || argv.first().isEmpty())
-        return -1;
-    std::vector<QByteArray> bytes;
-    bytes.reserve(size_t(argv.size()));
-    for (const QString &a : argv)
-        bytes.push_back(QFile::encodeName(a));
-    std::vector<char *> args;
-    for (QByteArray &b : bytes)
-        args.push_back(b.data());
-    args.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
+        return RunNotStarted;
+    QProcess process;
+    // No shell: the program is looked up on PATH when it has no slash.
+    process.setProgram(argv.first());
+    process.setArguments(argv.mid(1));
     QTemporaryFile errors;
-    QByteArray errorPath;
     const bool hidden = showCommand == 0;
+    const bool keepErrors = hidden && errors.open();
     if (hidden) {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        if (errors.open()) {
-            errorPath = QFile::encodeName(errors.fileName());
-            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorPath.constData(), O_WRONLY | O_TRUNC, 0);
-        } else {
-            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        }
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(keepErrors ? errors.fileName() : QProcess::nullDevice());
+    } else {
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.setInputChannelMode(QProcess::ForwardedInputChannel);
     }
-    pid_t pid = 0;
-    // posix_spawnp looks the program up on PATH when it has no slash.
-    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
+    process.start();
+    if (!process.waitForStarted(-1))
+        return RunNotStarted;
     if (limits.cancel || limits.timeoutMs >= 0) {
-        const int ended = waitWithin(pid, &status, limits);
+        const int ended = waitWithin(process, limits);
         if (ended != 0)
             return ended;
-    } else if (!waitFor(pid, &status)) {
+    } else if (!process.waitForFinished(-1) && process.state() != QProcess::NotRunning) {
         return RunNotStarted;
     }
-    if (errorLine && !errorPath.isEmpty())
+    if (errorLine && keepErrors)
         *errorLine = lastLine(errors.fileName());
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    return -1;
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : RunNotStarted;
 }
 
 } // namespace loqa

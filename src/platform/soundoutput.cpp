@@ -1,5 +1,7 @@
 #include "soundoutput.h"
 
+#include "wavfile.h"
+
 #include <QFile>
 
 #include <chrono>
@@ -129,31 +131,13 @@ bool SoundOutput::playFileAsync(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.readAll();
-    // Plain PCM WAV: find "fmt " and "data".
-    auto u16 = [&](qsizetype at) { return quint16(uchar(bytes[at]) | uchar(bytes[at + 1]) << 8); };
-    auto u32 = [&](qsizetype at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+    // Plain 16-bit PCM WAV, mono or stereo.
+    const std::optional<WavAudio> wav = ReadWav(bytes);
+    if (!wav || wav->bitsPerSample != 16 || wav->channels < 1 || wav->channels > 2 || wav->sampleRate <= 0)
         return false;
-    int channels = 0, rate = 0, bits = 0;
-    qsizetype dataAt = -1, dataSize = 0;
-    for (qsizetype at = 12; at + 8 <= bytes.size();) {
-        const QByteArray id = bytes.mid(at, 4);
-        const qsizetype size = u32(at + 4);
-        if (id == "fmt " && at + 24 <= bytes.size()) {
-            channels = u16(at + 10);
-            rate = int(u32(at + 12));
-            bits = u16(at + 22);
-        } else if (id == "data") {
-            dataAt = at + 8;
-            dataSize = std::min(size, bytes.size() - dataAt);
-            break;
-        }
-        at += 8 + size + (size & 1);
-    }
-    if (dataAt < 0 || bits != 16 || channels < 1 || channels > 2 || rate <= 0)
-        return false;
-    std::vector<int16_t> samples(size_t(dataSize / 2));
-    memcpy(samples.data(), bytes.constData() + dataAt, samples.size() * 2);
+    const int rate = wav->sampleRate, channels = wav->channels;
+    std::vector<int16_t> samples(size_t(wav->dataSize / 2));
+    memcpy(samples.data(), bytes.constData() + wav->dataAt, samples.size() * 2);
     // Connecting may wait for the sound server: never on the caller's thread.
     std::thread([self = shared_from_this(), samples = std::move(samples), rate, channels] {
         static const std::atomic<bool> never{false};

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "speech.h"
-#include "wavwriter.h"
+#include "wavfile.h"
 
 #include <atomic>
 #include <mutex>
@@ -11,7 +11,7 @@ namespace speech {
 // One WAV file being rendered, shared by the destination and the job writing it.
 struct FileTarget {
     std::mutex mutex;
-    WavWriter writer;
+    loqa::WavWriter writer;
 };
 
 // The WAV file destination: Set opens the file for the next text, Flush completes it.

@@ -1,5 +1,7 @@
 #include "lexicon.h"
 
+#include "textoffsets.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,63 +44,6 @@ bool validLanguage(const QString &language)
 {
     static const QRegularExpression pattern(QStringLiteral("^[A-Za-z]{2,3}(-[A-Za-z0-9]{1,8})*$"));
     return pattern.match(language).hasMatch();
-}
-
-// UTF-8 as UTF-16 units, with the byte offset where each unit's character starts.
-// A byte that does not begin a valid sequence reads as U+FFFD on its own.
-struct Decoded {
-    QString text;
-    std::vector<uint32_t> byteAt; // one per unit, plus the end
-};
-
-Decoded decode(std::string_view utf8)
-{
-    Decoded d;
-    d.text.reserve(qsizetype(utf8.size()));
-    d.byteAt.reserve(utf8.size() + 1);
-    const auto *p = reinterpret_cast<const unsigned char *>(utf8.data());
-    const size_t n = utf8.size();
-    size_t i = 0;
-    while (i < n) {
-        const unsigned char lead = p[i];
-        char32_t cp = 0xFFFD;
-        size_t len = 1;
-        if (lead < 0x80) {
-            cp = lead;
-        } else {
-            size_t need = 0;
-            char32_t min = 0;
-            if (lead >= 0xC2 && lead <= 0xDF)
-                need = 1, cp = lead & 0x1F, min = 0x80;
-            else if (lead >= 0xE0 && lead <= 0xEF)
-                need = 2, cp = lead & 0x0F, min = 0x800;
-            else if (lead >= 0xF0 && lead <= 0xF4)
-                need = 3, cp = lead & 0x07, min = 0x10000;
-            bool ok = need > 0;
-            for (size_t k = 1; ok && k <= need; ++k) {
-                if (i + k >= n || (p[i + k] & 0xC0) != 0x80)
-                    ok = false;
-                else
-                    cp = (cp << 6) | (p[i + k] & 0x3F);
-            }
-            if (ok && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF))
-                len = need + 1;
-            else
-                cp = 0xFFFD;
-        }
-        if (cp > 0xFFFF) {
-            d.text.append(QChar(QChar::highSurrogate(cp)));
-            d.text.append(QChar(QChar::lowSurrogate(cp)));
-            d.byteAt.push_back(uint32_t(i));
-            d.byteAt.push_back(uint32_t(i));
-        } else {
-            d.text.append(QChar(char16_t(cp)));
-            d.byteAt.push_back(uint32_t(i));
-        }
-        i += len;
-    }
-    d.byteAt.push_back(uint32_t(n));
-    return d;
 }
 
 } // namespace
@@ -307,8 +252,8 @@ std::optional<LexiconRewrite> LexiconMatcher::apply(std::string_view utf8) const
 {
     if (m_spoken.empty() || utf8.empty())
         return std::nullopt;
-    const Decoded d = decode(utf8);
-    const QString &text = d.text;
+    const QByteArrayView bytes(utf8.data(), qsizetype(utf8.size()));
+    const QString text = loqa::Utf8ToText(bytes);
     const qsizetype n = text.size();
     const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
 
@@ -388,12 +333,13 @@ std::optional<LexiconRewrite> LexiconMatcher::apply(std::string_view utf8) const
         }
         copiedTo = to;
     };
+    loqa::TextOffsetMap offsets; // the matches rise, so one walk serves them all
     for (const Match &m : matches) {
-        const uint32_t start = d.byteAt[size_t(m.start)];
+        const auto start = uint32_t(offsets.byteOfPosition(bytes, m.start));
         copyOriginal(start);
         out.map.m_anchors.push_back({uint32_t(out.text.size()), start, true});
         out.text += m_spoken[size_t(m.entry)];
-        copiedTo = d.byteAt[size_t(m.end)];
+        copiedTo = uint32_t(offsets.byteOfPosition(bytes, m.end));
         ++out.replacements;
     }
     copyOriginal(uint32_t(utf8.size()));

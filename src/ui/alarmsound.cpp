@@ -1,6 +1,7 @@
 #include "alarmsound.h"
 
 #include "soundoutput.h"
+#include "wavfile.h"
 
 #include <QDataStream>
 #include <QTemporaryFile>
@@ -37,18 +38,7 @@ QByteArray AlarmToneWav()
         for (int i = 0; i < gap; ++i)
             samples << qint16(0);
     }
-    QByteArray wav;
-    QDataStream out(&wav, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + pcm.size());
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(kToneRate) << quint32(kToneRate * 2) << quint16(2)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(pcm.size());
-    out.writeRawData(pcm.constData(), int(pcm.size()));
-    return wav;
+    return WavBytes(pcm, kToneRate, 1);
 }
 
 void PlayAlarmSound(const QString &path)

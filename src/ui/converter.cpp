@@ -9,6 +9,7 @@
 #include "finddialog.h"
 #include "global.h"
 #include "globalhotkeys.h"
+#include "guarded.h"
 #include "lexicon.h"
 #include "menubarkeys.h"
 #include "mspeech.h"
@@ -52,15 +53,6 @@
 using namespace loqa;
 
 namespace {
-
-// Runs one step of the window's creation; a failure loses that step only.
-template <typename Fn> void guarded(Fn fn)
-{
-    try {
-        fn();
-    } catch (...) {
-    }
-}
 
 const char *const kMenuTitles[6] = {"File", "Edit", "Search", "Playback", "Tools", "Help"};
 const char *const kMenuHints[6] = {"File operations. New, Save, Close, etc.",

@@ -7,6 +7,7 @@
 #include "alarmsound.h"
 #include "apppath.h"
 #include "global.h"
+#include "guarded.h"
 #include "readingcontroller.h"
 
 #include <QMessageBox>
@@ -15,15 +16,6 @@
 using namespace loqa;
 
 namespace {
-
-// Runs one step; a failure ends that step only.
-template <typename Fn> void swallowed(Fn fn)
-{
-    try {
-        fn();
-    } catch (...) {
-    }
-}
 
 AlarmSettings alarmSettings()
 {
@@ -65,18 +57,18 @@ void TFormCvt::StartAandRTimer(bool on)
 void TFormCvt::TimerAandRTimer()
 {
     QList<QDateTime> seconds;
-    swallowed([&] { seconds = FAandRTicker.Tick(); });
+    guarded([&] { seconds = FAandRTicker.Tick(); });
     // The next wake is set before any work, so that work that takes long or waits
     // in a nested event loop delays no second.
-    swallowed([&] {
+    guarded([&] {
         if (Alarm || Reminder)
             TimerAandR->start(FAandRTicker.MsToNextSecond());
     });
     for (const QDateTime &second : std::as_const(seconds)) {
         if (Alarm)
-            swallowed([&] { AlarmStepAt(second); });
+            guarded([&] { AlarmStepAt(second); });
         if (Reminder)
-            swallowed([&] { ReminderStepAt(second); });
+            guarded([&] { ReminderStepAt(second); });
     }
 }
 
@@ -95,7 +87,7 @@ void TFormCvt::ReminderStepAt(const QDateTime &second)
 {
     const QList<ReminderEntry> due = DueReminders(ReminderList, MomentText(second.date(), second.time()));
     for (const ReminderEntry &entry : due) {
-        swallowed([&] {
+        guarded([&] {
             SpeakAandR(entry.message);
             if (ReminderMsgBox)
                 ShowAandRBox(ReminderBoxText(entry));

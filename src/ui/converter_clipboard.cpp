@@ -6,6 +6,7 @@
 #include "clipboardrules.h"
 #include "clipmon.h"
 #include "global.h"
+#include "guarded.h"
 #include "prompt.h"
 
 #include <QAction>
@@ -70,12 +71,11 @@ void TFormCvt::ClipboardMonitor1ClipboardChange()
 
 void TFormCvt::ActionReadClipboardExecute()
 {
-    // Reading the clipboard is background work: a failure says nothing.
-    try {
+    // Reading the clipboard is background work: a failure goes to the log, not to a box.
+    guarded([&] {
         QString text;
         if (!ClipboardMonitor1->Text(&text))
             return;
         Reading->ReadClipboard(text);
-    } catch (...) {
-    }
+    });
 }

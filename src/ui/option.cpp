@@ -5,6 +5,7 @@
 #include "converter.h"
 #include "filemanagercommands.h"
 #include "global.h"
+#include "guarded.h"
 #include "hotkeyedit.h"
 #include "spinedit.h"
 #include "tabstripaccessible.h"
@@ -34,15 +35,6 @@
 using namespace loqa;
 
 namespace {
-
-// One step of the opening: a failure inside it skips the rest of the step only.
-template <typename F> void guarded(F step)
-{
-    try {
-        step();
-    } catch (...) {
-    }
-}
 
 constexpr QSize kClientSize(446, 368);
 

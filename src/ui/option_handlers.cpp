@@ -6,6 +6,7 @@
 #include "converter.h"
 #include "enginedialog.h"
 #include "global.h"
+#include "guarded.h"
 #include "hotkeyedit.h"
 #include "qmshell.h"
 #include "shelltree.h"
@@ -133,7 +134,7 @@ void TFormOption::CheckBoxGlobalHotkeyClick(bool checked)
     if (i < 0 || i >= HotkeyCount)
         return;
     qint32 &id = GlobalHotkeyIDList[size_t(i)];
-    try {
+    guarded([&] {
         if (checked) {
             // Registered for the main window, which acts on its presses at once.
             if (id == 0 && !HotkeyList[size_t(i)].isEmpty())
@@ -142,8 +143,7 @@ void TFormOption::CheckBoxGlobalHotkeyClick(bool checked)
             FMain->ReleaseGlobalHotkey(i, id);
             id = 0;
         }
-    } catch (...) {
-    }
+    });
 }
 
 void TFormOption::ShowLexicon()

@@ -94,41 +94,4 @@ bool SelectedTextEnabled(int selectionLength, int readState)
     return selectionLength >= 1 && (readState == 0 || readState == 3);
 }
 
-void SpokenPosition::reset(const QByteArray &utf8)
-{
-    m_text = utf8;
-    m_byte = 0;
-    m_char = 0;
-}
-
-int SpokenPosition::charPosition(qsizetype byteOffset)
-{
-    byteOffset = std::clamp<qsizetype>(byteOffset, 0, m_text.size());
-    if (byteOffset < m_byte) {
-        m_byte = 0;
-        m_char = 0;
-    }
-    while (m_byte < byteOffset) {
-        const auto lead = static_cast<unsigned char>(m_text[m_byte]);
-        if (lead == '\r' && m_byte + 1 < m_text.size() && m_text[m_byte + 1] == '\n') {
-            m_byte += 2; // one line end in the editor
-            m_char += 1;
-            continue;
-        }
-        qsizetype length = 1;
-        int units = 1;
-        if (lead >= 0xF0) {
-            length = 4;
-            units = 2; // outside the basic plane: two UTF-16 units
-        } else if (lead >= 0xE0) {
-            length = 3;
-        } else if (lead >= 0xC0) {
-            length = 2;
-        }
-        m_byte += length;
-        m_char += units;
-    }
-    return m_char;
-}
-
 } // namespace loqa

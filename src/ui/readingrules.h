@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textoffsets.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -35,13 +37,16 @@ bool SelectedTextEnabled(int selectionLength, int readState);
 class SpokenPosition
 {
 public:
-    void reset(const QByteArray &utf8);
-    int charPosition(qsizetype byteOffset);
+    void reset(const QByteArray &utf8)
+    {
+        m_text = utf8;
+        m_map.reset();
+    }
+    int charPosition(qsizetype byteOffset) { return int(m_map.positionOfByte(m_text, byteOffset)); }
 
 private:
     QByteArray m_text;
-    qsizetype m_byte = 0;
-    int m_char = 0;
+    TextOffsetMap m_map{true};
 };
 
 } // namespace loqa

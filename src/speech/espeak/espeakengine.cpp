@@ -2,6 +2,7 @@
 
 #include "audiodestinations.h"
 #include "soundoutput.h"
+#include "textoffsets.h"
 
 #include <QLocale>
 #include <QUuid>
@@ -66,7 +67,7 @@ struct Running {
     Job *job = nullptr;
     loqa::SoundStream *stream = nullptr;
     uint64_t frames = 0;
-    Utf8Cursor cursor;
+    loqa::TextOffsetMap cursor;                      // the engine's character positions in job->text
     std::deque<std::pair<uint64_t, uint32_t>> words; // (sample, byte offset) not yet heard
     Clock::time_point start;
     Clock::duration paused{};
@@ -108,7 +109,7 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
         // A word of no length marks a clause end somewhere behind; it is no word to show.
         if (e->type != espeakEVENT_WORD || e->text_position < 1 || e->length <= 0)
             continue;
-        uint32_t offset = uint32_t(r->cursor.advanceTo(job.text, size_t(e->text_position)));
+        uint32_t offset = uint32_t(r->cursor.byteOfCharacter(job.text, qsizetype(e->text_position) - 1));
         if (job.map)
             offset = job.map->toOriginal(offset);
         if (job.device)
@@ -158,28 +159,6 @@ int EspeakPitch(int pitch)
     if (pitch <= Engine::kDefaultPitch)
         return pitch;
     return 50 + (pitch - 50) * 50 / (Engine::kMaxPitch - 50);
-}
-
-size_t Utf8Cursor::advanceTo(const std::string &text, size_t charPosition)
-{
-    const size_t target = charPosition > 0 ? charPosition - 1 : 0;
-    if (target < chars) {
-        chars = 0;
-        bytes = 0;
-    }
-    while (chars < target && bytes < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[bytes]);
-        size_t len = 1;
-        if (lead >= 0xF0)
-            len = 4;
-        else if (lead >= 0xE0)
-            len = 3;
-        else if (lead >= 0xC0)
-            len = 2;
-        bytes = std::min(text.size(), bytes + len);
-        ++chars;
-    }
-    return bytes;
 }
 
 Engine &Engine::instance()

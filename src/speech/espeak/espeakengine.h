@@ -99,13 +99,6 @@ private:
 
 // The espeak-ng pitch parameter (0..100, 50 natural) for a pitch of 0..400 (50 natural).
 int EspeakPitch(int pitch);
-// The byte offset of a 1-based character position in UTF-8 text, walking on from a cursor.
-struct Utf8Cursor {
-    size_t chars = 0;
-    size_t bytes = 0;
-    size_t advanceTo(const std::string &text, size_t charIndex);
-};
-
 // The espeak-ng back end; device destinations play through `output`; texts are
 // rewritten with the entries of `lexicon`.
 std::shared_ptr<Backend> CreateBackend(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon);

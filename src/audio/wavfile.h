@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
-namespace speech {
+namespace loqa {
+
+// Loquora's one WAV codec: every WAV file it writes (speech rendered to a file,
+// the built-in alarm tone) has the header below, and every one it plays is read
+// by ReadWav.
 
 // Streams 16-bit PCM into a WAV file. The header keeps room for the RF64
 // extension: a file whose audio outgrows what a RIFF header can count
@@ -48,4 +55,21 @@ private:
     bool m_forceRf64 = false;
 };
 
-} // namespace speech
+// A whole WAV file in memory: the header above, then `pcm` (16-bit little-endian samples).
+QByteArray WavBytes(QByteArrayView pcm, int sampleRate, int channels);
+
+// The audio of a plain RIFF WAV file (RF64 is only written): where its samples
+// are in `bytes` and how they are laid out.
+struct WavAudio {
+    int sampleRate = 0;
+    int channels = 0;
+    int bitsPerSample = 0;
+    qsizetype dataAt = 0;
+    qsizetype dataSize = 0; // cut to what the bytes hold when the header promises more
+};
+
+// The audio of `bytes` when they are a RIFF WAV file with a format and a data
+// chunk; nothing otherwise. The format is given as written, not checked.
+std::optional<WavAudio> ReadWav(QByteArrayView bytes);
+
+} // namespace loqa

@@ -1,9 +1,10 @@
-#include "wavwriter.h"
+#include "wavfile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -23,8 +24,8 @@ class TestWavWriter : public QObject
 private slots:
     void smallFile_isPlainRiff()
     {
-        uint8_t h[speech::WavWriter::kHeaderSize];
-        speech::WavWriter::header(h, 1000, 22050, 1);
+        uint8_t h[loqa::WavWriter::kHeaderSize];
+        loqa::WavWriter::header(h, 1000, 22050, 1);
         QCOMPARE(QByteArray(reinterpret_cast<char *>(h), 4), QByteArray("RIFF"));
         QCOMPARE(u32(h + 4), 72u + 1000u);
         QCOMPARE(QByteArray(reinterpret_cast<char *>(h + 8), 8), QByteArray("WAVEJUNK"));
@@ -38,8 +39,8 @@ private slots:
     void largeFile_isRf64WithTrueSizes()
     {
         const quint64 data = 5'000'000'000ull; // more than a RIFF header can count
-        uint8_t h[speech::WavWriter::kHeaderSize];
-        speech::WavWriter::header(h, data, 22050, 1);
+        uint8_t h[loqa::WavWriter::kHeaderSize];
+        loqa::WavWriter::header(h, data, 22050, 1);
         QCOMPARE(QByteArray(reinterpret_cast<char *>(h), 4), QByteArray("RF64"));
         QCOMPARE(u32(h + 4), 0xFFFFFFFFu);
         QCOMPARE(QByteArray(reinterpret_cast<char *>(h + 12), 4), QByteArray("ds64"));
@@ -48,7 +49,7 @@ private slots:
         QCOMPARE(u64(h + 36), data / 2);
         QCOMPARE(u32(h + 76), 0xFFFFFFFFu);
         // Just below the limit stays RIFF.
-        speech::WavWriter::header(h, 0xFFFFFFFFull - 72 - 1, 22050, 1);
+        loqa::WavWriter::header(h, 0xFFFFFFFFull - 72 - 1, 22050, 1);
         QCOMPARE(QByteArray(reinterpret_cast<char *>(h), 4), QByteArray("RIFF"));
     }
 
@@ -64,7 +65,7 @@ private slots:
         QFETCH(bool, rf64);
         QTemporaryDir dir;
         const QString name = dir.filePath(QStringLiteral("tone.wav"));
-        speech::WavWriter w;
+        loqa::WavWriter w;
         w.setForceRf64(rf64);
         QVERIFY(w.open(name, 22050, 1));
         std::vector<int16_t> tone(22050);
@@ -79,9 +80,41 @@ private slots:
         QCOMPARE(soxi.readAllStandardOutput().trimmed(), QByteArray("33075"));
     }
 
+    // What is written reads back; a file from elsewhere (a 44-byte header, a list
+    // chunk before the audio) reads too, and what is not a RIFF WAV does not.
+    void filesInMemory_readBack()
+    {
+        const QByteArray pcm("\x01\x02\x03\x04\x05", 5);
+        const QByteArray own = loqa::WavBytes(pcm, 22050, 1);
+        QCOMPARE(own.size(), qsizetype(loqa::WavWriter::kHeaderSize) + 6); // padded to an even size
+        std::optional<loqa::WavAudio> audio = loqa::ReadWav(own);
+        QVERIFY(audio);
+        QCOMPARE(audio->sampleRate, 22050);
+        QCOMPARE(audio->channels, 1);
+        QCOMPARE(audio->bitsPerSample, 16);
+        QCOMPARE(own.mid(audio->dataAt, audio->dataSize), pcm);
+
+        QByteArray foreign("RIFF\0\0\0\0WAVELIST\x03\0\0\0abc\0fmt \x10\0\0\0\x01\0\x02\0"
+                           "\x44\xac\0\0\x10\xb1\x02\0\x04\0\x10\0data\x08\0\0\0",
+                           56);
+        foreign.append("ABCD"); // the header promises 8 bytes, there are 4
+        audio = loqa::ReadWav(foreign);
+        QVERIFY(audio);
+        QCOMPARE(audio->sampleRate, 44100);
+        QCOMPARE(audio->channels, 2);
+        QCOMPARE(audio->dataAt, 56);
+        QCOMPARE(audio->dataSize, 4);
+
+        QVERIFY(!loqa::ReadWav(QByteArray("RIFF\0\0\0\0WAVEdata\0\0\0\0", 20))); // no format
+        uint8_t rf64[loqa::WavWriter::kHeaderSize];
+        loqa::WavWriter::header(rf64, 0, 22050, 1, true);
+        QVERIFY(!loqa::ReadWav(QByteArrayView(rf64, qsizetype(sizeof rf64))));
+        QVERIFY(!loqa::ReadWav(QByteArrayView("RIFF")));
+    }
+
     void unwritableFolder_failsToOpen()
     {
-        speech::WavWriter w;
+        loqa::WavWriter w;
         QVERIFY(!w.open(QStringLiteral("/nonexistent-folder/x.wav"), 22050, 1));
         QVERIFY(!w.write(nullptr, 0));
     }

@@ -1,11 +1,12 @@
-#include "wavwriter.h"
+#include "wavfile.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-namespace speech {
+namespace loqa {
 
 namespace {
 
@@ -28,6 +29,16 @@ void put64(uint8_t *p, uint64_t v)
 }
 
 constexpr uint64_t kRiffLimit = 0xFFFFFFFFull;
+
+uint16_t get16(QByteArrayView bytes, qsizetype at)
+{
+    return uint16_t(uchar(bytes[at]) | uchar(bytes[at + 1]) << 8);
+}
+
+uint32_t get32(QByteArrayView bytes, qsizetype at)
+{
+    return uint32_t(get16(bytes, at)) | uint32_t(get16(bytes, at + 2)) << 16;
+}
 
 } // namespace
 
@@ -128,4 +139,41 @@ bool WavWriter::finish()
     return !m_failed;
 }
 
-} // namespace speech
+QByteArray WavBytes(QByteArrayView pcm, int sampleRate, int channels)
+{
+    uint8_t head[WavWriter::kHeaderSize];
+    WavWriter::header(head, uint64_t(pcm.size()), sampleRate, channels);
+    QByteArray wav(reinterpret_cast<const char *>(head), qsizetype(WavWriter::kHeaderSize));
+    wav.append(pcm);
+    if (pcm.size() & 1)
+        wav.append('\0');
+    return wav;
+}
+
+std::optional<WavAudio> ReadWav(QByteArrayView bytes)
+{
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.sliced(8, 4) != "WAVE")
+        return std::nullopt;
+    WavAudio audio;
+    bool format = false;
+    for (qsizetype at = 12; at + 8 <= bytes.size();) {
+        const QByteArrayView id = bytes.sliced(at, 4);
+        const qsizetype size = get32(bytes, at + 4);
+        if (id == "fmt " && at + 24 <= bytes.size()) {
+            audio.channels = get16(bytes, at + 10);
+            audio.sampleRate = int(get32(bytes, at + 12));
+            audio.bitsPerSample = get16(bytes, at + 22);
+            format = true;
+        } else if (id == "data") {
+            audio.dataAt = at + 8;
+            audio.dataSize = std::min(size, bytes.size() - audio.dataAt);
+            if (!format)
+                return std::nullopt;
+            return audio;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return std::nullopt;
+}
+
+} // namespace loqa

@@ -157,7 +157,7 @@ void TFormCvt::CreateActions()
     on(ActionHelpVOXAHome,
        [] { ShellOpen(QLatin1String(kProductHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
     on(ActionHelpQMHome, [] { ShellOpen(QLatin1String(kMakerHomePage), QStringLiteral("Open"), SW_SHOWMAXIMIZED); });
-    on(ActionOptions, [this] { ShowOptionDialog(this); });
+    on(ActionOptions, [this] { ShowOptionDialog(*this, this); });
     on(ActionHelpAbout, [this] {
         QMessageBox::about(this, ApplicationTitle(),
                            QStringLiteral("<b>Loquora</b> %1<br>A text-to-speech reader and converter.<br>"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "optionshost.h"
 #include "actions.h"
 #include "qmform.h"
 #include "readingcontroller.h"
@@ -36,7 +37,7 @@ class DocumentFile;
 
 // The main window: documents in tabs over one editor, the reading commands,
 // the voice list and the volume and speed bars.
-class TFormCvt : public TQMForm, private loqa::ReadingHost
+class TFormCvt : public TQMForm, public loqa::OptionsHost, private loqa::ReadingHost
 {
     Q_OBJECT
 public:
@@ -131,13 +132,17 @@ public:
     void ApplyHints();
     void ApplyTimers();
 
-    // Action `index` takes the shortcut text at once (HotkeyList keeps it); a
-    // system-wide hotkey of this window moves to the new chord.
-    void SetActionShortcut(int index, const QString &text);
-    // Makes action `index`'s shortcut system-wide for this window at once; the id
-    // (0 when it could not be made). ReleaseGlobalHotkey undoes it.
-    int GrabGlobalHotkey(int index);
-    void ReleaseGlobalHotkey(int index, int id);
+    // What the options dialog asks of the window. A changed group runs its
+    // Apply function; a shortcut text goes to the action at once (HotkeyList
+    // keeps it) and a system-wide hotkey of this window moves to the new chord.
+    void ShowSettings(Shown group) override;
+    void SetActionShortcut(int index, const QString &text) override;
+    int GrabGlobalHotkey(int index) override;
+    void ReleaseGlobalHotkey(int index, int id) override;
+    QFont EditorFont() const override;
+    QColor EditorTextColour() const override;
+    QColor EditorBackColour() const override;
+    TMSpeech &Speech() override { return *MSpeech1; }
 
 protected:
     void FormShow() override;

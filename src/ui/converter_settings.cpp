@@ -50,6 +50,51 @@ void TFormCvt::ApplyShortcuts()
     }
 }
 
+void TFormCvt::ShowSettings(Shown group)
+{
+    switch (group) {
+    case Shown::Hints:
+        return ApplyHints();
+    case Shown::Navigation:
+        return UpdateNavigation();
+    case Shown::Tabs:
+        return ApplyTabSettings();
+    case Shown::ScrollBarsAndWrap:
+        return ApplyScrollBarsAndWrap();
+    case Shown::StayOnTop:
+        return ApplyStayOnTop();
+    case Shown::ToolBar:
+        return ApplyToolBar();
+    case Shown::StatusBar:
+        return ApplyStatusBar();
+    case Shown::Menus:
+        return ApplyMenus();
+    case Shown::Timers:
+        return ApplyTimers();
+    case Shown::EditorFont:
+        return ApplyEditorFont();
+    case Shown::EditorColours:
+        return ApplyEditorColours();
+    case Shown::Tray:
+        return ApplyTray();
+    }
+}
+
+QFont TFormCvt::EditorFont() const
+{
+    return Memo1->font();
+}
+
+QColor TFormCvt::EditorTextColour() const
+{
+    return Memo1->palette().color(QPalette::Text);
+}
+
+QColor TFormCvt::EditorBackColour() const
+{
+    return Memo1->palette().color(QPalette::Base);
+}
+
 void TFormCvt::SetActionShortcut(int index, const QString &text)
 {
     const size_t i = size_t(index);

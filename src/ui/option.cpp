@@ -2,7 +2,7 @@
 // opening, which sets every control from the settings.
 #include "option.h"
 
-#include "converter.h"
+#include "actions.h"
 #include "filemanagercommands.h"
 #include "global.h"
 #include "guarded.h"
@@ -31,6 +31,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace loqa;
 
@@ -40,8 +41,8 @@ constexpr QSize kClientSize(446, 368);
 
 } // namespace
 
-TFormOption::TFormOption(TFormCvt *main, QWidget *parent)
-    : TQMForm(parent, Qt::Dialog), FMain(main), FCommands(CreateFileManagerCommands())
+TFormOption::TFormOption(loqa::OptionsHost &host, QWidget *parent)
+    : TQMForm(parent, Qt::Dialog), FHost(host), FCommands(CreateFileManagerCommands())
 {
     setObjectName(QStringLiteral("FormOption"));
     SetBorderIcons(biSystemMenu);
@@ -119,16 +120,16 @@ void TFormOption::ConnectControls()
             LastOptionPage = index;
     });
 
-    // What a change applies to the main window, bound here so that the connection
-    // holds only plain values.
-    const auto applier = [this](void (TFormCvt::*apply)()) -> std::function<void()> {
-        if (!apply)
+    // What a change shows in the main window: the group it belongs to.
+    using Shown = loqa::OptionsHost::Shown;
+    const auto applier = [this](std::optional<Shown> group) -> std::function<void()> {
+        if (!group)
             return {};
-        TFormCvt *main = FMain;
-        return [main, apply] { (main->*apply)(); };
+        loqa::OptionsHost *host = &FHost;
+        return [host, shown = *group] { host->ShowSettings(shown); };
     };
-    const auto setting = [this, applier](QCheckBox *box, bool &value, void (TFormCvt::*apply)() = nullptr) {
-        connect(box, &QCheckBox::toggled, this, [target = &value, then = applier(apply)](bool checked) {
+    const auto setting = [this, applier](QCheckBox *box, bool &value, std::optional<Shown> group = std::nullopt) {
+        connect(box, &QCheckBox::toggled, this, [target = &value, then = applier(group)](bool checked) {
             *target = checked;
             if (then)
                 then();
@@ -143,8 +144,8 @@ void TFormOption::ConnectControls()
         // Left after typing, the field holds its clamped number: stored again.
         connect(spin, &TSpinEdit::Left, this, [target = &value](int number) { *target = number; });
     };
-    const auto item = [this, applier](QComboBox *list, qint32 &value, void (TFormCvt::*apply)() = nullptr) {
-        connect(list, &QComboBox::activated, this, [target = &value, then = applier(apply)](int index) {
+    const auto item = [this, applier](QComboBox *list, qint32 &value, std::optional<Shown> group = std::nullopt) {
+        connect(list, &QComboBox::activated, this, [target = &value, then = applier(group)](int index) {
             *target = index;
             if (then)
                 then();
@@ -152,8 +153,8 @@ void TFormOption::ConnectControls()
     };
 
     // General
-    setting(CheckBoxHint, ShowHint, &TFormCvt::ApplyHints);
-    setting(CheckBoxRepeat, Repeat, &TFormCvt::UpdateNavigation); // Prev and Next follow the new value
+    setting(CheckBoxHint, ShowHint, Shown::Hints);
+    setting(CheckBoxRepeat, Repeat, Shown::Navigation); // Prev and Next follow the new value
     setting(CheckBoxHighlight, Highlight);
     setting(CheckBoxAutoNext, AutoNext);
     setting(CheckBoxAutoName, AutoName);
@@ -186,16 +187,16 @@ void TFormOption::ConnectControls()
     connect(Button2, &QPushButton::clicked, this, &TFormOption::UpdateHotkey);
     connect(Button3, &QPushButton::clicked, this, &TFormOption::ResetHotkeys);
     connect(CheckBoxGlobalHotkey, &QCheckBox::toggled, this, &TFormOption::CheckBoxGlobalHotkeyClick);
-    item(ComboBoxTabPos, TabPos, &TFormCvt::ApplyTabSettings);
-    item(ComboBoxTabStyle, TabStyle, &TFormCvt::ApplyTabSettings);
+    item(ComboBoxTabPos, TabPos, Shown::Tabs);
+    item(ComboBoxTabStyle, TabStyle, Shown::Tabs);
     connect(Button4, &QPushButton::clicked, this, &TFormOption::SetEditorFont);
     connect(Button5, &QPushButton::clicked, this, &TFormOption::SetEditorColour);
-    item(ComboBoxScrollBars, MemoScrollBars, &TFormCvt::ApplyScrollBarsAndWrap);
-    setting(CheckBoxWordWrap, MemoWordWrap, &TFormCvt::ApplyScrollBarsAndWrap);
-    setting(CheckBoxStayOnTop, StayOnTop, &TFormCvt::ApplyStayOnTop);
-    setting(CheckBoxShowToolBar, ShowToolbar, &TFormCvt::ApplyToolBar);
-    setting(CheckBoxShowStatusBar, ShowStatusBar, &TFormCvt::ApplyStatusBar);
-    setting(CheckBoxShowMainMenus, ShowMainMenus, &TFormCvt::ApplyMenus);
+    item(ComboBoxScrollBars, MemoScrollBars, Shown::ScrollBarsAndWrap);
+    setting(CheckBoxWordWrap, MemoWordWrap, Shown::ScrollBarsAndWrap);
+    setting(CheckBoxStayOnTop, StayOnTop, Shown::StayOnTop);
+    setting(CheckBoxShowToolBar, ShowToolbar, Shown::ToolBar);
+    setting(CheckBoxShowStatusBar, ShowStatusBar, Shown::StatusBar);
+    setting(CheckBoxShowMainMenus, ShowMainMenus, Shown::Menus);
     connect(CheckBoxTray, &QCheckBox::toggled, this, &TFormOption::CheckBoxTrayClick);
     setting(CheckBoxMiniStartup, MiniStartup);
     setting(CheckBoxMiniToTray, MiniToTray);
@@ -210,7 +211,7 @@ void TFormOption::ConnectControls()
     item(ComboBoxDefAction, DefAction);
 
     // Alarm
-    setting(CheckBoxAlarm, Alarm, &TFormCvt::ApplyTimers);
+    setting(CheckBoxAlarm, Alarm, Shown::Timers);
     connect(CheckBoxAlarm, &QCheckBox::toggled, GroupAlarm, &QWidget::setEnabled);
     number(SpinEditAlarmInterval, AlarmInterval, 1);
     text(EditAlarmBefore, AlarmBefore);
@@ -227,7 +228,7 @@ void TFormOption::ConnectControls()
     setting(CheckBoxAlarmMsgBox, AlarmMsgBox);
 
     // Reminders
-    setting(CheckBoxReminder, Reminder, &TFormCvt::ApplyTimers);
+    setting(CheckBoxReminder, Reminder, Shown::Timers);
     connect(CheckBoxReminder, &QCheckBox::toggled, GroupReminder, &QWidget::setEnabled);
     connect(ListViewReminderList, &QTreeWidget::itemSelectionChanged, this, &TFormOption::ReminderSelected);
     connect(ListViewReminderList, &QTreeWidget::itemDoubleClicked, this, &TFormOption::DeleteReminder);
@@ -349,10 +350,10 @@ void TFormOption::SetControlsFromSettings()
     });
 }
 
-void ShowOptionDialog(TFormCvt *main)
+void ShowOptionDialog(loqa::OptionsHost &host, QWidget *window)
 {
-    auto dialog = std::make_unique<TFormOption>(main, main);
-    if (QScreen *screen = main ? main->screen() : QGuiApplication::primaryScreen()) {
+    auto dialog = std::make_unique<TFormOption>(host, window);
+    if (QScreen *screen = window ? window->screen() : QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         dialog->move(area.x() + (area.width() - dialog->width()) / 2,
                      area.y() + (area.height() - dialog->height()) / 2);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "optionrules.h"
+#include "optionshost.h"
 #include "qmform.h"
 
 #include <QList>
@@ -20,7 +21,6 @@ class QStackedWidget;
 class QTabWidget;
 class QTimeEdit;
 class QTreeWidget;
-class TFormCvt;
 class THotKeyEdit;
 class TSpinEdit;
 
@@ -35,7 +35,7 @@ class TFormOption : public TQMForm
 {
     Q_OBJECT
 public:
-    explicit TFormOption(TFormCvt *main, QWidget *parent = nullptr);
+    TFormOption(loqa::OptionsHost &host, QWidget *parent = nullptr);
     ~TFormOption() override;
 
     static constexpr int PageCount = 6;
@@ -129,10 +129,10 @@ private:
     void RebuildReminderList();
     int SelectedReminder() const;
 
-    TFormCvt *FMain;
+    loqa::OptionsHost &FHost;
     std::unique_ptr<loqa::FileManagerCommands> FCommands;
     QList<loqa::ReminderRow> FReminderRows;
 };
 
-// The Options command: one dialog, shown modally over the main window, then gone.
-void ShowOptionDialog(TFormCvt *main);
+// The Options command: one dialog, shown modally over `window`, then gone.
+void ShowOptionDialog(loqa::OptionsHost &host, QWidget *window);

@@ -3,7 +3,6 @@
 // the reminder list.
 #include "option.h"
 
-#include "converter.h"
 #include "enginedialog.h"
 #include "global.h"
 #include "guarded.h"
@@ -112,7 +111,7 @@ void TFormOption::UpdateHotkey()
         ShowHotkey(i);
         return;
     case HotkeyUpdate::Accept:
-        FMain->SetActionShortcut(i, entered); // works in the main window at once
+        FHost.SetActionShortcut(i, entered); // works in the main window at once
         CheckBoxGlobalHotkey->setEnabled(!entered.isEmpty());
         return;
     }
@@ -124,7 +123,7 @@ void TFormOption::ResetHotkeys()
         return;
     const std::array<QString, HotkeyCount> defaults = DefaultHotkeys();
     for (int i = 0; i < HotkeyCount; ++i)
-        FMain->SetActionShortcut(i, defaults[size_t(i)]);
+        FHost.SetActionShortcut(i, defaults[size_t(i)]);
     ShowHotkey(ComboBoxHotkeys->currentIndex());
 }
 
@@ -138,9 +137,9 @@ void TFormOption::CheckBoxGlobalHotkeyClick(bool checked)
         if (checked) {
             // Registered for the main window, which acts on its presses at once.
             if (id == 0 && !HotkeyList[size_t(i)].isEmpty())
-                id = FMain->GrabGlobalHotkey(i);
+                id = FHost.GrabGlobalHotkey(i);
         } else if (id != 0) {
-            FMain->ReleaseGlobalHotkey(i, id);
+            FHost.ReleaseGlobalHotkey(i, id);
             id = 0;
         }
     });
@@ -148,19 +147,18 @@ void TFormOption::CheckBoxGlobalHotkeyClick(bool checked)
 
 void TFormOption::ShowLexicon()
 {
-    ShowEngineDialog(*FMain->MSpeech1, 2, this);
+    ShowEngineDialog(FHost.Speech(), 2, this);
 }
 
 void TFormOption::SetEditorFont()
 {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, FMain->Memo1->font(), this);
+    const QFont font = QFontDialog::getFont(&ok, FHost.EditorFont(), this);
     if (!ok)
         return;
     // The desktop's font dialog offers no colour: the colour dialog follows it,
     // starting with the editor's text colour; cancelled, the colour stays.
-    const QColor colour =
-        QColorDialog::getColor(FMain->Memo1->palette().color(QPalette::Text), this, QStringLiteral("Font Color"));
+    const QColor colour = QColorDialog::getColor(FHost.EditorTextColour(), this, QStringLiteral("Font Color"));
     if (colour.isValid())
         MemoFontColor = BgrValue(colour);
     MemoFontSize = font.pointSize();
@@ -169,23 +167,23 @@ void TFormOption::SetEditorFont()
     MemoFontItalic = font.italic();
     MemoFontUnderline = font.underline();
     MemoFontStrikeOut = font.strikeOut();
-    FMain->ApplyEditorFont();
-    FMain->ApplyEditorColours();
+    FHost.ShowSettings(loqa::OptionsHost::Shown::EditorFont);
+    FHost.ShowSettings(loqa::OptionsHost::Shown::EditorColours);
 }
 
 void TFormOption::SetEditorColour()
 {
-    const QColor colour = QColorDialog::getColor(FMain->Memo1->palette().color(QPalette::Base), this);
+    const QColor colour = QColorDialog::getColor(FHost.EditorBackColour(), this);
     if (!colour.isValid())
         return;
     MemoBGColor = BgrValue(colour);
-    FMain->ApplyEditorColours();
+    FHost.ShowSettings(loqa::OptionsHost::Shown::EditorColours);
 }
 
 void TFormOption::CheckBoxTrayClick(bool checked)
 {
     Tray = checked;
-    FMain->ApplyTray();
+    FHost.ShowSettings(loqa::OptionsHost::Shown::Tray);
     if (!checked) {
         CheckBoxMiniStartup->setChecked(false);
         CheckBoxMiniToTray->setChecked(false);

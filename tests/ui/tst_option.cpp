@@ -74,7 +74,7 @@ class TestOption : public QObject
 
     void open()
     {
-        dialog = std::make_unique<TFormOption>(form.get(), form.get());
+        dialog = std::make_unique<TFormOption>(*form, form.get());
         dialog->show();
         dialog->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(dialog.get()));

@@ -5,10 +5,10 @@
 
 namespace loqa {
 
-void LogFailedStep(const std::source_location &where, const char *reason)
+void LogFailedStep(const char *file, unsigned line, const char *reason)
 {
-    const char *file = std::strrchr(where.file_name(), '/');
-    std::fprintf(stderr, "loqa: %s:%u: %s\n", file ? file + 1 : where.file_name(), unsigned(where.line()), reason);
+    const char *name = std::strrchr(file, '/');
+    std::fprintf(stderr, "loqa: %s:%u: %s\n", name ? name + 1 : file, line, reason);
 }
 
 } // namespace loqa

@@ -2,7 +2,7 @@
 // The text is prose with accented letters and CR LF line ends, so that both the
 // UTF-8 check and the line-end work are on the path; the same text as
 // Windows-1252 and as UTF-16 is timed too, and the slowest is the figure.
-#include "documentfile.h"
+#include "text/documentfile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The cost of the pronunciation dictionaries by themselves: rewriting 1 MB of
 // prose with 1,000 entries of which none occurs, and with the same plus ten
 // common words that do, against the synthesis of that text (lexicon.sh).
-#include "lexicon.h"
+#include "speech/lexicon.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

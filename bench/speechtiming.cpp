@@ -1,7 +1,7 @@
 // How promptly the speech component's sound follows Pause and Stop, and how
 // closely its stop follows the last sound, heard at the private sound server's
 // null sink. Prints one line per figure: the median of several runs in ms.
-#include "mspeech.h"
+#include "speech/mspeech.h"
 #include "sinkrecorder.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // The document tab strip with 200 documents (offscreen): rebuilding all its tabs,
 // and switching to a tab on another row, each until painted.
-#include "tabstrip.h"
+#include "widgets/tabstrip.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

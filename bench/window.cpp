@@ -3,10 +3,10 @@
 //   bench_window switch     switching to a 20 MB document, and typing in it
 //   bench_window firstsound from Read Aloud on a 1 MB document to the first sound heard
 //   bench_window lag        how far the highlight is behind the word being heard
-#include "actions.h"
-#include "converter.h"
-#include "global.h"
-#include "mspeech.h"
+#include "commands/actions.h"
+#include "ui/main/converter.h"
+#include "settings/global.h"
+#include "speech/mspeech.h"
 #include "sinkrecorder.h"
 
 #include <QAction>
@@ -15,7 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
-#include "tabstrip.h"
+#include "widgets/tabstrip.h"
 #include <QTemporaryDir>
 #include <QTest>
 

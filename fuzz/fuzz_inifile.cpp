@@ -2,7 +2,7 @@
 // harm; the text a save writes is read back as the same file; written values
 // read back; what was not written stays as it was.
 #include "fuzzcheck.h"
-#include "inifile.h"
+#include "settings/inifile.h"
 
 #include <QString>
 #include <QStringList>

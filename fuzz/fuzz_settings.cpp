@@ -1,8 +1,8 @@
 // The settings and the lists kept in loqa.ini: any file loads, and what the
 // first save writes is written again, byte for byte, by the next start and exit.
 #include "fuzzcheck.h"
-#include "global.h"
-#include "inifile.h"
+#include "settings/global.h"
+#include "settings/inifile.h"
 
 #include <QSet>
 

@@ -4,8 +4,11 @@
 #   src/platform/pulse/: the rest of the program sees those parts through
 #   platform/'s own interfaces;
 # - no QtWidgets header below the windows: nothing in src/platform, src/speech,
-#   src/settings, src/audio or src/text shows a window (widgets/ and ui/ do),
-#   and their libraries do not link QtWidgets, widgets/ or ui/.
+#   src/settings, src/audio, src/text, src/reading, src/alarm, src/clipboard or
+#   src/commands shows a window (widgets/ and ui/ do), and their libraries do not
+#   link QtWidgets, widgets/ or ui/;
+# - a header of src/ is included by its folder below src/ ("settings/inifile.h"),
+#   never by its bare name, so an include line says which library it uses.
 # Lists every offending line as FILE:LINE: TEXT and fails when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -56,7 +59,8 @@ done < <(includes "${existing[@]}")
 below=()
 for file in "${existing[@]}"; do
     case "$file" in
-    src/platform/* | src/speech/* | src/settings/* | src/audio/* | src/text/*) below+=("$file") ;;
+    src/platform/* | src/speech/* | src/settings/* | src/audio/* | src/text/* | src/reading/* | src/alarm/* | \
+        src/clipboard/* | src/commands/*) below+=("$file") ;;
     esac
 done
 while IFS=: read -r file line name; do
@@ -69,12 +73,23 @@ done < <(includes "${below[@]}")
 
 # Their libraries link no window either: not QtWidgets, not widgets/ or ui/.
 for list in src/platform/CMakeLists.txt src/speech/CMakeLists.txt src/settings/CMakeLists.txt \
-    src/audio/CMakeLists.txt src/text/CMakeLists.txt; do
+    src/audio/CMakeLists.txt src/text/CMakeLists.txt src/reading/CMakeLists.txt src/alarm/CMakeLists.txt \
+    src/clipboard/CMakeLists.txt src/commands/CMakeLists.txt; do
     [ -f "$list" ] || continue
     while IFS=: read -r line text; do
         report "$list:$line" "links $(grep -oE 'Qt6::Widgets|loqa_widgets|loqa_ui|loqa_app' <<<"$text" | head -n 1)"
     done < <(grep -nE '^[^#]*(Qt6::Widgets|loqa_widgets|loqa_ui|loqa_app)' "$list" || true)
 done
+
+# Headers of src/ by their bare name, and where each lives.
+declare -A home
+while read -r header; do home[${header##*/}]=${header#src/}; done < <(git ls-files -- 'src/*.h')
+while IFS=: read -r file line name; do
+    [[ $name == */* ]] && continue
+    if [ -n "${home[$name]:-}" ]; then
+        report "$file:$line" "\"$name\" by its bare name; include \"${home[$name]}\""
+    fi
+done < <(includes "${existing[@]}")
 
 if [ "$found" -gt 0 ]; then
     echo "check-includes: $found lines cross a layer" >&2

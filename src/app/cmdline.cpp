@@ -1,14 +1,14 @@
-#include "cmdline.h"
+#include "app/cmdline.h"
 
-#include "apppath.h"
-#include "cmdprogress.h"
-#include "lame.h"
-#include "lexicon.h"
-#include "mp3step.h"
-#include "qmshell.h"
-#include "qmutils.h"
-#include "textfile.h"
-#include "wavfile.h"
+#include "platform/apppath.h"
+#include "app/cmdprogress.h"
+#include "audio/lame.h"
+#include "speech/lexicon.h"
+#include "audio/mp3step.h"
+#include "widgets/qmshell.h"
+#include "platform/qmutils.h"
+#include "text/textfile.h"
+#include "audio/wavfile.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mspeech.h"
+#include "speech/mspeech.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "cmdprogress.h"
+#include "app/cmdprogress.h"
 
 #include <algorithm>
 #include <csignal>

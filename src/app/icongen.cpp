@@ -1,6 +1,6 @@
 // Draws the application's theme icons at build time: loqa_icongen FOLDER ID
 // writes FOLDER/<n>x<n>/apps/ID.png for every size a desktop asks for.
-#include "toolicons.h"
+#include "ui/main/toolicons.h"
 
 #include <QDir>
 #include <QGuiApplication>

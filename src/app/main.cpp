@@ -1,11 +1,11 @@
-#include "apppath.h"
-#include "cmdline.h"
-#include "commandchannel.h"
-#include "commandnames.h"
-#include "converter.h"
-#include "endsignals.h"
-#include "global.h"
-#include "qmutils.h"
+#include "platform/apppath.h"
+#include "app/cmdline.h"
+#include "platform/commandchannel.h"
+#include "commands/commandnames.h"
+#include "ui/main/converter.h"
+#include "platform/endsignals.h"
+#include "settings/global.h"
+#include "platform/qmutils.h"
 
 #include <QApplication>
 #include <QCoreApplication>

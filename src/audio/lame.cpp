@@ -1,7 +1,7 @@
-#include "lame.h"
+#include "audio/lame.h"
 
-#include "apppath.h"
-#include "process.h"
+#include "platform/apppath.h"
+#include "platform/process.h"
 
 #include <QFileInfo>
 

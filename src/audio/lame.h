@@ -1,6 +1,6 @@
 #pragma once
 
-#include "process.h"
+#include "platform/process.h"
 
 #include <QString>
 #include <QStringList>

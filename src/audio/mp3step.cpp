@@ -1,4 +1,4 @@
-#include "mp3step.h"
+#include "audio/mp3step.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lame.h"
+#include "audio/lame.h"
 
 #include <QString>
 

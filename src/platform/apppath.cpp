@@ -1,4 +1,4 @@
-#include "apppath.h"
+#include "platform/apppath.h"
 
 #include <QCoreApplication>
 #include <QDir>

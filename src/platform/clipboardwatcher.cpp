@@ -1,4 +1,4 @@
-#include "clipboardwatcher.h"
+#include "platform/clipboardwatcher.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
-#include "commandchannel.h"
+#include "platform/commandchannel.h"
 
-#include "apppath.h"
-#include "qmutils.h"
-#include "sessionbus.h"
-#include "singleinstance.h"
+#include "platform/apppath.h"
+#include "platform/qmutils.h"
+#include "platform/sessionbus.h"
+#include "platform/singleinstance.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,4 +1,4 @@
-#include "endsignals.h"
+#include "platform/endsignals.h"
 
 #include <QSocketNotifier>
 

@@ -1,6 +1,6 @@
-#include "filemanagercommands.h"
+#include "platform/filemanagercommands.h"
 
-#include "filemanagerformats.h"
+#include "platform/filemanagerformats.h"
 
 #include <QCoreApplication>
 #include <QDir>

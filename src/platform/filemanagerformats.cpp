@@ -1,4 +1,4 @@
-#include "filemanagerformats.h"
+#include "platform/filemanagerformats.h"
 
 #include <QStringDecoder>
 #include <QXmlStreamReader>

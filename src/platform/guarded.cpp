@@ -1,4 +1,4 @@
-#include "guarded.h"
+#include "platform/guarded.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "process.h"
+#include "platform/process.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

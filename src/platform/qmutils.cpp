@@ -1,10 +1,10 @@
-#include "qmutils.h"
+#include "platform/qmutils.h"
 
-#include "apppath.h"
-#include "globalhotkeys.h"
-#include "shortcut.h"
-#include "singleinstance.h"
-#include "soundoutput.h"
+#include "platform/apppath.h"
+#include "platform/globalhotkeys.h"
+#include "platform/shortcut.h"
+#include "platform/singleinstance.h"
+#include "platform/soundoutput.h"
 
 #include <QFileInfo>
 #include <QHash>

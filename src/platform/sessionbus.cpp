@@ -1,4 +1,4 @@
-#include "sessionbus.h"
+#include "platform/sessionbus.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,4 +1,4 @@
-#include "shortcut.h"
+#include "platform/shortcut.h"
 
 #include <QKeySequence>
 

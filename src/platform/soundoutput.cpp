@@ -1,6 +1,6 @@
-#include "soundoutput.h"
+#include "platform/soundoutput.h"
 
-#include "wavfile.h"
+#include "audio/wavfile.h"
 
 #include <QFile>
 

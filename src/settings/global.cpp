@@ -1,8 +1,8 @@
-#include "global.h"
+#include "settings/global.h"
 
-#include "apppath.h"
-#include "inifile.h"
-#include "qmutils.h"
+#include "platform/apppath.h"
+#include "settings/inifile.h"
+#include "platform/qmutils.h"
 
 #include <QDir>
 #include <QFile>

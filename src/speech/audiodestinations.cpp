@@ -1,4 +1,4 @@
-#include "audiodestinations.h"
+#include "speech/audiodestinations.h"
 
 namespace speech {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "speech.h"
-#include "wavfile.h"
+#include "speech/speech.h"
+#include "audio/wavfile.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,8 +1,8 @@
-#include "speech.h"
+#include "speech/speech.h"
 
-#include "espeak/espeakengine.h"
-#include "lexicon.h"
-#include "soundoutput.h"
+#include "speech/espeak/espeakengine.h"
+#include "speech/lexicon.h"
+#include "platform/soundoutput.h"
 
 #include <mutex>
 

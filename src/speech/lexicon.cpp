@@ -1,6 +1,6 @@
-#include "lexicon.h"
+#include "speech/lexicon.h"
 
-#include "textoffsets.h"
+#include "text/textoffsets.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "documentfile.h"
+#include "text/documentfile.h"
 
 #include <QFile>
 #include <QHashFunctions>

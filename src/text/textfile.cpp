@@ -1,6 +1,6 @@
-#include "textfile.h"
+#include "text/textfile.h"
 
-#include "documentfile.h"
+#include "text/documentfile.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "textoffsets.h"
+#include "text/textoffsets.h"
 
 namespace loqa {
 

@@ -1,4 +1,4 @@
-#include "clipmon.h"
+#include "widgets/clipmon.h"
 
 using namespace loqa;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clipboardwatcher.h"
+#include "platform/clipboardwatcher.h"
 
 #include <QObject>
 

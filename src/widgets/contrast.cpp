@@ -1,4 +1,4 @@
-#include "contrast.h"
+#include "widgets/contrast.h"
 
 #include <algorithm>
 #include <cmath>

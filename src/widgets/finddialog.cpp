@@ -1,6 +1,6 @@
-#include "finddialog.h"
+#include "widgets/finddialog.h"
 
-#include "apppath.h"
+#include "platform/apppath.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

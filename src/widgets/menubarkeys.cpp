@@ -1,4 +1,4 @@
-#include "menubarkeys.h"
+#include "widgets/menubarkeys.h"
 
 #include <algorithm>
 

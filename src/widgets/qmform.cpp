@@ -1,6 +1,6 @@
-#include "qmform.h"
-#include "contrast.h"
-#include "screenreader.h"
+#include "widgets/qmform.h"
+#include "widgets/contrast.h"
+#include "widgets/screenreader.h"
 
 #include <QApplication>
 #include <QKeyEvent>

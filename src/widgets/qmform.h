@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qmzones.h"
+#include "widgets/qmzones.h"
 
 #include <QAbstractButton>
 #include <QDialog>

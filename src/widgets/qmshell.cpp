@@ -1,6 +1,6 @@
-#include "qmshell.h"
+#include "widgets/qmshell.h"
 
-#include "apppath.h"
+#include "platform/apppath.h"
 
 #include <QApplication>
 #include <QDesktopServices>

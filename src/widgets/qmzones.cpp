@@ -1,4 +1,4 @@
-#include "qmzones.h"
+#include "widgets/qmzones.h"
 
 namespace qmframe {
 

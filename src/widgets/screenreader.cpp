@@ -1,6 +1,6 @@
-#include "screenreader.h"
+#include "widgets/screenreader.h"
 
-#include "qmform.h"
+#include "widgets/qmform.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>

@@ -1,4 +1,4 @@
-#include "splitbutton.h"
+#include "widgets/splitbutton.h"
 
 #include <QAccessibleWidget>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "statuspanel.h"
+#include "widgets/statuspanel.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,6 +1,6 @@
-#include "systray.h"
+#include "widgets/systray.h"
 
-#include "sessionbus.h"
+#include "platform/sessionbus.h"
 
 #include <QCursor>
 #include <QGuiApplication>

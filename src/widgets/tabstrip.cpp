@@ -1,6 +1,6 @@
-#include "tabstrip.h"
+#include "widgets/tabstrip.h"
 
-#include "tabstripaccessible.h"
+#include "widgets/tabstripaccessible.h"
 
 #include <QAccessible>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "tabstripaccessible.h"
+#include "widgets/tabstripaccessible.h"
 
-#include "tabstrip.h"
+#include "widgets/tabstrip.h"
 
 #include <QAccessibleWidget>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "trackbar.h"
+#include "widgets/trackbar.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,4 +1,4 @@
-#include "lame.h"
+#include "audio/lame.h"
 
 #include <QTest>
 

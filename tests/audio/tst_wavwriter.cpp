@@ -1,4 +1,4 @@
-#include "wavfile.h"
+#include "audio/wavfile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // The clipboard watchers that hear copies made in other programs without the
 // focus: the X11 one (XFixes, as on XWayland) against xclip on the private X
 // display, the data-control one (wl-paste) against wl-copy on a headless sway.
-#include "clipboardwatcher.h"
+#include "platform/clipboardwatcher.h"
 #include "swaysession.h"
 #include "testsupport.h"
 

@@ -2,8 +2,8 @@
 // parsed back, their command lines expanded the way that file manager expands
 // them, and run, with a program path and a file name full of characters that
 // quoting gets wrong.
-#include "filemanagercommands.h"
-#include "filemanagerformats.h"
+#include "platform/filemanagercommands.h"
+#include "platform/filemanagerformats.h"
 #include "testsupport.h"
 
 #include <QDirIterator>

@@ -3,8 +3,8 @@
 // Ctrl+Alt+F1..F12 cannot be pressed here: the X server's standard keymap turns
 // them into terminal switches and no program ever receives them, so the chords
 // below use the other modifier combinations.
-#include "globalhotkeys.h"
-#include "qmutils.h"
+#include "platform/globalhotkeys.h"
+#include "platform/qmutils.h"
 #include "testsupport.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // System-wide hotkeys through the desktop portal's GlobalShortcuts, against a
 // stand-in portal (portal_standin.py) on a private session bus of the test's own.
-#include "globalhotkeys.h"
-#include "qmutils.h"
+#include "platform/globalhotkeys.h"
+#include "platform/qmutils.h"
 #include "testsupport.h"
 
 #include <QDBusConnection>

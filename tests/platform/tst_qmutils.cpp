@@ -1,7 +1,7 @@
-#include "apppath.h"
-#include "qmutils.h"
-#include "shortcut.h"
-#include "singleinstance.h"
+#include "platform/apppath.h"
+#include "platform/qmutils.h"
+#include "platform/shortcut.h"
+#include "platform/singleinstance.h"
 
 #include <QFile>
 #include <QTemporaryDir>

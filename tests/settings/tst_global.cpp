@@ -1,6 +1,6 @@
-#include "apppath.h"
-#include "global.h"
-#include "inifile.h"
+#include "platform/apppath.h"
+#include "settings/global.h"
+#include "settings/inifile.h"
 #include "testsupport.h"
 
 #include <QDir>

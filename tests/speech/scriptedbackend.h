@@ -4,7 +4,7 @@
 // engine cannot be made to do (no enumerator, duplicate names, odd genders,
 // a file destination that refuses its file) is scripted here.
 
-#include "speech.h"
+#include "speech/speech.h"
 
 #include <QFile>
 #include <QObject>

@@ -1,8 +1,8 @@
 // The espeak-ng back end through the speech component, with real sound.
-#include "lexicon.h"
-#include "mspeech.h"
+#include "speech/lexicon.h"
+#include "speech/mspeech.h"
 #include "sinkrecorder.h"
-#include "soundoutput.h"
+#include "platform/soundoutput.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>

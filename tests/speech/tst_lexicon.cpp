@@ -1,5 +1,5 @@
 // Pronunciation dictionaries: the matcher, the offset map and the file.
-#include "lexicon.h"
+#include "speech/lexicon.h"
 
 #include <QDir>
 #include <QFile>

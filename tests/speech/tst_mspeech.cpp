@@ -1,4 +1,4 @@
-#include "mspeech.h"
+#include "speech/mspeech.h"
 #include "scriptedbackend.h"
 
 #include <QSignalSpy>

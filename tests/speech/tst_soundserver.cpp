@@ -1,8 +1,8 @@
 // The speech component on a real PulseAudio server that this test starts,
 // stops and starts again: a later run finds the server again, and a server
 // that goes away in the middle of a run ends that run with a report.
-#include "mspeech.h"
-#include "soundoutput.h"
+#include "speech/mspeech.h"
+#include "platform/soundoutput.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

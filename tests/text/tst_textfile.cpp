@@ -1,6 +1,6 @@
 // The text files the command line reads aloud: decoded as documents are, split
 // into the lines the speech component takes.
-#include "textfile.h"
+#include "text/textfile.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,6 +1,6 @@
 // Offsets in the UTF-8 text a speech engine is given, mapped to positions in the
 // text it came from and back.
-#include "textoffsets.h"
+#include "text/textoffsets.h"
 
 #include <QTest>
 

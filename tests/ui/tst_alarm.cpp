@@ -1,9 +1,9 @@
 // The alarm and the reminders of the main window, heard at the private sound
 // server's null sink: the real engine, the window's own timer and clock (set by
 // its test hook where the test cannot wait for the minute).
-#include "alarmrules.h"
-#include "converter.h"
-#include "global.h"
+#include "alarm/alarmrules.h"
+#include "ui/main/converter.h"
+#include "settings/global.h"
 #include "sinkrecorder.h"
 #include "testsupport.h"
 
@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(boxTexts(),
                  QStringList{key + QStringLiteral("\r\n\r\nRemember to call the office about the new schedule.")});
         QCOMPARE(ConvertMode, 0);
-        QCOMPARE(int(form->Reading->ReadState), 0);
+        QCOMPARE(int(form->Reading->CurrentReadState()), 0);
         waitIdle();
         rec.poll();
         const double endedAt = rec.elapsedMs() / 1000.0;

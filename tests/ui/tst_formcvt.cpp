@@ -1,12 +1,12 @@
 // The main window in the test's own process (offscreen), with the real engine
 // speaking through the private sound server and the real encoder.
-#include "apppath.h"
-#include "converter.h"
-#include "enginedialog.h"
-#include "global.h"
-#include "mspeech.h"
-#include "qmutils.h"
-#include "systray.h"
+#include "platform/apppath.h"
+#include "ui/main/converter.h"
+#include "ui/lexicon/enginedialog.h"
+#include "settings/global.h"
+#include "speech/mspeech.h"
+#include "platform/qmutils.h"
+#include "widgets/systray.h"
 #include "sinkrecorder.h"
 #include "testsupport.h"
 
@@ -25,7 +25,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTextDocument>
-#include "tabstrip.h"
+#include "widgets/tabstrip.h"
 #include <QTest>
 #include <QTimer>
 
@@ -104,11 +104,11 @@ class TestFormCvt : public QObject
 
     void waitIdle(int timeout = 60000)
     {
-        QTRY_VERIFY2_WITH_TIMEOUT(!form->action(ActionStop)->isEnabled() && form->Reading->ReadState == 0 &&
+        QTRY_VERIFY2_WITH_TIMEOUT(!form->action(ActionStop)->isEnabled() && form->Reading->CurrentReadState() == 0 &&
                                       form->action(ActionTTS)->isEnabled(),
                                   qPrintable(QStringLiteral("stop %1, state %2, tts %3")
                                                  .arg(form->action(ActionStop)->isEnabled())
-                                                 .arg(form->Reading->ReadState)
+                                                 .arg(form->Reading->CurrentReadState())
                                                  .arg(form->action(ActionTTS)->isEnabled())),
                                   timeout);
     }
@@ -217,7 +217,7 @@ private slots:
         SinkRecorder rec;
         QVERIFY(rec.start());
         form->action(ActionTTS)->trigger();
-        QCOMPARE(form->Reading->ReadState, 1);
+        QCOMPARE(form->Reading->CurrentReadState(), 1);
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
         QCOMPARE(form->PanelStatus->text().left(25), QStringLiteral("Reading notes Aloud"));
         QVERIFY(!form->action(ActionTTS)->isEnabled());
@@ -313,7 +313,7 @@ private slots:
         form->action(ActionStop)->trigger();
         const double stoppedAt = rec.elapsedMs() / 1000.0;
         waitIdle();
-        QCOMPARE(form->Reading->ReadState, 0);
+        QCOMPARE(form->Reading->CurrentReadState(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(recordedPast(stoppedAt + 2.0), 30000);
         rec.stop();
         // Sound played just before a pause or a stop may still reach the
@@ -347,7 +347,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT((form->CurrentIndex() == 0 || form->CurrentIndex() == 1) &&
                                          form->action(ActionStop)->isEnabled(),
                                      30000);
-            QCOMPARE(form->Reading->ReadState, 1);
+            QCOMPARE(form->Reading->CurrentReadState(), 1);
             form->action(ActionStop)->trigger();
             waitIdle();
         }
@@ -362,7 +362,7 @@ private slots:
         QTest::qWait(500);
         form->action(ActionNext)->trigger();
         QCOMPARE(form->CurrentIndex(), 1);
-        QCOMPARE(form->Reading->ReadState, 1);
+        QCOMPARE(form->Reading->CurrentReadState(), 1);
         QTRY_VERIFY(form->action(ActionStop)->isEnabled());
         QTRY_VERIFY(form->HighlightedWord() >= 0);
         QVERIFY(form->HighlightedWord() < 10); // from its beginning
@@ -378,7 +378,7 @@ private slots:
         const QString path = home->file(QStringLiteral("lame-standin"));
         WriteFile(path, QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1.calls'\n%2").arg(path, body).toUtf8());
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        form->Reading->Encoder = path;
+        form->Reading->SetEncoder(path);
         return path + QStringLiteral(".calls");
     }
 
@@ -523,7 +523,7 @@ private slots:
         c.setPosition(100);
         form->Memo1->setTextCursor(c);
         form->action(ActionTTXCursor)->trigger();
-        QCOMPARE(form->Reading->PartStart, 100);
+        QCOMPARE(form->Reading->PartStartPosition(), 100);
         waitIdle();
         QVERIFY(QFile::exists(home->file(QStringLiteral("mp3/PartOfnotes.mp3"))));
         QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/PartOfnotes.wav"))));
@@ -596,10 +596,13 @@ private slots:
         form->Memo1->setTextCursor(c);
         form->UpdateSelectedEnabling();
         QVERIFY(form->action(ActionTTXSelected)->isEnabled());
-        form->Reading->ReadState = loqa::rsDocument;
+        // While the document is read, the selection offers nothing.
+        form->action(ActionTTS)->trigger();
+        QCOMPARE(form->Reading->CurrentReadState(), loqa::rsDocument);
         form->UpdateSelectedEnabling();
         QVERIFY(!form->action(ActionTTXSelected)->isEnabled());
-        form->Reading->ReadState = loqa::rsNone;
+        form->action(ActionStop)->trigger();
+        waitIdle();
     }
 
     // The engine's dialogs come up as the program's own message box, captioned

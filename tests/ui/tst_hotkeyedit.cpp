@@ -2,7 +2,7 @@
 // pasted with the middle button leave it as it was. Offscreen without the
 // private session's display, on it with one (the selection needs X).
 #include "desktop.h"
-#include "hotkeyedit.h"
+#include "ui/options/hotkeyedit.h"
 
 #include <QApplication>
 #include <QClipboard>

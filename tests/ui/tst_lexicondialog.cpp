@@ -1,9 +1,9 @@
 // The Pronunciation Manager on the offscreen platform: entries added, edited
 // and deleted reach the dictionary's file at once; other dictionaries load and
 // unload and are remembered for loqa.ini.
-#include "global.h"
-#include "lexicondialog.h"
-#include "mspeech.h"
+#include "settings/global.h"
+#include "ui/lexicon/lexicondialog.h"
+#include "speech/mspeech.h"
 #include "scriptedbackend.h"
 
 #include <QApplication>

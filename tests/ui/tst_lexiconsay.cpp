@@ -1,10 +1,10 @@
 // "Say it" with the real engine and the private sound server: the entry's
 // phonemes are heard, through a component of the dialog's own, so the window's
 // component (which may be reading) hears of no start.
-#include "lexicondialog.h"
-#include "mspeech.h"
+#include "ui/lexicon/lexicondialog.h"
+#include "speech/mspeech.h"
 #include "sinkrecorder.h"
-#include "soundoutput.h"
+#include "platform/soundoutput.h"
 #include "testsupport.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // The main window's menu row from the keyboard, in the test's own process
 // (offscreen): F10 (when no command has it) and Alt alone open the first menu, Left and Right go from
 // menu to menu, Escape goes back, Alt and a letter open that menu and nothing else.
-#include "converter.h"
+#include "ui/main/converter.h"
 #include "testsupport.h"
 
 #include <QApplication>

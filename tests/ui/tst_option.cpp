@@ -1,14 +1,14 @@
 // The options dialog over the real main window (offscreen): what opening it on
 // a given loqa.ini does to the window and the settings, and what its controls
 // change at once.
-#include "alarmrules.h"
-#include "converter.h"
-#include "global.h"
-#include "hotkeyedit.h"
-#include "option.h"
-#include "spinedit.h"
-#include "systray.h"
-#include "tabstrip.h"
+#include "alarm/alarmrules.h"
+#include "ui/main/converter.h"
+#include "settings/global.h"
+#include "ui/options/hotkeyedit.h"
+#include "ui/options/option.h"
+#include "ui/options/spinedit.h"
+#include "widgets/systray.h"
+#include "widgets/tabstrip.h"
 #include "testsupport.h"
 
 #include <QAccessible>

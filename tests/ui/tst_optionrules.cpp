@@ -1,9 +1,9 @@
 // The options dialog's decisions, without a window: the MP3 bitrate sets, the
 // speed and pitch texts, the folder settings, the clamped numbers, the hotkey
 // update and the reminder rows.
-#include "global.h"
-#include "optionrules.h"
-#include "shortcut.h"
+#include "settings/global.h"
+#include "ui/options/optionrules.h"
+#include "platform/shortcut.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The clipboard prompt on the offscreen platform: what each way of answering
 // (or not answering) it returns, for each default choice.
-#include "global.h"
-#include "prompt.h"
+#include "settings/global.h"
+#include "ui/prompt/prompt.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The folder picker on the offscreen platform: where it starts, what each way
 // of closing it returns, and the rule that decides which folders it accepts.
-#include "foldertreemodel.h"
-#include "shelltree.h"
+#include "ui/folderpicker/foldertreemodel.h"
+#include "ui/folderpicker/shelltree.h"
 
 #include <QApplication>
 #include <QDir>

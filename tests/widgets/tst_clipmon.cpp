@@ -1,7 +1,7 @@
 // The clipboard monitor. Without a display (offscreen) the program's own
 // clipboard stands in for the desktop's; with the private X session another
 // program (xclip) owns the desktop clipboard and the primary selection.
-#include "clipmon.h"
+#include "widgets/clipmon.h"
 #include "desktop.h"
 
 #include <QApplication>

@@ -3,9 +3,9 @@
 // environment) hands the program a white-on-black scheme from the desktop's
 // configuration, and the screen shows the frame in it, with no artwork left;
 // an ordinary palette brings the artwork back at once.
-#include "contrast.h"
+#include "widgets/contrast.h"
 #include "desktop.h"
-#include "qmform.h"
+#include "widgets/qmform.h"
 
 #include <QApplication>
 #include <QDir>

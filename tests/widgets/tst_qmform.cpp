@@ -1,8 +1,8 @@
 // The skinned frame without a window system: its zone and cursor tables, its
 // layout, its buttons and its show handling, on the offscreen platform.
-#include "contrast.h"
-#include "qmform.h"
-#include "qmzones.h"
+#include "widgets/contrast.h"
+#include "widgets/qmform.h"
+#include "widgets/qmzones.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // what the user sees on the screen, and moving, sizing, maximising, restoring
 // and minimising with the mouse (xdotool).
 #include "desktop.h"
-#include "qmform.h"
+#include "widgets/qmform.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // The frame on a screen of twice the pixel density (run with QT_SCALE_FACTOR=2):
 // every picture is drawn from its 2x artwork, pixel for pixel, not scaled up.
-#include "qmform.h"
+#include "widgets/qmform.h"
 
 #include <QImage>
 #include <QTest>

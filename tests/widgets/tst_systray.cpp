@@ -1,6 +1,6 @@
 // The tray icon's rules without a desktop: the tooltip cut, the menu's place,
 // and a desktop without a tray (the offscreen platform has none).
-#include "systray.h"
+#include "widgets/systray.h"
 
 #include <QApplication>
 #include <QMenu>

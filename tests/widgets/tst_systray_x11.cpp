@@ -2,7 +2,7 @@
 // clicks open its menu at the cursor and raise the events, menu first, and the
 // tooltip follows the hint at once.
 #include "desktop.h"
-#include "systray.h"
+#include "widgets/systray.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -1,5 +1,5 @@
 // The document tab strip on the offscreen platform: rows, places, looks, keys and the mouse.
-#include "tabstrip.h"
+#include "widgets/tabstrip.h"
 
 #include <QImage>
 #include <QPlainTextEdit>

@@ -1,5 +1,5 @@
-#include "globalhotkeys.h"
-#include "sessionbus.h"
+#include "platform/globalhotkeys.h"
+#include "platform/sessionbus.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

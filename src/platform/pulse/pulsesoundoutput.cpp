@@ -1,5 +1,5 @@
-#include "apppath.h"
-#include "soundoutput.h"
+#include "platform/apppath.h"
+#include "platform/soundoutput.h"
 
 #include <pulse/pulseaudio.h>
 

@@ -1,7 +1,7 @@
 // Clipboard watching on a Wayland compositor that offers the data-control
 // protocol: wl-paste (wl-clipboard) holds the protocol's device and runs a
 // small command at every change, which hands the text back here.
-#include "clipboardwatcher.h"
+#include "platform/clipboardwatcher.h"
 
 #include <QByteArray>
 #include <QProcess>

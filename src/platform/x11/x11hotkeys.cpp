@@ -1,4 +1,4 @@
-#include "globalhotkeys.h"
+#include "platform/globalhotkeys.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>

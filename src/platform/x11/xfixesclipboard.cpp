@@ -3,7 +3,7 @@
 // its clipboard there) asks XFixes for every new owner of CLIPBOARD, asks the
 // owner for its formats (TARGETS), and reads the text as UTF8_STRING, in pieces
 // (INCR) when it is large, unless the formats name a list of files.
-#include "clipboardwatcher.h"
+#include "platform/clipboardwatcher.h"
 
 #include <QSocketNotifier>
 #include <QStringList>

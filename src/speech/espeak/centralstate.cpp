@@ -1,7 +1,7 @@
-#include "centralstate.h"
+#include "speech/espeak/centralstate.h"
 
-#include "espeakengine.h"
-#include "soundoutput.h"
+#include "speech/espeak/espeakengine.h"
+#include "platform/soundoutput.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech.h"
+#include "speech/speech.h"
 
 #include <QString>
 

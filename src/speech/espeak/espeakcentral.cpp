@@ -1,7 +1,7 @@
-#include "espeakcentral.h"
+#include "speech/espeak/espeakcentral.h"
 
-#include "audiodestinations.h"
-#include "soundoutput.h"
+#include "speech/audiodestinations.h"
+#include "platform/soundoutput.h"
 
 #include <QRegularExpression>
 

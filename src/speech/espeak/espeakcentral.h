@@ -1,6 +1,6 @@
 #pragma once
 
-#include "espeakengine.h"
+#include "speech/espeak/espeakengine.h"
 
 namespace speech::espeak {
 

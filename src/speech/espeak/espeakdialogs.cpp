@@ -1,4 +1,4 @@
-#include "espeakcentral.h"
+#include "speech/espeak/espeakcentral.h"
 
 // eSpeak NG has no dialogs of its own: each one is a short report about the
 // engine, handed back for the window that asked to show.

@@ -1,8 +1,8 @@
-#include "espeakengine.h"
+#include "speech/espeak/espeakengine.h"
 
-#include "audiodestinations.h"
-#include "soundoutput.h"
-#include "textoffsets.h"
+#include "speech/audiodestinations.h"
+#include "platform/soundoutput.h"
+#include "text/textoffsets.h"
 
 #include <QLocale>
 #include <QUuid>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "centralstate.h"
-#include "lexicon.h"
-#include "speech.h"
+#include "speech/espeak/centralstate.h"
+#include "speech/lexicon.h"
+#include "speech/speech.h"
 
 #include <QObject>
 #include <QString>

@@ -1,0 +1,111 @@
+// The window's side of the spoken-time alarm and the reminders: one timer that
+// wakes at each second of the clock and gives each second once, the alarm step,
+// then the reminder step.
+#include "ui/main/converter.h"
+
+#include "alarm/alarmrules.h"
+#include "alarm/alarmsound.h"
+#include "platform/apppath.h"
+#include "settings/global.h"
+#include "platform/guarded.h"
+#include "reading/readingcontroller.h"
+
+#include <QMessageBox>
+#include <QTimer>
+
+using namespace loqa;
+
+namespace {
+
+AlarmSettings alarmSettings()
+{
+    AlarmSettings s;
+    s.interval = AlarmInterval;
+    s.style = AlarmStyle;
+    s.before = AlarmBefore;
+    s.after = AlarmAfter;
+    s.withDate = AlarmDate;
+    s.txtFile = AlarmTxtFile;
+    s.wavFile = AlarmWavFile;
+    s.msgBox = AlarmMsgBox;
+    return s;
+}
+
+} // namespace
+
+void TFormCvt::CreateAandRTimer()
+{
+    FAandRTicker.SetClock(SecondTicker::ClockFromEnvironment());
+    TimerAandR = new QTimer(this);
+    TimerAandR->setObjectName(QStringLiteral("TimerAandR"));
+    // Restarted at every wake for the start of the next second.
+    TimerAandR->setSingleShot(true);
+    TimerAandR->setTimerType(Qt::PreciseTimer);
+    connect(TimerAandR, &QTimer::timeout, this, &TFormCvt::TimerAandRTimer);
+}
+
+void TFormCvt::StartAandRTimer(bool on)
+{
+    if (!on) {
+        TimerAandR->stop();
+    } else if (!TimerAandR->isActive()) {
+        FAandRTicker.Start();
+        TimerAandR->start(FAandRTicker.MsToNextSecond());
+    }
+}
+
+void TFormCvt::TimerAandRTimer()
+{
+    QList<QDateTime> seconds;
+    guarded([&] { seconds = FAandRTicker.Tick(); });
+    // The next wake is set before any work, so that work that takes long or waits
+    // in a nested event loop delays no second.
+    guarded([&] {
+        if (Alarm || Reminder)
+            TimerAandR->start(FAandRTicker.MsToNextSecond());
+    });
+    for (const QDateTime &second : std::as_const(seconds)) {
+        if (Alarm)
+            guarded([&] { AlarmStepAt(second); });
+        if (Reminder)
+            guarded([&] { ReminderStepAt(second); });
+    }
+}
+
+void TFormCvt::AlarmStepAt(const QDateTime &second)
+{
+    const AlarmAction action = AlarmStep(alarmSettings(), second.date(), second.time());
+    if (action.kind == AlarmAction::Speak)
+        SpeakAandR(action.text);
+    else if (action.kind == AlarmAction::PlaySound)
+        PlayAlarmSound(action.soundFile);
+    if (!action.boxText.isEmpty())
+        ShowAandRBox(action.boxText);
+}
+
+void TFormCvt::ReminderStepAt(const QDateTime &second)
+{
+    const QList<ReminderEntry> due = DueReminders(ReminderList, MomentText(second.date(), second.time()));
+    for (const ReminderEntry &entry : due) {
+        guarded([&] {
+            SpeakAandR(entry.message);
+            if (ReminderMsgBox)
+                ShowAandRBox(ReminderBoxText(entry));
+        });
+    }
+}
+
+void TFormCvt::SpeakAandR(const QString &text)
+{
+    // Aloud, as free text; a reading in progress gives way to it.
+    Reading->Announce(text);
+}
+
+void TFormCvt::ShowAandRBox(const QString &text)
+{
+    // Not modal: the timer goes on, and each later alarm or reminder gets a box of its own.
+    auto *box = new QMessageBox(QMessageBox::Information, ApplicationTitle(), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}

@@ -5,7 +5,6 @@
 //   bench_window lag        how far the highlight is behind the word being heard
 #include "actions.h"
 #include "converter.h"
-#include "global.h"
 #include "mspeech.h"
 #include "sinkrecorder.h"
 

@@ -4,7 +4,7 @@
 #include "commandnames.h"
 #include "converter.h"
 #include "endsignals.h"
-#include "global.h"
+#include "documentlist.h"
 #include "qmutils.h"
 
 #include <QApplication>

@@ -4,7 +4,6 @@
 
 #include "hotkeyedit.h"
 #include "screenreader.h"
-#include "global.h"
 #include "spinedit.h"
 
 #include <QCheckBox>

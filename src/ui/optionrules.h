@@ -1,6 +1,6 @@
 #pragma once
 
-#include "global.h"
+#include "settings.h"
 
 #include <QColor>
 #include <QDate>

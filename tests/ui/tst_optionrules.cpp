@@ -1,7 +1,7 @@
 // The options dialog's decisions, without a window: the MP3 bitrate sets, the
 // speed and pitch texts, the folder settings, the clamped numbers, the hotkey
 // update and the reminder rows.
-#include "global.h"
+#include "settings.h"
 #include "optionrules.h"
 #include "shortcut.h"
 

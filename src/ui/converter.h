@@ -227,8 +227,8 @@ private:
     void SpeakAandR(const QString &text);
     void ShowAandRBox(const QString &text);
 
-    // Declared first of the members: it is destroyed last of them. The
-    // children (the reading controller) hold it but do not read it as they go.
+    // The program's settings. Members go before the children do: the reading
+    // controller keeps a reference to them but reads none as it is destroyed.
     loqa::Settings FSettings;
     bool FShowAtStart = true;
     bool FDestroyed = false;

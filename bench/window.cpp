@@ -5,7 +5,6 @@
 //   bench_window lag        how far the highlight is behind the word being heard
 #include "commands/actions.h"
 #include "ui/main/converter.h"
-#include "settings/global.h"
 #include "speech/mspeech.h"
 #include "sinkrecorder.h"
 

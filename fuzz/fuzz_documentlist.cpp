@@ -1,7 +1,7 @@
 // loqa.apl: any bytes give a list of paths, and the list written from it reads
 // back as the same list.
 #include "fuzzcheck.h"
-#include "settings/global.h"
+#include "settings/documentlist.h"
 
 #include <cstdint>
 

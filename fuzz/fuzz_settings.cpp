@@ -1,8 +1,8 @@
 // The settings and the lists kept in loqa.ini: any file loads, and what the
 // first save writes is written again, byte for byte, by the next start and exit.
 #include "fuzzcheck.h"
-#include "settings/global.h"
 #include "settings/inifile.h"
+#include "settings/settings.h"
 
 #include <QSet>
 
@@ -17,8 +17,9 @@ const QString kAppPath = QStringLiteral("/home/user/loqa/");
 QByteArray startAndExit(QByteArrayView text, loqa::IniFile &ini)
 {
     FUZZ_CHECK(ini.parse(text));
-    loqa::ReadSettings(ini, kScreen, kAppPath);
-    loqa::WriteSettings(ini);
+    loqa::Settings settings;
+    loqa::ReadSettings(ini, kScreen, kAppPath, settings);
+    loqa::WriteSettings(ini, settings);
     return ini.toBytes();
 }
 
@@ -36,11 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     loqa::IniFile third;
     FUZZ_CHECK(third.parse(twice));
-    loqa::ReadSettings(third, kScreen, kAppPath);
+    loqa::Settings settings;
+    loqa::ReadSettings(third, kScreen, kAppPath, settings);
 
     // Reminders with equal keys have collapsed into one.
     QSet<QByteArray> keys;
-    for (const QString &line : std::as_const(loqa::ReminderList)) {
+    for (const QString &line : std::as_const(settings.lists.ReminderList)) {
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq < 0)
             continue;
@@ -55,12 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The two rewritten lists stand at the end of the file.
     const QStringList sections = third.sectionNames();
     FUZZ_CHECK(sections.last() == QLatin1String("HotkeyList"));
-    if (!loqa::ReminderList.isEmpty())
+    if (!settings.lists.ReminderList.isEmpty())
         FUZZ_CHECK(sections.at(sections.size() - 2) == QLatin1String("ReminderList"));
     else
         FUZZ_CHECK(!third.hasSection(u"ReminderList"));
 
-    loqa::WriteSettings(third);
+    loqa::WriteSettings(third, settings);
     FUZZ_CHECK(third.toBytes() == twice);
     return 0;
 }

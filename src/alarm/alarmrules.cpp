@@ -44,7 +44,7 @@ bool AlarmDue(QTime time, int interval)
     return interval != 0 && time.second() == 0 && time.minute() % interval == 0;
 }
 
-AlarmAction AlarmStep(const AlarmSettings &settings, QDate date, QTime time, const QLocale &locale)
+AlarmAction AlarmStep(const AlarmStepSettings &settings, QDate date, QTime time, const QLocale &locale)
 {
     AlarmAction action;
     if (!AlarmDue(time, settings.interval))

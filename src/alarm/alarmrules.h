@@ -27,7 +27,7 @@ QString MomentText(QDate date, QTime time, const QLocale &locale = QLocale::syst
 bool AlarmDue(QTime time, int interval);
 
 // The settings of the [Alarm] section the alarm step reads.
-struct AlarmSettings {
+struct AlarmStepSettings {
     int interval = 60;
     int style = 0; // 0 say the time, 1 read a text file, 2 play a sound
     QString before = QStringLiteral("The time now is");
@@ -49,7 +49,8 @@ struct AlarmAction {
 
 // The alarm step for one second of local time. Style 1 reads its text file here;
 // a file that cannot be read is spoken as "File <path> open error!".
-AlarmAction AlarmStep(const AlarmSettings &settings, QDate date, QTime time, const QLocale &locale = QLocale::system());
+AlarmAction AlarmStep(const AlarmStepSettings &settings, QDate date, QTime time,
+                      const QLocale &locale = QLocale::system());
 
 struct ReminderEntry {
     QString key;

@@ -4,7 +4,7 @@
 #include "commands/commandnames.h"
 #include "ui/main/converter.h"
 #include "platform/endsignals.h"
-#include "settings/global.h"
+#include "settings/documentlist.h"
 #include "platform/qmutils.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "reading/readingcontroller.h"
 
 #include "reading/doclist.h"
-#include "settings/global.h"
+#include "settings/settings.h"
 #include "audio/mp3step.h"
 #include "speech/mspeech.h"
 #include "text/textfile.h"
@@ -19,15 +19,15 @@ namespace loqa {
 
 namespace {
 
-QString documentPath(int index)
+QString documentPath(const QStringList &documents, int index)
 {
-    return index >= 0 && index < DocumentList.size() ? DocumentList.at(index) : QString();
+    return index >= 0 && index < documents.size() ? documents.at(index) : QString();
 }
 
 } // namespace
 
-ReadingController::ReadingController(TMSpeech *speech, ReadingHost *host, QObject *parent)
-    : QObject(parent), FSpeech(speech), FHost(host)
+ReadingController::ReadingController(TMSpeech *speech, ReadingHost *host, Settings &settings, QObject *parent)
+    : QObject(parent), FSpeech(speech), FHost(host), FSettings(settings)
 {
     // The controller outlives every notification of its component: it owns it.
     FSpeech->setParent(this);
@@ -51,7 +51,8 @@ ReadingController::~ReadingController()
 
 QString ReadingController::OutputName(bool mp3) const
 {
-    return RunOutputName(ReadState, documentPath(PlayIndex), mp3 ? DefMp3Path : DefWavPath, mp3);
+    return RunOutputName(ReadState, documentPath(FSettings.lists.DocumentList, FSettings.automatic.PlayIndex),
+                         mp3 ? FSettings.convert.DefMp3Path : FSettings.convert.DefWavPath, mp3);
 }
 
 int ReadingController::SpokenLength() const
@@ -68,8 +69,8 @@ void ReadingController::Fail(const QString &message, bool report, const QString 
 
 void ReadingController::ReadText(const QString &text, bool report)
 {
-    emit ModeCaptionsChanged(ConvertMode);
-    if (ConvertMode < cmAloud || ConvertMode > cmMp3)
+    emit ModeCaptionsChanged(FSettings.automatic.ConvertMode);
+    if (FSettings.automatic.ConvertMode < cmAloud || FSettings.automatic.ConvertMode > cmMp3)
         return;
     if (Converting()) {
         // The WAV being encoded and the walk through the documents come first.
@@ -82,20 +83,21 @@ void ReadingController::ReadText(const QString &text, bool report)
         const QStringList &engines = FSpeech->Engines();
         if (engines.isEmpty())
             throw EMSpeechException(QStringLiteral("Specified Speech Engine not found"));
-        if (EngineIndex < 0 || EngineIndex >= engines.size())
-            throw EMSpeechException(QStringLiteral("List index out of bounds (%1)").arg(EngineIndex));
-        FSpeech->Output = ConvertMode == cmAloud ? soGeneral : soFile;
+        if (FSettings.automatic.EngineIndex < 0 || FSettings.automatic.EngineIndex >= engines.size())
+            throw EMSpeechException(
+                QStringLiteral("List index out of bounds (%1)").arg(FSettings.automatic.EngineIndex));
+        FSpeech->Output = FSettings.automatic.ConvertMode == cmAloud ? soGeneral : soFile;
         FSpeech->SelectEngine(engines.at(0));
-        FSpeech->SelectEngine(engines.at(EngineIndex));
-        if (ConvertMode != cmAloud) {
+        FSpeech->SelectEngine(engines.at(FSettings.automatic.EngineIndex));
+        if (FSettings.automatic.ConvertMode != cmAloud) {
             QString name = OutputName(false);
-            if (ConvertMode == cmWav && !AutoName) {
-                const QString chosen = FHost->AskSaveName(false, DefWavPath, name);
+            if (FSettings.automatic.ConvertMode == cmWav && !FSettings.general.AutoName) {
+                const QString chosen = FHost->AskSaveName(false, FSettings.convert.DefWavPath, name);
                 if (!chosen.isEmpty())
                     name = chosen;
             }
             QDir().mkpath(QFileInfo(name).absolutePath());
-            if (ConvertMode == cmMp3) {
+            if (FSettings.automatic.ConvertMode == cmMp3) {
                 // The WAV is only the way to the MP3: one the user made keeps its name.
                 const QString wanted = name;
                 name = IntermediateWavName(wanted);
@@ -103,11 +105,11 @@ void ReadingController::ReadText(const QString &text, bool report)
                     freshWav = name;
             }
             FSpeech->Filename = name;
-            FSpeech->SetFileRealTime(uint16_t(std::clamp(RealTime, 0, 0xFFFF)));
+            FSpeech->SetFileRealTime(uint16_t(std::clamp(FSettings.convert.RealTime, 0, 0xFFFF)));
         }
         FSpeech->Text = SplitTextLines(text);
-        FSpeech->SetSpeed(uint32_t(Spd));
-        FSpeech->SetPitch(uint16_t(Pit));
+        FSpeech->SetSpeed(uint32_t(FSettings.automatic.Spd));
+        FSpeech->SetPitch(uint16_t(FSettings.convert.Pit));
         QByteArray spoken;
         for (const QString &line : FSpeech->Text)
             spoken += line.toUtf8() + "\r\n";
@@ -149,7 +151,7 @@ void ReadingController::ReadAloud(TReadState state, const QString &text)
         FWaiting.append({state, text});
         return;
     }
-    ConvertMode = cmAloud; // aloud, and aloud it stays
+    FSettings.automatic.ConvertMode = cmAloud; // aloud, and aloud it stays
     ReadState = state;
     ReadText(text, false);
 }
@@ -170,7 +172,7 @@ void ReadingController::ReadDocument(TConvertMode mode)
 {
     if (Converting())
         return;
-    ConvertMode = mode;
+    FSettings.automatic.ConvertMode = mode;
     ReadState = rsDocument;
     ReadText(FHost->EditorText());
 }
@@ -247,7 +249,7 @@ void ReadingController::Prev()
     int target = index;
     if (index > 0)
         target = index - 1;
-    else if (Repeat)
+    else if (FSettings.general.Repeat)
         target = FHost->TabCount() - 1;
     FHost->ShowDocument(target);
 }
@@ -260,7 +262,7 @@ void ReadingController::Next()
     int target = index;
     if (index < FHost->TabCount() - 1)
         target = index + 1;
-    else if (Repeat)
+    else if (FSettings.general.Repeat)
         target = 0;
     FHost->ShowDocument(target);
 }
@@ -269,7 +271,7 @@ void ReadingController::DocumentShown()
 {
     if (ReadState != rsDocument || FSpeech->Paused() || Converting())
         return;
-    const int mode = ConvertMode;
+    const int mode = FSettings.automatic.ConvertMode;
     Stop();
     if (mode >= cmAloud && mode <= cmMp3)
         ReadDocument(TConvertMode(mode));
@@ -284,7 +286,7 @@ void ReadingController::UpdateStatus()
 {
     const int index = FHost->CurrentTab();
     const QString caption = index >= 0 ? FHost->TabCaption(index) : QString();
-    const QString status = RunStatusText(ReadState, ConvertMode, caption);
+    const QString status = RunStatusText(ReadState, FSettings.automatic.ConvertMode, caption);
     const bool running = FPhase == Phase::Speaking || FPhase == Phase::Paused || FPhase == Phase::Converting;
     emit StatusChanged(status, TrayHintText(status, running, FSpeech->Paused()));
     // A run starting counts as one going on, so that the walk's next document
@@ -301,7 +303,7 @@ void ReadingController::SpeechStarted()
     FPhase = Phase::Speaking;
     const bool documentRun = DocumentRun();
     if (documentRun) {
-        PlayIndex = std::max(0, FHost->CurrentTab());
+        FSettings.automatic.PlayIndex = std::max(0, FHost->CurrentTab());
         emit ReadCommandsEnabled(false);
     }
     emit Started(documentRun);
@@ -318,7 +320,7 @@ void ReadingController::WordTimer()
     const int maximum = SpokenLength();
     const uint32_t word = FSpeech->WordPosition();
     emit GaugeChanged(int(std::min<uint32_t>(word, uint32_t(maximum))), maximum);
-    if (loqa::Highlight && DocumentRun())
+    if (FSettings.general.Highlight && DocumentRun())
         emit HighlightAt(FSpokenPosition.charPosition(word) + (ReadState == rsPart ? PartStart : 0));
 }
 
@@ -342,7 +344,7 @@ void ReadingController::SpeechStopped()
         Fail(runError, FReport);
         return;
     }
-    if (ConvertMode == cmMp3 && FSpeech->Output == soFile) {
+    if (FSettings.automatic.ConvertMode == cmMp3 && FSpeech->Output == soFile) {
         BeginMp3Step();
         return;
     }
@@ -363,13 +365,13 @@ void ReadingController::BeginMp3Step()
     auto step = std::make_shared<Mp3Step>();
     step->wav = FSpeech->Filename;
     step->mp3 = OutputName(true);
-    step->resample = KHZ;
-    step->bitrate = KBPS;
+    step->resample = FSettings.convert.KHZ;
+    step->bitrate = FSettings.convert.KBPS;
     step->retryAutomatic = true;
     step->limits.cancel = &FCancelEncoder;
     step->encoder = Encoder;
-    if (!AutoName) {
-        const QString chosen = FHost->AskSaveName(true, DefMp3Path, step->mp3);
+    if (!FSettings.general.AutoName) {
+        const QString chosen = FHost->AskSaveName(true, FSettings.convert.DefMp3Path, step->mp3);
         if (!chosen.isEmpty())
             step->mp3 = chosen;
     }
@@ -413,10 +415,11 @@ void ReadingController::Mp3StepEnded(bool ok, bool cancelled, const QString &rea
 
 void ReadingController::Continue()
 {
-    if (!AutoNext) {
+    if (!FSettings.general.AutoNext) {
         ReadState = rsNone;
     } else if (ReadState == rsDocument) {
-        if (FHost->TabCount() > 0 && docs::NavigationFor(FHost->CurrentTab(), FHost->TabCount(), Repeat).next)
+        if (FHost->TabCount() > 0 &&
+            docs::NavigationFor(FHost->CurrentTab(), FHost->TabCount(), FSettings.general.Repeat).next)
             Next();
         else
             ReadState = rsNone;

@@ -15,6 +15,8 @@ class TMSpeech;
 
 namespace loqa {
 
+class Settings;
+
 // The kind of run in progress (stored as the integer ReadState).
 enum TReadState : int { rsNone = 0, rsDocument = 1, rsPart = 2, rsClipboard = 3 };
 // How a run speaks (stored as the integer setting ConvertMode).
@@ -49,7 +51,8 @@ class ReadingController : public QObject
 public:
     enum class Phase { Idle, Starting, Speaking, Paused, Converting };
 
-    ReadingController(TMSpeech *speech, ReadingHost *host, QObject *parent = nullptr);
+    // The settings are read as each run starts; a run changes ConvertMode and PlayIndex.
+    ReadingController(TMSpeech *speech, ReadingHost *host, Settings &settings, QObject *parent = nullptr);
     ~ReadingController() override;
 
     TMSpeech *Speech() const { return FSpeech; }
@@ -140,6 +143,7 @@ private:
     QString Encoder;
     TMSpeech *FSpeech;
     ReadingHost *FHost;
+    Settings &FSettings;
     Phase FPhase = Phase::Idle;
     bool FReport = true; // the running text's failures go to an error box
     QTimer FWordTimer;

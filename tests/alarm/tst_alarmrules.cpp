@@ -119,7 +119,7 @@ private slots:
     {
         const QLocale us(QStringLiteral("en_US"));
         const QTime at(14, 0, 0);
-        AlarmSettings s; // the defaults: say the time, "The time now is", no box
+        AlarmStepSettings s; // the defaults: say the time, "The time now is", no box
         AlarmAction a = AlarmStep(s, kDay, at, us);
         QCOMPARE(a.kind, AlarmAction::Speak);
         QCOMPARE(a.text, QStringLiteral("The time now is 2:00:00 PM "));
@@ -142,7 +142,7 @@ private slots:
         // Read Text File: the lines, each followed by a line break; the time is not said.
         TempHome home;
         QVERIFY(home.write(QStringLiteral("alarm.txt"), "Time for tea.\r\nThe kettle is on.\r\n"));
-        s = AlarmSettings();
+        s = AlarmStepSettings();
         s.style = 1;
         s.after = QStringLiteral("Enjoy.");
         s.txtFile = home.file(QStringLiteral("alarm.txt"));

@@ -1,10 +1,10 @@
 // The reading controller's runs on a scripted engine, without a window: the
 // walk through the documents, pause and resume across tabs, the MP3 step with
 // a stand-in encoder, and runs that fail.
-#include "settings/global.h"
 #include "speech/mspeech.h"
 #include "reading/readingcontroller.h"
 #include "scriptedbackend.h"
+#include "settings/settings.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -24,6 +24,7 @@ public:
     QStringList texts;
     int current = 0;
     ReadingController *controller = nullptr;
+    Settings *settings = nullptr;
 
     QString EditorText() const override { return texts.value(current); }
     int EditorCursor() const override { return 0; }
@@ -39,7 +40,7 @@ public:
     {
         if (index >= 0 && index < texts.size())
             current = index;
-        PlayIndex = current; // the shown document is the one played
+        settings->automatic.PlayIndex = current; // the shown document is the one played
         controller->DocumentShown();
     }
     QString AskSaveName(bool, const QString &, const QString &) override { return {}; }
@@ -58,6 +59,7 @@ class TestReadingController : public QObject
 
     std::shared_ptr<ScriptedBackend> backend;
     std::unique_ptr<FakeHost> host;
+    std::unique_ptr<Settings> settings;
     std::unique_ptr<ReadingController> controller;
     QTemporaryDir folder;
 
@@ -83,24 +85,24 @@ private slots:
         backend->modes = {ScriptedBackend::mode("Alpha Male")};
         host = std::make_unique<FakeHost>();
         host->texts = {QStringLiteral("Document A"), QStringLiteral("Document B"), QStringLiteral("Document C")};
-        controller = std::make_unique<ReadingController>(new TMSpeech(nullptr, backend), host.get());
+        settings = std::make_unique<Settings>();
+        controller = std::make_unique<ReadingController>(new TMSpeech(nullptr, backend), host.get(), *settings);
         host->controller = controller.get();
-        DocumentList = {folder.filePath(QStringLiteral("a.txt")), folder.filePath(QStringLiteral("b.txt")),
-                        folder.filePath(QStringLiteral("c.txt"))};
-        DefWavPath = folder.path() + QStringLiteral("/wav/");
-        DefMp3Path = folder.path() + QStringLiteral("/mp3/");
-        EngineIndex = 0;
-        ConvertMode = 0;
-        AutoName = true;
-        AutoNext = true;
-        Repeat = false;
-        PlayIndex = 0;
-        KHZ = QStringLiteral("22.05");
-        KBPS = QStringLiteral("128");
+        host->settings = settings.get();
+        settings->lists.DocumentList = {folder.filePath(QStringLiteral("a.txt")),
+                                        folder.filePath(QStringLiteral("b.txt")),
+                                        folder.filePath(QStringLiteral("c.txt"))};
+        settings->convert.DefWavPath = folder.path() + QStringLiteral("/wav/");
+        settings->convert.DefMp3Path = folder.path() + QStringLiteral("/mp3/");
+        settings->general.AutoName = true;
+        settings->general.AutoNext = true;
+        settings->convert.KHZ = QStringLiteral("22.05");
+        settings->convert.KBPS = QStringLiteral("128");
     }
     void cleanup()
     {
         controller.reset();
+        settings.reset();
         host.reset();
         backend.reset();
     }
@@ -115,7 +117,7 @@ private slots:
     void autoNext()
     {
         QFETCH(bool, repeat);
-        Repeat = repeat;
+        settings->general.Repeat = repeat;
         log().holdRuns = true;
         controller->ReadDocument(cmAloud);
         settle();
@@ -179,14 +181,14 @@ private slots:
     void nextDuringRun()
     {
         log().holdRuns = true;
-        AutoNext = false;
+        settings->general.AutoNext = false;
         controller->ReadDocument(cmWav);
         settle();
         controller->Next();
         settle();
         QCOMPARE(log().texts, (std::vector<std::string>{spoken("Document A"), spoken("Document B")}));
-        QCOMPARE(ConvertMode, qint32(cmWav));
-        QCOMPARE(log().fileSets.back(), DefWavPath + QStringLiteral("b.wav"));
+        QCOMPARE(settings->automatic.ConvertMode, qint32(cmWav));
+        QCOMPARE(log().fileSets.back(), settings->convert.DefWavPath + QStringLiteral("b.wav"));
         controller->Stop();
         waitIdle();
     }
@@ -229,12 +231,12 @@ private slots:
         QFile::setPermissions(encoder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QFile::remove(encoder + QStringLiteral(".calls"));
         controller->SetEncoder(encoder);
-        KHZ = QStringLiteral("99");
-        AutoNext = false;
+        settings->convert.KHZ = QStringLiteral("99");
+        settings->general.AutoNext = false;
         QSignalSpy errors(controller.get(), &ReadingController::ErrorRaised);
         QSignalSpy converting(controller.get(), &ReadingController::ConvertingChanged);
-        const QString wav = DefWavPath + QStringLiteral("a.wav");
-        const QString mp3 = DefMp3Path + QStringLiteral("a.mp3");
+        const QString wav = settings->convert.DefWavPath + QStringLiteral("a.wav");
+        const QString mp3 = settings->convert.DefMp3Path + QStringLiteral("a.mp3");
         QFile::remove(wav); // what an earlier row kept
         log().fileBytes = "RIFF speech";
         controller->ReadDocument(cmMp3);
@@ -269,8 +271,8 @@ private slots:
                                        .toUtf8()));
         QFile::setPermissions(encoder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         controller->SetEncoder(encoder);
-        QDir().mkpath(DefWavPath);
-        QVERIFY(WriteFile(DefWavPath + QStringLiteral("a.wav"), "RIFF speech"));
+        QDir().mkpath(settings->convert.DefWavPath);
+        QVERIFY(WriteFile(settings->convert.DefWavPath + QStringLiteral("a.wav"), "RIFF speech"));
         QSignalSpy converting(controller.get(), &ReadingController::ConvertingChanged);
         controller->ReadDocument(cmMp3);
         QTRY_VERIFY_WITH_TIMEOUT(controller->Converting(), 10000);
@@ -282,15 +284,15 @@ private slots:
         // Nothing of them yet: the run being encoded keeps its state.
         QCOMPARE(log().texts.size(), size_t(1));
         QCOMPARE(controller->CurrentReadState(), rsDocument);
-        QCOMPARE(ConvertMode, qint32(cmMp3));
+        QCOMPARE(settings->automatic.ConvertMode, qint32(cmMp3));
 
         QVERIFY(WriteFile(go, ""));
         QTRY_COMPARE_WITH_TIMEOUT(converting.size(), 2, 10000);
         waitIdle();
-        QVERIFY(QFile::exists(DefMp3Path + QStringLiteral("a.mp3")));
+        QVERIFY(QFile::exists(settings->convert.DefMp3Path + QStringLiteral("a.mp3")));
         QCOMPARE(log().texts, (std::vector<std::string>{spoken("Document A"), spoken("The time now is 12:00:00 "),
                                                         spoken("copied words"), spoken("Call the office")}));
-        QCOMPARE(ConvertMode, qint32(cmAloud));
+        QCOMPARE(settings->automatic.ConvertMode, qint32(cmAloud));
         QCOMPARE(controller->CurrentReadState(), rsNone);
         QCOMPARE(host->current, 0);
     }

@@ -1,6 +1,7 @@
 #include "platform/apppath.h"
-#include "settings/global.h"
+#include "settings/documentlist.h"
 #include "settings/inifile.h"
+#include "settings/settings.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -68,12 +69,14 @@ private:
     void write(const QString &name, const QByteArray &bytes) const { QVERIFY(m_home->write(name, bytes)); }
 
     std::unique_ptr<TempHome> m_home;
+    std::unique_ptr<Settings> m_settings; // one start of the program
 };
 
 void TestGlobal::init()
 {
     m_home = std::make_unique<TempHome>();
     qputenv("LOQA_HOME", QFile::encodeName(m_home->path()));
+    m_settings = std::make_unique<Settings>();
 }
 
 void TestGlobal::cleanup()
@@ -82,6 +85,7 @@ void TestGlobal::cleanup()
     for (const QString &name : filesIn(m_home->path()))
         QFile::setPermissions(m_home->file(name),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    m_settings.reset();
     m_home.reset();
     qunsetenv("LOQA_HOME");
 }
@@ -89,32 +93,32 @@ void TestGlobal::cleanup()
 void TestGlobal::firstRun()
 {
     QVERIFY(IsFirstStart());
-    LoadSettings(kScreen);
+    m_settings->Load(kScreen);
 
-    QCOMPARE(MainLeft, 338);
-    QCOMPARE(MainTop, 311);
-    QCOMPARE(MainWidth, 603);
-    QCOMPARE(MainHeight, 402);
-    QVERIFY(Greeting);
-    QCOMPARE(ConvertMode, 0);
-    QCOMPARE(GreetingString, QString("Welcome to Loquora!"));
-    QCOMPARE(DefTxtPath, AppPath() + "txt/");
-    QCOMPARE(HotkeyList[21], QString("Shift+Ctrl+Alt+F2"));
-    QCOMPARE(HotkeyList[1], QString());
+    QCOMPARE(m_settings->automatic.MainLeft, 338);
+    QCOMPARE(m_settings->automatic.MainTop, 311);
+    QCOMPARE(m_settings->automatic.MainWidth, 603);
+    QCOMPARE(m_settings->automatic.MainHeight, 402);
+    QVERIFY(m_settings->general.Greeting);
+    QCOMPARE(m_settings->automatic.ConvertMode, 0);
+    QCOMPARE(m_settings->general.GreetingString, QString("Welcome to Loquora!"));
+    QCOMPARE(m_settings->convert.DefTxtPath, AppPath() + "txt/");
+    QCOMPARE(m_settings->lists.HotkeyList[21], QString("Shift+Ctrl+Alt+F2"));
+    QCOMPARE(m_settings->lists.HotkeyList[1], QString());
     // "Reset ALL" puts back what a first start reads.
     const std::array<QString, HotkeyCount> defaults = DefaultHotkeys();
     for (int i = 0; i < HotkeyCount; ++i)
-        QCOMPARE(HotkeyList[i], defaults[i]);
+        QCOMPARE(m_settings->lists.HotkeyList[i], defaults[i]);
     QList<int> systemWide;
     for (int i = 0; i < HotkeyCount; ++i) {
-        if (GlobalHotkeyIDList[i] != 0)
+        if (m_settings->lists.GlobalHotkeyIDList[i] != 0)
             systemWide << i;
     }
     QCOMPARE(systemWide, QList<int>({21, 26, 27, 33}));
-    QCOMPARE(DocumentList, QStringList({AppPath() + "txt/sample1.txt", AppPath() + "txt/sample2.txt",
-                                        AppPath() + "txt/sample3.txt"}));
+    QCOMPARE(m_settings->lists.DocumentList, QStringList({AppPath() + "txt/sample1.txt", AppPath() + "txt/sample2.txt",
+                                                          AppPath() + "txt/sample3.txt"}));
 
-    SaveSettings();
+    m_settings->Save();
     QCOMPARE(read("loqa.ini"), testData("fresh.ini"));
     QCOMPARE(read("loqa.apl"),
              (AppPath() + "txt/sample1.txt\r\n" + AppPath() + "txt/sample2.txt\r\n" + AppPath() + "txt/sample3.txt\r\n")
@@ -137,47 +141,48 @@ void TestGlobal::centring()
     QFETCH(QSize, screen);
     QFETCH(int, left);
     QFETCH(int, top);
-    LoadSettings(screen);
-    QCOMPARE(MainLeft, left);
-    QCOMPARE(MainTop, top);
-    QCOMPARE(MainWidth, 603);
+    m_settings->Load(screen);
+    QCOMPARE(m_settings->automatic.MainLeft, left);
+    QCOMPARE(m_settings->automatic.MainTop, top);
+    QCOMPARE(m_settings->automatic.MainWidth, 603);
 }
 
 void TestGlobal::handEditedFile()
 {
     write("loqa.ini", testData("handedited.ini"));
     write("loqa.apl", "/home/Ann/My Texts/A.txt\r\n");
-    LoadSettings(kScreen);
+    m_settings->Load(kScreen);
 
-    QCOMPARE(MainLeft, 338);  // "abc"
-    QCOMPARE(MainWidth, 800); // "mainwidth = 800"
-    QCOMPARE(Spd, 150);       // the last of two, "0x96"
-    QVERIFY(Repeat);          // "2"
-    QCOMPARE(GreetingString, QString("Hello there"));
-    QCOMPARE(AlarmBefore, QString("It is"));
-    QCOMPARE(AlarmInterval, 30); // "$1E"
-    QCOMPARE(MemoFontName, QString("DejaVu Sans Mono"));
-    QCOMPARE(MemoBGColor, 0xFFFFFF);
-    QCOMPARE(ReminderList, QStringList({"3/31/2002 8:12:48 PM=Call Anna", "4/1/2002 9:00:00 AM=Dentist",
-                                        "3/31/2002 8:12:48 PM=Call Bob", "loose reminder line"}));
-    QCOMPARE(HotkeyList[21], QString()); // present and empty: no shortcut
-    QCOMPARE(HotkeyList[5], QString("Shift+Ctrl+W"));
-    QCOMPARE(HotkeyList[0], QString("Ctrl+N"));
+    QCOMPARE(m_settings->automatic.MainLeft, 338);  // "abc"
+    QCOMPARE(m_settings->automatic.MainWidth, 800); // "mainwidth = 800"
+    QCOMPARE(m_settings->automatic.Spd, 150);       // the last of two, "0x96"
+    QVERIFY(m_settings->general.Repeat);            // "2"
+    QCOMPARE(m_settings->general.GreetingString, QString("Hello there"));
+    QCOMPARE(m_settings->alarm.AlarmBefore, QString("It is"));
+    QCOMPARE(m_settings->alarm.AlarmInterval, 30); // "$1E"
+    QCOMPARE(m_settings->ui.MemoFontName, QString("DejaVu Sans Mono"));
+    QCOMPARE(m_settings->ui.MemoBGColor, 0xFFFFFF);
+    QCOMPARE(m_settings->lists.ReminderList,
+             QStringList({"3/31/2002 8:12:48 PM=Call Anna", "4/1/2002 9:00:00 AM=Dentist",
+                          "3/31/2002 8:12:48 PM=Call Bob", "loose reminder line"}));
+    QCOMPARE(m_settings->lists.HotkeyList[21], QString()); // present and empty: no shortcut
+    QCOMPARE(m_settings->lists.HotkeyList[5], QString("Shift+Ctrl+W"));
+    QCOMPARE(m_settings->lists.HotkeyList[0], QString("Ctrl+N"));
     // A stored shortcut is kept as written, even one the console switch takes.
-    QCOMPARE(HotkeyList[27], QString("Ctrl+Alt+F6"));
-    QCOMPARE(HotkeyList[26], QString("Shift+Ctrl+Alt+F5"));
-    QCOMPARE(GlobalHotkeyIDList[26], 4711);
-    QCOMPARE(GlobalHotkeyIDList[21], 1);
-    QCOMPARE(DocumentList, QStringList({"/home/Ann/My Texts/A.txt"}));
+    QCOMPARE(m_settings->lists.HotkeyList[27], QString("Ctrl+Alt+F6"));
+    QCOMPARE(m_settings->lists.HotkeyList[26], QString("Shift+Ctrl+Alt+F5"));
+    QCOMPARE(m_settings->lists.GlobalHotkeyIDList[26], 4711);
+    QCOMPARE(m_settings->lists.GlobalHotkeyIDList[21], 1);
+    QCOMPARE(m_settings->lists.DocumentList, QStringList({"/home/Ann/My Texts/A.txt"}));
 
-    SaveSettings();
+    m_settings->Save();
     const QByteArray expected = testData("handedited-saved.ini");
     QCOMPARE(read("loqa.ini"), expected);
     QCOMPARE(read("loqa.apl"), QByteArray("/home/Ann/My Texts/A.txt\r\n"));
 
     // A second start and exit changes nothing more.
-    LoadSettings(kScreen);
-    SaveSettings();
+    m_settings->Load(kScreen);
+    m_settings->Save();
     QCOMPARE(read("loqa.ini"), expected);
 }
 
@@ -220,42 +225,43 @@ void TestGlobal::values()
     QFETCH(QString, expected);
 
     write("loqa.ini", file);
-    LoadSettings(kScreen);
+    m_settings->Load(kScreen);
     const auto current = [&]() -> QString {
         if (setting == "Repeat")
-            return QString::number(Repeat);
+            return QString::number(m_settings->general.Repeat);
         if (setting == "ShowHint")
-            return QString::number(ShowHint);
+            return QString::number(m_settings->general.ShowHint);
         if (setting == "GreetingString")
-            return GreetingString;
+            return m_settings->general.GreetingString;
         if (setting == "MemoFontName")
-            return MemoFontName;
+            return m_settings->ui.MemoFontName;
         if (setting == "MainLeft")
-            return QString::number(MainLeft);
+            return QString::number(m_settings->automatic.MainLeft);
         if (setting.startsWith("id "))
-            return QString::number(GlobalHotkeyIDList[setting.mid(3).toInt()]);
-        return HotkeyList[setting.mid(7).toInt()];
+            return QString::number(m_settings->lists.GlobalHotkeyIDList[setting.mid(3).toInt()]);
+        return m_settings->lists.HotkeyList[setting.mid(7).toInt()];
     };
     QCOMPARE(current(), expected);
 
     // What was read is what a save writes and the next start reads.
-    SaveSettings();
-    LoadSettings(kScreen);
+    m_settings->Save();
+    m_settings->Load(kScreen);
     QCOMPARE(current(), expected);
 }
 
 void TestGlobal::remindersWithEqualKeysCollapse()
 {
-    LoadSettings(kScreen);
-    ReminderList = {"3/31/2002 8:12:48 PM=First", "4/1/2002 9:00:00 AM=Other", "3/31/2002 8:12:48 pm=Second",
-                    "no date at all"};
-    SaveSettings();
-    LoadSettings(kScreen);
-    QCOMPARE(ReminderList, QStringList({"3/31/2002 8:12:48 pm=First", "4/1/2002 9:00:00 AM=Other", "no date at all"}));
+    m_settings->Load(kScreen);
+    m_settings->lists.ReminderList = {"3/31/2002 8:12:48 PM=First", "4/1/2002 9:00:00 AM=Other",
+                                      "3/31/2002 8:12:48 pm=Second", "no date at all"};
+    m_settings->Save();
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->lists.ReminderList,
+             QStringList({"3/31/2002 8:12:48 pm=First", "4/1/2002 9:00:00 AM=Other", "no date at all"}));
 
     // With no reminders the section is gone from the file.
-    ReminderList.clear();
-    SaveSettings();
+    m_settings->lists.ReminderList.clear();
+    m_settings->Save();
     IniFile ini;
     QVERIFY(ini.parse(read("loqa.ini")));
     QVERIFY(!ini.hasSection(u"ReminderList"));
@@ -265,24 +271,24 @@ void TestGlobal::remindersWithEqualKeysCollapse()
 // that never had any gets no section, and the bytes of every other key stay.
 void TestGlobal::dictionaryListHasASectionOfItsOwn()
 {
-    LoadSettings(kScreen);
-    DictionaryList.clear();
-    SaveSettings();
-    SaveSettings(); // the rewritten lists have moved to the end
+    m_settings->Load(kScreen);
+    m_settings->lists.DictionaryList.clear();
+    m_settings->Save();
+    m_settings->Save(); // the rewritten lists have moved to the end
     const QByteArray before = read("loqa.ini");
     IniFile ini;
     QVERIFY(ini.parse(before));
     QVERIFY(!ini.hasSection(u"DictionaryList"));
 
-    DictionaryList = {"/home/ann/names.dic", "/srv/shared/places = towns.dic"};
-    SaveSettings();
+    m_settings->lists.DictionaryList = {"/home/ann/names.dic", "/srv/shared/places = towns.dic"};
+    m_settings->Save();
     const QByteArray after = read("loqa.ini");
     QVERIFY(after.startsWith(before));
     QCOMPARE(after.mid(before.size()),
              QByteArray("[DictionaryList]\r\n0=/home/ann/names.dic\r\n1=/srv/shared/places = towns.dic\r\n\r\n"));
-    DictionaryList.clear();
-    LoadSettings(kScreen);
-    QCOMPARE(DictionaryList, QStringList({"/home/ann/names.dic", "/srv/shared/places = towns.dic"}));
+    m_settings->lists.DictionaryList.clear();
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->lists.DictionaryList, QStringList({"/home/ann/names.dic", "/srv/shared/places = towns.dic"}));
 }
 
 void TestGlobal::listsMoveToTheEnd()
@@ -293,35 +299,35 @@ void TestGlobal::listsMoveToTheEnd()
         return ini.sectionNames();
     };
     const QStringList scalars{"Auto", "General", "Convert", "UI", "Clipboard", "Alarm", "Reminder"};
-    LoadSettings(kScreen);
-    SaveSettings();
+    m_settings->Load(kScreen);
+    m_settings->Save();
     QCOMPARE(sections(), scalars + QStringList({"HotkeyList", "GlobalHotkeyIDList"}));
 
     // Every later save takes the two rewritten lists out and puts them back at the end.
-    LoadSettings(kScreen);
-    ReminderList << "1/1/2030 8:00:00 AM=Wake up";
-    SaveSettings();
+    m_settings->Load(kScreen);
+    m_settings->lists.ReminderList << "1/1/2030 8:00:00 AM=Wake up";
+    m_settings->Save();
     QCOMPARE(sections(), scalars + QStringList({"GlobalHotkeyIDList", "ReminderList", "HotkeyList"}));
     write("loqa.ini", read("loqa.ini") + "[Mine]\r\nx=1\r\n");
-    LoadSettings(kScreen);
-    SaveSettings();
+    m_settings->Load(kScreen);
+    m_settings->Save();
     QCOMPARE(sections(), scalars + QStringList({"GlobalHotkeyIDList", "Mine", "ReminderList", "HotkeyList"}));
 }
 
 void TestGlobal::textCannotAddLines()
 {
-    LoadSettings(kScreen);
-    GreetingString = "Hello\r\n[Evil]\r\nSpd=1";
-    ReminderList = {"1/1/2030 8:00:00 AM=two\nlines"};
-    SaveSettings();
+    m_settings->Load(kScreen);
+    m_settings->general.GreetingString = "Hello\r\n[Evil]\r\nSpd=1";
+    m_settings->lists.ReminderList = {"1/1/2030 8:00:00 AM=two\nlines"};
+    m_settings->Save();
 
     IniFile ini;
     QVERIFY(ini.parse(read("loqa.ini")));
     QVERIFY(!ini.hasSection(u"Evil"));
-    LoadSettings(kScreen);
-    QCOMPARE(GreetingString, QString("Hello [Evil] Spd=1"));
-    QCOMPARE(Spd, 150);
-    QCOMPARE(ReminderList, QStringList({"1/1/2030 8:00:00 AM=two lines"}));
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->general.GreetingString, QString("Hello [Evil] Spd=1"));
+    QCOMPARE(m_settings->automatic.Spd, 150);
+    QCOMPARE(m_settings->lists.ReminderList, QStringList({"1/1/2030 8:00:00 AM=two lines"}));
 }
 
 void TestGlobal::documentList_data()
@@ -354,10 +360,10 @@ void TestGlobal::documentList()
     QFETCH(QStringList, paths);
 
     write("loqa.apl", file);
-    LoadSettings(kScreen);
-    QCOMPARE(DocumentList, paths);
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->lists.DocumentList, paths);
 
-    SaveSettings();
+    m_settings->Save();
     QByteArray expected;
     for (const QString &path : paths)
         expected += path.toUtf8() + "\r\n";
@@ -367,20 +373,20 @@ void TestGlobal::documentList()
 void TestGlobal::documentListFallsBackToSamples()
 {
     const QStringList samples = SampleDocumentPaths();
-    LoadSettings(kScreen);
-    QCOMPARE(DocumentList, samples);
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->lists.DocumentList, samples);
 
     QVERIFY(QDir(m_home->path()).mkdir("loqa.apl"));
-    DocumentList.clear();
-    LoadSettings(kScreen);
-    QCOMPARE(DocumentList, samples);
+    m_settings->lists.DocumentList.clear();
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->lists.DocumentList, samples);
 }
 
 void TestGlobal::pathsWithLineBreaksAreLeftOut()
 {
-    LoadSettings(kScreen);
-    DocumentList = {"/a.txt", "/odd\nname.txt", "/b.txt"};
-    SaveSettings();
+    m_settings->Load(kScreen);
+    m_settings->lists.DocumentList = {"/a.txt", "/odd\nname.txt", "/b.txt"};
+    m_settings->Save();
     QCOMPARE(read("loqa.apl"), QByteArray("/a.txt\r\n/b.txt\r\n"));
 }
 
@@ -388,9 +394,9 @@ void TestGlobal::readOnlyDocumentListIsReplaced()
 {
     write("loqa.apl", "/old.txt\r\n");
     QVERIFY(QFile::setPermissions(m_home->file("loqa.apl"), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    LoadSettings(kScreen);
-    DocumentList << "/new.txt";
-    SaveSettings();
+    m_settings->Load(kScreen);
+    m_settings->lists.DocumentList << "/new.txt";
+    m_settings->Save();
     QCOMPARE(read("loqa.apl"), QByteArray("/old.txt\r\n/new.txt\r\n"));
     QVERIFY(QFileInfo(m_home->file("loqa.apl")).permissions() & QFileDevice::WriteOwner);
 }
@@ -401,10 +407,10 @@ void TestGlobal::readOnlyIniFailsTheSave()
     write("loqa.ini", old);
     write("loqa.apl", "/old.txt\r\n");
     QVERIFY(QFile::setPermissions(m_home->file("loqa.ini"), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-    LoadSettings(kScreen);
-    QCOMPARE(Spd, 100);
-    DocumentList = {"/new.txt"};
-    QVERIFY_THROWS_EXCEPTION(ESettingsError, SaveSettings());
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->automatic.Spd, 100);
+    m_settings->lists.DocumentList = {"/new.txt"};
+    QVERIFY_THROWS_EXCEPTION(ESettingsError, m_settings->Save());
     QCOMPARE(read("loqa.ini"), old);
     QCOMPARE(read("loqa.apl"), QByteArray("/old.txt\r\n"));
 }
@@ -418,8 +424,8 @@ void TestGlobal::saveKeepsPermissions()
     };
     write("loqa.ini", "[Auto]\r\n");
     QCOMPARE(::chmod(QFile::encodeName(m_home->file("loqa.ini")).constData(), 0600), 0);
-    LoadSettings(kScreen);
-    SaveSettings();
+    m_settings->Load(kScreen);
+    m_settings->Save();
     QCOMPARE(mode("loqa.ini"), 0600);
     // A new file is made as any other: readable as the user's umask allows.
     const mode_t umaskNow = ::umask(022);
@@ -432,13 +438,13 @@ void TestGlobal::unreadableIni()
     // A loqa.ini that cannot be read loads as defaults, and a save does not replace it.
     QVERIFY(QDir(m_home->path()).mkdir("loqa.ini"));
     write("loqa.apl", "/a.txt\r\n");
-    LoadSettings(kScreen);
-    QCOMPARE(Spd, 150);
-    QCOMPARE(MainWidth, 603);
-    QCOMPARE(DocumentList, QStringList({"/a.txt"}));
-    DocumentList = {"/b.txt"};
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->automatic.Spd, 150);
+    QCOMPARE(m_settings->automatic.MainWidth, 603);
+    QCOMPARE(m_settings->lists.DocumentList, QStringList({"/a.txt"}));
+    m_settings->lists.DocumentList = {"/b.txt"};
     try {
-        SaveSettings();
+        m_settings->Save();
         QFAIL("the save went through");
     } catch (const ESettingsError &error) {
         QVERIFY2(error.message().contains("loqa.ini"), qPrintable(error.message()));
@@ -453,8 +459,8 @@ void TestGlobal::failedWriteKeepsTheOldFile()
     const QByteArray old = "[Auto]\r\nSpd=100\r\n";
     write("loqa.ini", old);
     write("loqa.apl", "/old.txt\r\n");
-    LoadSettings(kScreen);
-    DocumentList = {"/new.txt"};
+    m_settings->Load(kScreen);
+    m_settings->lists.DocumentList = {"/new.txt"};
 
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -464,7 +470,7 @@ void TestGlobal::failedWriteKeepsTheOldFile()
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     bool failed = false;
     try {
-        SaveSettings();
+        m_settings->Save();
     } catch (const ESettingsError &) {
         failed = true;
     }
@@ -507,14 +513,14 @@ void TestGlobal::badFiles()
     }
     write("loqa.ini", noise + "\r\n[Auto]\r\nSpd=222\r\n[General]\r\nGreetingString=\xFF\xFE\r\n");
     write("loqa.apl", noise + "\r\n/last.txt");
-    LoadSettings(kScreen);
-    QCOMPARE(Spd, 222);
-    QCOMPARE(GreetingString, QString("Welcome to Loquora!"));
-    QCOMPARE(DocumentList.last(), QString("/last.txt"));
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->automatic.Spd, 222);
+    QCOMPARE(m_settings->general.GreetingString, QString("Welcome to Loquora!"));
+    QCOMPARE(m_settings->lists.DocumentList.last(), QString("/last.txt"));
 
-    SaveSettings();
-    LoadSettings(kScreen);
-    QCOMPARE(Spd, 222);
+    m_settings->Save();
+    m_settings->Load(kScreen);
+    QCOMPARE(m_settings->automatic.Spd, 222);
 }
 
 QTEST_GUILESS_MAIN(TestGlobal)

@@ -3,7 +3,7 @@
 // its test hook where the test cannot wait for the minute).
 #include "alarm/alarmrules.h"
 #include "ui/main/converter.h"
-#include "settings/global.h"
+#include "settings/settings.h"
 #include "sinkrecorder.h"
 #include "testsupport.h"
 
@@ -75,7 +75,7 @@ private slots:
         start("[Auto]\r\nConvertMode=2\r\n[Reminder]\r\nReminder=1\r\nReminderMsgBox=1\r\n[ReminderList]\r\n" +
               key.toUtf8() + "=Remember to call the office about the new schedule.\r\n" +
               MomentText(at.date(), at.time().addSecs(-3600)).toUtf8() + "=An hour ago, not today's business.\r\n");
-        QCOMPARE(ReminderList.size(), 2);
+        QCOMPARE(form->settings().lists.ReminderList.size(), 2);
         SinkRecorder rec;
         QVERIFY(rec.start());
         // The window does not look at its timer until the reminder's second is over.
@@ -85,7 +85,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((rec.poll(), rec.analyse().heardSeconds > 0.5), 10000);
         QCOMPARE(boxTexts(),
                  QStringList{key + QStringLiteral("\r\n\r\nRemember to call the office about the new schedule.")});
-        QCOMPARE(ConvertMode, 0);
+        QCOMPARE(form->settings().automatic.ConvertMode, 0);
         QCOMPARE(int(form->Reading->CurrentReadState()), 0);
         waitIdle();
         rec.poll();
@@ -94,7 +94,7 @@ private slots:
         rec.stop();
         QCOMPARE(rec.analyse(endedAt + 0.2).heardSeconds, 0.0);
         QCOMPARE(boxTexts().size(), 1);
-        QCOMPARE(ReminderList.size(), 2); // nothing is removed
+        QCOMPARE(form->settings().lists.ReminderList.size(), 2); // nothing is removed
     }
 
     // Every minute: the time is said at the next minute with its box, and a reminder
@@ -118,7 +118,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(boxTexts().size(), 2, 10000);
         QVERIFY(boxTexts().contains(said));
         QVERIFY(boxTexts().contains(reminderKey + QStringLiteral("\r\n\r\nStretch your legs.")));
-        QCOMPARE(ConvertMode, 0);
+        QCOMPARE(form->settings().automatic.ConvertMode, 0);
     }
 
     // Play Sound with no such file: the built-in tone is heard, and the box says so.

@@ -3,7 +3,7 @@
 #include "platform/apppath.h"
 #include "ui/main/converter.h"
 #include "ui/lexicon/enginedialog.h"
-#include "settings/global.h"
+#include "settings/settings.h"
 #include "speech/mspeech.h"
 #include "platform/qmutils.h"
 #include "widgets/systray.h"
@@ -135,7 +135,8 @@ private slots:
 
         // Move to Last exchanges the first and the last: D B C A, A selected.
         form->action(ActionFileMoveLast)->trigger();
-        QCOMPARE(DocumentList, (QStringList{txt("d.txt"), txt("b.txt"), txt("c.txt"), txt("a.txt")}));
+        QCOMPARE(form->settings().lists.DocumentList,
+                 (QStringList{txt("d.txt"), txt("b.txt"), txt("c.txt"), txt("a.txt")}));
         QCOMPARE(form->CurrentIndex(), 3);
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Alpha"));
         QVERIFY(!form->action(ActionNext)->isEnabled());
@@ -144,7 +145,7 @@ private slots:
         form->TabControl1->setCurrentIndex(1);
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Bravo text"));
         QCOMPARE(form->PanelStatus->text(), QStringLiteral(" %1 [10 Bytes]").arg(txt("b.txt")));
-        QCOMPARE(PlayIndex, 1);
+        QCOMPARE(form->settings().automatic.PlayIndex, 1);
 
         // Edits reach the file by Save only.
         form->Memo1->setPlainText(QStringLiteral("Bravo edited"));
@@ -156,7 +157,7 @@ private slots:
         home->write(QStringLiteral("txt/untitled2.txt"), "");
         home->write(QStringLiteral("txt/untitled4.txt"), "");
         form->action(ActionFileNew)->trigger();
-        QCOMPARE(DocumentList.last(), txt("untitled3.txt"));
+        QCOMPARE(form->settings().lists.DocumentList.last(), txt("untitled3.txt"));
         QVERIFY(QFile::exists(txt("untitled3.txt")));
         QCOMPARE(form->CurrentIndex(), 4);
 
@@ -165,13 +166,13 @@ private slots:
         home->write(QStringLiteral("other/song.mp3"), "ID3");
         form->DropFiles(
             {home->file(QStringLiteral("other/e.TXT")), home->file(QStringLiteral("other/song.mp3")), txt("b.txt")});
-        QCOMPARE(DocumentList.size(), 6);
-        QCOMPARE(DocumentList.last(), home->file(QStringLiteral("other/e.TXT")));
+        QCOMPARE(form->settings().lists.DocumentList.size(), 6);
+        QCOMPARE(form->settings().lists.DocumentList.last(), home->file(QStringLiteral("other/e.TXT")));
         QCOMPARE(form->CurrentIndex(), 4); // the shown document stays
 
         // Close All leaves the placeholder, made with the welcome text.
         form->action(ActionFileCloseAll)->trigger();
-        QCOMPARE(DocumentList, QStringList{txt("untitled.txt")});
+        QCOMPARE(form->settings().lists.DocumentList, QStringList{txt("untitled.txt")});
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Welcome to Loquora!"));
         QCOMPARE(home->read(QStringLiteral("txt/untitled.txt")), QByteArray("Welcome to Loquora!"));
     }
@@ -199,7 +200,7 @@ private slots:
                 continue;
             form->action(a)->setEnabled(true);
             form->action(a)->trigger();
-            QCOMPARE(DocumentList.size(), 0);
+            QCOMPARE(form->settings().lists.DocumentList.size(), 0);
             QCOMPARE(form->TabControl1->count(), 0);
         }
         QCOMPARE(QDir(home->file(QStringLiteral("txt"))).entryList(QDir::Files), QStringList());
@@ -446,7 +447,7 @@ private slots:
         QVERIFY(readLocked);
         QVERIFY(QFile::exists(home->file(QStringLiteral("mp3/notes.mp3"))));
         QVERIFY(!QFile::exists(home->file(QStringLiteral("wav/notes.wav"))));
-        QCOMPARE(ConvertMode, 2);
+        QCOMPARE(form->settings().automatic.ConvertMode, 2);
     }
 
     // Applying the shortcuts again releases the grabs made before: a changed
@@ -454,13 +455,13 @@ private slots:
     void reappliedShortcuts_leaveNoOldGrab()
     {
         start({{"a.txt", "Alpha"}});
-        const QString old = HotkeyList[ActionTTS];
-        const int before = GlobalHotkeyIDList[ActionTTS];
+        const QString old = form->settings().lists.HotkeyList[ActionTTS];
+        const int before = form->settings().lists.GlobalHotkeyIDList[ActionTTS];
         QVERIFY(before != 0);
         QVERIFY(GlobalHotKeyAtomName(before).endsWith(old));
-        HotkeyList[ActionTTS] = QStringLiteral("Shift+Ctrl+F9");
-        form->ApplyShortcuts();
-        const int after = GlobalHotkeyIDList[ActionTTS];
+        form->settings().lists.HotkeyList[ActionTTS] = QStringLiteral("Shift+Ctrl+F9");
+        form->settings().Changed(SettingsGroup::Shortcuts);
+        const int after = form->settings().lists.GlobalHotkeyIDList[ActionTTS];
         QVERIFY(after != 0);
         QVERIFY(GlobalHotKeyAtomName(after).endsWith(QLatin1String("Shift+Ctrl+F9")));
         for (int id = 1; id <= 0x3FFF; ++id)
@@ -506,11 +507,11 @@ private slots:
         QVERIFY(made.size() > 100000);
 
         // The MP3's own WAV leaves the one made before as it was.
-        Spd = 300;
+        form->settings().automatic.Spd = 300;
         form->action(ActionTTM)->trigger();
         waitIdle();
         QTRY_VERIFY(QFile::exists(home->file(QStringLiteral("mp3/notes.mp3"))));
-        QCOMPARE(ConvertMode, 2);
+        QCOMPARE(form->settings().automatic.ConvertMode, 2);
         QVERIFY(wav.open(QIODevice::ReadOnly));
         QVERIFY2(wav.readAll() == made, "the WAV made before was changed");
         wav.close();
@@ -562,7 +563,7 @@ private slots:
               "[Convert]\r\nRealTime=512\r\n[General]\r\nAutoNext=0\r\n");
         const int engine = engineFor(voice);
         QVERIFY(engine >= 0);
-        EngineIndex = engine;
+        form->settings().automatic.EngineIndex = engine;
         form->action(ActionTTW)->trigger();
         const QString shown = form->Memo1->toPlainText();
         int checked = 0;
@@ -628,7 +629,7 @@ private slots:
         };
         for (int kind : {0, 1, 2, 3, 4}) {
             QTimer::singleShot(0, form.get(), answer);
-            ShowEngineDialog(*form->MSpeech1, kind, form.get());
+            ShowEngineDialog(*form->MSpeech1, form->settings().lists.DictionaryList, kind, form.get());
             QCoreApplication::processEvents(); // a kind without a dialog leaves the timer nothing to close
         }
         const QString title = ApplicationTitle();
@@ -654,17 +655,17 @@ private slots:
         QTRY_VERIFY(!boxText.isEmpty());
         poll.stop();
         QVERIFY2(boxText.contains(QLatin1String("/proc/loqa-nowhere/untitled1.txt")), qPrintable(boxText));
-        QCOMPARE(DocumentList, QStringList{txt("notes.txt")});
+        QCOMPARE(form->settings().lists.DocumentList, QStringList{txt("notes.txt")});
         QCOMPARE(form->TabControl1->count(), 1);
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("café notes, edited"));
         QCOMPARE(home->read(QStringLiteral("txt/notes.txt")), latin1);
 
-        DefTxtPath = home->file(QStringLiteral("own"));
+        form->settings().convert.DefTxtPath = home->file(QStringLiteral("own"));
         QGuiApplication::clipboard()->setText(QStringLiteral("a copied text"));
         QTRY_COMPARE(form->TabControl1->count(), 2);
-        QCOMPARE(DocumentList.last(), home->file(QStringLiteral("own/untitled1.txt")));
+        QCOMPARE(form->settings().lists.DocumentList.last(), home->file(QStringLiteral("own/untitled1.txt")));
         QCOMPARE(home->read(QStringLiteral("own/untitled1.txt")), QByteArray("a copied text"));
-        QCOMPARE(DefTxtPath, home->file(QStringLiteral("own"))); // kept as written
+        QCOMPARE(form->settings().convert.DefTxtPath, home->file(QStringLiteral("own"))); // kept as written
     }
 
     // Open with files of which some are open already: only the others join, and
@@ -690,7 +691,7 @@ private slots:
         form->action(ActionFileOpen)->trigger();
         poll.stop();
         QVERIFY(chose);
-        QCOMPARE(DocumentList, (QStringList{txt("a.txt"), txt("b.txt")}));
+        QCOMPARE(form->settings().lists.DocumentList, (QStringList{txt("a.txt"), txt("b.txt")}));
         QCOMPARE(form->TabControl1->count(), 2);
         QCOMPARE(form->CurrentIndex(), 0);
         QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Alpha, edited"));

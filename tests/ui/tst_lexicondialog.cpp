@@ -1,7 +1,6 @@
 // The Pronunciation Manager on the offscreen platform: entries added, edited
 // and deleted reach the dictionary's file at once; other dictionaries load and
 // unload and are remembered for loqa.ini.
-#include "settings/global.h"
 #include "ui/lexicon/lexicondialog.h"
 #include "speech/mspeech.h"
 #include "scriptedbackend.h"
@@ -76,7 +75,8 @@ private slots:
         auto backend = std::make_shared<ScriptedBackend>();
         backend->modes = {ScriptedBackend::mode("Alpha Male")};
         TMSpeech speech(nullptr, backend);
-        TLexiconDialog dialog(speech, lexicon, nullptr);
+        QStringList dictionaryList;
+        TLexiconDialog dialog(speech, lexicon, dictionaryList, nullptr);
         dialog.show();
         QCOMPARE(dialog.ComboDictionaries->currentText(), QStringLiteral("loqa.dic (your own)"));
         QVERIFY(!dialog.ButtonUnload->isEnabled());
@@ -130,12 +130,12 @@ private slots:
         auto backend = std::make_shared<ScriptedBackend>();
         backend->modes = {ScriptedBackend::mode("Alpha Male")};
         TMSpeech speech(nullptr, backend);
-        TLexiconDialog dialog(speech, lexicon, nullptr);
-        loqa::DictionaryList.clear();
+        QStringList dictionaryList;
+        TLexiconDialog dialog(speech, lexicon, dictionaryList, nullptr);
 
         dialog.LoadDictionary(other);
         QCOMPARE(dialog.CurrentPath(), other);
-        QCOMPARE(loqa::DictionaryList, QStringList{other});
+        QCOMPARE(dictionaryList, QStringList{other});
         QCOMPARE(rows(dialog.ListEntries), (QStringList{"Siobhan|Shivawn|All|No"}));
         QVERIFY(dialog.LabelProblems->text().contains(QLatin1String("line 2")));
         QVERIFY(dialog.ButtonUnload->isEnabled());
@@ -146,7 +146,7 @@ private slots:
         QVERIFY(bytes.contains("#! broken line\n"));
 
         dialog.UnloadDictionary();
-        QVERIFY(loqa::DictionaryList.isEmpty());
+        QVERIFY(dictionaryList.isEmpty());
         QCOMPARE(dialog.ComboDictionaries->count(), 1);
         QVERIFY(!lexicon.matcherFor(QStringLiteral("en")));
     }

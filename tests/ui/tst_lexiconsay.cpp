@@ -37,7 +37,8 @@ private slots:
 
         SinkRecorder rec;
         QVERIFY(rec.start());
-        loqa::TLexiconDialog dialog(window, *lexicon, nullptr);
+        QStringList dictionaryList;
+        loqa::TLexiconDialog dialog(window, *lexicon, dictionaryList, nullptr);
         dialog.ListEntries->setCurrentItem(dialog.ListEntries->topLevelItem(0));
         QVERIFY(dialog.ButtonSay->isEnabled());
         dialog.ButtonSay->click();

@@ -3,7 +3,7 @@
 // change at once.
 #include "alarm/alarmrules.h"
 #include "ui/main/converter.h"
-#include "settings/global.h"
+#include "settings/settings.h"
 #include "ui/options/hotkeyedit.h"
 #include "ui/options/option.h"
 #include "ui/options/spinedit.h"
@@ -100,7 +100,7 @@ private slots:
     void defaults_openOnFirstPage_andRunTheTabChange()
     {
         start();
-        QVERIFY(!Repeat);
+        QVERIFY(!form->settings().general.Repeat);
         form->PanelStatus->setText(QStringLiteral("marker"));
         // The user's place in the document, and an edit not saved yet.
         QTextCursor caret = form->Memo1->textCursor();
@@ -128,8 +128,8 @@ private slots:
         QVERIFY(!dialog->EditGreetingString->isEnabled());
         // No file-manager commands under the null platform: the box is unchecked.
         QVERIFY(!dialog->CheckBoxContext->isChecked());
-        QCOMPARE(dialog->EditTxt->text(), DefTxtPath);
-        QVERIFY(DefTxtPath.endsWith(QLatin1String("/txt/")));
+        QCOMPARE(dialog->EditTxt->text(), form->settings().convert.DefTxtPath);
+        QVERIFY(form->settings().convert.DefTxtPath.endsWith(QLatin1String("/txt/")));
         QCOMPARE(dialog->ComboBoxKHZ->currentText(), QStringLiteral("22.05"));
         QCOMPARE(dialog->ComboBoxKBPS->currentText(), QStringLiteral("128"));
         QCOMPARE(dialog->ComboBoxRealTime->currentText(), QStringLiteral("8 X"));
@@ -215,17 +215,17 @@ private slots:
         open();
         QCOMPARE(dialog->PageControl1->currentIndex(), TFormOption::PageCount); // the blank, hidden one
         QVERIFY(!dialog->PageControl1->isTabVisible(TFormOption::PageCount));
-        QCOMPARE(LastOptionPage, 7);
+        QCOMPARE(form->settings().automatic.LastOptionPage, 7);
         QCOMPARE(dialog->ComboBoxRealTime->currentIndex(), -1);
         QCOMPARE(dialog->ComboBoxKHZ->currentIndex(), -1);
         QCOMPARE(dialog->ComboBoxTabStyle->currentIndex(), -1);
-        QCOMPARE(TabStyle, 5);
+        QCOMPARE(form->settings().ui.TabStyle, 5);
         QCOMPARE(dialog->TrackBarPit->value(), 50);
-        QCOMPARE(Pit, 10); // shown as 50, the design value: not stored
+        QCOMPARE(form->settings().convert.Pit, 10); // shown as 50, the design value: not stored
         QCOMPARE(dialog->SpinEditPromptDelay->value(), 1);
-        QCOMPARE(PromptDelay, 1); // 1 differs from the design value 2: stored
+        QCOMPARE(form->settings().clipboard.PromptDelay, 1); // 1 differs from the design value 2: stored
         QCOMPARE(dialog->SpinEditAlarmInterval->value(), 60);
-        QCOMPARE(AlarmInterval, 75);
+        QCOMPARE(form->settings().alarm.AlarmInterval, 75);
         QCOMPARE(dialog->ListViewReminderList->topLevelItemCount(), 1);
         QCOMPARE(dialog->ListViewReminderList->topLevelItem(0)->text(0), QString());
         QVERIFY(dialog->CheckBoxReminderMsgBox->isChecked()); // not reached: keeps its design state
@@ -234,14 +234,14 @@ private slots:
         answerNextBox(QMessageBox::Ok);
         emit dialog->ComboBoxKBPS->activated(dialog->ComboBoxKBPS->currentIndex());
         QCOMPARE(boxes, QStringList{"Only for 8KHZ~24KHZ Mode."});
-        QCOMPARE(KBPS, QStringLiteral("128"));
+        QCOMPARE(form->settings().convert.KBPS, QStringLiteral("128"));
         QCOMPARE(dialog->ComboBoxKBPS->currentText(), QStringLiteral("128"));
         // Picking a page stores it; Ctrl+Tab goes on to the next one.
         dialog->PageControl1->setCurrentIndex(2);
-        QCOMPARE(LastOptionPage, 2);
+        QCOMPARE(form->settings().automatic.LastOptionPage, 2);
         QTest::keyClick(dialog->CheckBoxStayOnTop, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(dialog->PageControl1->currentIndex(), 3);
-        QCOMPARE(LastOptionPage, 3);
+        QCOMPARE(form->settings().automatic.LastOptionPage, 3);
         dialog->PageControl1->setCurrentIndex(1);
         dialog->ComboBoxRealTime->setFocus();
         QTest::keyClick(dialog->ComboBoxRealTime, Qt::Key_Down);
@@ -261,22 +261,22 @@ private slots:
         // The tab strip moves with the position list (the keyboard picks "Bottom").
         dialog->ComboBoxTabPos->setFocus();
         QTest::keyClick(dialog->ComboBoxTabPos, Qt::Key_Down);
-        QCOMPARE(TabPos, 1);
+        QCOMPARE(form->settings().ui.TabPos, 1);
         QCOMPARE(form->TabControl1->position(), TTabStrip::Bottom);
         // Unchecking System Tray unchecks and disables both minimise boxes.
         QVERIFY(dialog->CheckBoxMiniStartup->isChecked());
         QVERIFY(form->SysTray1->Active());
         QTest::keyClick(dialog->CheckBoxTray, Qt::Key_Space);
-        QVERIFY(!Tray);
+        QVERIFY(!form->settings().ui.Tray);
         QVERIFY(!form->SysTray1->Active());
         for (QCheckBox *box : {dialog->CheckBoxMiniStartup, dialog->CheckBoxMiniToTray}) {
             QVERIFY(!box->isChecked());
             QVERIFY(!box->isEnabled());
         }
-        QVERIFY(!MiniStartup);
-        QVERIFY(!MiniToTray);
+        QVERIFY(!form->settings().ui.MiniStartup);
+        QVERIFY(!form->settings().ui.MiniToTray);
         QTest::keyClick(dialog->CheckBoxTray, Qt::Key_Space);
-        QVERIFY(Tray);
+        QVERIFY(form->settings().ui.Tray);
         for (QCheckBox *box : {dialog->CheckBoxMiniStartup, dialog->CheckBoxMiniToTray}) {
             QVERIFY(!box->isChecked());
             QVERIFY(box->isEnabled());
@@ -287,7 +287,7 @@ private slots:
         QVERIFY(form->isVisible());
         QVERIFY(dialog->isVisible());
         QTest::keyClick(dialog->CheckBoxShowToolBar, Qt::Key_Space);
-        QVERIFY(!ShowToolbar);
+        QVERIFY(!form->settings().ui.ShowToolbar);
         QVERIFY(form->ToolBar->isHidden());
         QTest::keyClick(dialog->CheckBoxWordWrap, Qt::Key_Space);
         QCOMPARE(form->Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -297,11 +297,11 @@ private slots:
         // 44.1 kHz while 96 is the bitrate: 128 and both stored; then 144 is refused, 320 taken.
         dialog->ComboBoxKBPS->setCurrentIndex(dialog->ComboBoxKBPS->findText(QStringLiteral("96")));
         emit dialog->ComboBoxKBPS->activated(dialog->ComboBoxKBPS->currentIndex());
-        QCOMPARE(KBPS, QStringLiteral("96"));
+        QCOMPARE(form->settings().convert.KBPS, QStringLiteral("96"));
         dialog->ComboBoxKHZ->setCurrentIndex(dialog->ComboBoxKHZ->findText(QStringLiteral("44.1")));
         emit dialog->ComboBoxKHZ->activated(dialog->ComboBoxKHZ->currentIndex());
-        QCOMPARE(KHZ, QStringLiteral("44.1"));
-        QCOMPARE(KBPS, QStringLiteral("128"));
+        QCOMPARE(form->settings().convert.KHZ, QStringLiteral("44.1"));
+        QCOMPARE(form->settings().convert.KBPS, QStringLiteral("128"));
         QCOMPARE(dialog->ComboBoxKBPS->currentText(), QStringLiteral("128"));
         for (const char *rate : {"144", "320"}) {
             dialog->ComboBoxKBPS->setCurrentIndex(dialog->ComboBoxKBPS->findText(QLatin1String(rate)));
@@ -310,10 +310,10 @@ private slots:
             QCoreApplication::processEvents(); // an accepted rate leaves the timer no box
         }
         QCOMPARE(boxes, QStringList{"Only for 8KHZ~24KHZ Mode."});
-        QCOMPARE(KBPS, QStringLiteral("320"));
+        QCOMPARE(form->settings().convert.KBPS, QStringLiteral("320"));
         // The pitch bar.
         dialog->TrackBarPit->setValue(225);
-        QCOMPARE(Pit, 225);
+        QCOMPARE(form->settings().convert.Pit, 225);
         QCOMPARE(dialog->LabelPit->text(), QStringLiteral("Pitch of Voices: 50% [225]"));
     }
 
@@ -341,7 +341,7 @@ private slots:
         QCOMPARE(boxes.at(0), QStringLiteral("This Hotkey already exists!"));
         QVERIFY2(boxes.at(1).contains(QLatin1String("kept by the system")), qPrintable(boxes.at(1)));
         QCOMPARE(dialog->HotKey1->Shortcut(), QStringLiteral("Shift+Ctrl+Alt+F2")); // the display restored
-        QCOMPARE(HotkeyList[ActionTTS], QStringLiteral("Shift+Ctrl+Alt+F2"));
+        QCOMPARE(form->settings().lists.HotkeyList[ActionTTS], QStringLiteral("Shift+Ctrl+Alt+F2"));
 
         // A plain key and a Shift-only chord are no shortcut.
         QTest::keyClick(dialog->HotKey1, Qt::Key_K);
@@ -355,34 +355,34 @@ private slots:
         emit list->activated(ActionFileNew);
         QTest::keyClick(dialog->HotKey1, Qt::Key_J, Qt::ControlModifier | Qt::AltModifier);
         dialog->Button2->click();
-        QCOMPARE(HotkeyList[ActionFileNew], QStringLiteral("Ctrl+Alt+J"));
+        QCOMPARE(form->settings().lists.HotkeyList[ActionFileNew], QStringLiteral("Ctrl+Alt+J"));
         QCOMPARE(form->action(ActionFileNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J));
         QVERIFY(!form->HotkeyPressed(Qt::ControlModifier | Qt::AltModifier, Qt::Key_J));
         QTest::keyClick(dialog->CheckBoxGlobalHotkey, Qt::Key_Space);
-        QVERIFY(GlobalHotkeyIDList[ActionFileNew] != 0);
-        const int documents = int(DocumentList.size());
+        QVERIFY(form->settings().lists.GlobalHotkeyIDList[ActionFileNew] != 0);
+        const int documents = int(form->settings().lists.DocumentList.size());
         QVERIFY(form->HotkeyPressed(Qt::ControlModifier | Qt::AltModifier, Qt::Key_J));
-        QCOMPARE(int(DocumentList.size()), documents + 1);
+        QCOMPARE(int(form->settings().lists.DocumentList.size()), documents + 1);
         QTest::keyClick(dialog->CheckBoxGlobalHotkey, Qt::Key_Space);
-        QCOMPARE(GlobalHotkeyIDList[ActionFileNew], 0);
+        QCOMPARE(form->settings().lists.GlobalHotkeyIDList[ActionFileNew], 0);
 
         // Reset ALL asks first; Cancel keeps everything.
         answerNextBox(QMessageBox::Cancel);
         dialog->Button3->click();
         QCOMPARE(boxes.last(), QStringLiteral("Are you sure?"));
-        QCOMPARE(HotkeyList[ActionFileNew], QStringLiteral("Ctrl+Alt+J"));
+        QCOMPARE(form->settings().lists.HotkeyList[ActionFileNew], QStringLiteral("Ctrl+Alt+J"));
         answerNextBox(QMessageBox::Ok);
         dialog->Button3->click();
-        QCOMPARE(HotkeyList, DefaultHotkeys());
+        QCOMPARE(form->settings().lists.HotkeyList, DefaultHotkeys());
         QCOMPARE(dialog->HotKey1->Shortcut(), QStringLiteral("Ctrl+N"));
         QCOMPARE(form->action(ActionFileNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
 
         // Saved at the end and read back, the defaults stay.
         dialog.reset();
         form->FormDestroy();
-        HotkeyList.fill(QString());
-        LoadSettings(QSize(1280, 800));
-        QCOMPARE(HotkeyList, DefaultHotkeys());
+        form->settings().lists.HotkeyList.fill(QString());
+        form->settings().Load(QSize(1280, 800));
+        QCOMPARE(form->settings().lists.HotkeyList, DefaultHotkeys());
         QVERIFY(home->read(QStringLiteral("loqa.ini")).contains("0=Ctrl+N"));
     }
 
@@ -400,20 +400,21 @@ private slots:
         dialog->MemoReminder->setPlainText(QStringLiteral("Water the plants"));
         dialog->Button1->click();
         dialog->Button1->click(); // the same moment twice: two rows
-        QCOMPARE(ReminderList, (QStringList{MomentText(day, time) + QStringLiteral("=Water the plants"),
-                                            MomentText(day, time) + QStringLiteral("=Water the plants")}));
+        QCOMPARE(form->settings().lists.ReminderList,
+                 (QStringList{MomentText(day, time) + QStringLiteral("=Water the plants"),
+                              MomentText(day, time) + QStringLiteral("=Water the plants")}));
         QCOMPARE(dialog->ListViewReminderList->topLevelItemCount(), 2);
-        QCOMPARE(DueReminders(ReminderList, MomentText(day, time)).size(), 2);
+        QCOMPARE(DueReminders(form->settings().lists.ReminderList, MomentText(day, time)).size(), 2);
 
         dialog->ListViewReminderList->setCurrentItem(dialog->ListViewReminderList->topLevelItem(0));
         QCOMPARE(dialog->DatePicker->date(), day);
         QCOMPARE(dialog->TimePicker->time(), time);
         dialog->MemoReminder->setPlainText(QStringLiteral("Feed the cat"));
         dialog->Button6->click();
-        QCOMPARE(ReminderList.size(), 2);
-        QVERIFY(ReminderList.contains(MomentText(day, time) + QStringLiteral("=Feed the cat")));
+        QCOMPARE(form->settings().lists.ReminderList.size(), 2);
+        QVERIFY(form->settings().lists.ReminderList.contains(MomentText(day, time) + QStringLiteral("=Feed the cat")));
         dialog->ButtonDel->click();
-        QCOMPARE(ReminderList.size(), 1);
+        QCOMPARE(form->settings().lists.ReminderList.size(), 1);
         QCOMPARE(dialog->ListViewReminderList->topLevelItemCount(), 1);
     }
 
@@ -441,7 +442,7 @@ private slots:
         dialog->Button4->click();
         answer.stop();
         QCOMPARE(seen, (QStringList{"font", "colour"}));
-        QCOMPARE(MemoFontColor, 0x332211);
+        QCOMPARE(form->settings().ui.MemoFontColor, 0x332211);
         QCOMPARE(form->Memo1->palette().color(QPalette::Text), chosen);
         QCOMPARE(form->Memo1->palette().color(QPalette::Base), QColor(Qt::black));
         dialog.reset();
@@ -468,19 +469,19 @@ private slots:
             QVERIFY(!spin->hasFocus());
         };
         type(4, dialog->SpinEditAlarmInterval, nullptr);
-        QCOMPARE(AlarmInterval, 75); // shown as 60, its design value
+        QCOMPARE(form->settings().alarm.AlarmInterval, 75); // shown as 60, its design value
         type(4, dialog->SpinEditAlarmInterval, "90");
         QCOMPARE(dialog->SpinEditAlarmInterval->value(), 60);
-        QCOMPARE(AlarmInterval, 60);
+        QCOMPARE(form->settings().alarm.AlarmInterval, 60);
         type(3, dialog->SpinEditPromptDelay, "0");
         QCOMPARE(dialog->SpinEditPromptDelay->value(), 1);
-        QCOMPARE(PromptDelay, 1);
+        QCOMPARE(form->settings().clipboard.PromptDelay, 1);
         type(3, dialog->SpinEditPromptDelay, "5000");
         QCOMPARE(dialog->SpinEditPromptDelay->value(), 999);
-        QCOMPARE(PromptDelay, 999);
+        QCOMPARE(form->settings().clipboard.PromptDelay, 999);
         type(3, dialog->SpinEditIgnoreLen, "");
         QCOMPARE(dialog->SpinEditIgnoreLen->value(), 0);
-        QCOMPARE(IgnoreLen, 0);
+        QCOMPARE(form->settings().clipboard.IgnoreLen, 0);
     }
 
     // "Show Tooltips" off hides the tips of Loquora's windows only: a window the
@@ -506,7 +507,7 @@ private slots:
         QVERIFY(tipShown(&other));
         dialog->PageControl1->setCurrentIndex(0);
         QTest::keyClick(dialog->CheckBoxHint, Qt::Key_Space);
-        QVERIFY(!ShowHint);
+        QVERIFY(!form->settings().general.ShowHint);
         dialog->PageControl1->setCurrentIndex(2);
         QVERIFY(!tipShown(dialog->CheckBoxTray));
         QVERIFY(!tipShown(form->TrackBarVol));

@@ -1,7 +1,7 @@
 // The options dialog's decisions, without a window: the MP3 bitrate sets, the
 // speed and pitch texts, the folder settings, the clamped numbers, the hotkey
 // update and the reminder rows.
-#include "settings/global.h"
+#include "settings/settings.h"
 #include "ui/options/optionrules.h"
 #include "platform/shortcut.h"
 

@@ -1,7 +1,7 @@
 // The clipboard prompt on the offscreen platform: what each way of answering
 // (or not answering) it returns, for each default choice.
-#include "settings/global.h"
 #include "ui/prompt/prompt.h"
+#include "settings/settings.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,9 +16,10 @@ class TestPrompt : public QObject
 private slots:
     void frame()
     {
-        loqa::DefAction = 2;
-        loqa::PromptDelay = 0;
-        TQMFormPrompt prompt;
+        loqa::ClipboardSettings clipboard;
+        clipboard.DefAction = 2;
+        clipboard.PromptDelay = 0;
+        TQMFormPrompt prompt(clipboard);
         prompt.show();
         QCOMPARE(prompt.size(), QSize(306, 181));
         QVERIFY(prompt.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -59,8 +60,9 @@ private slots:
         QFETCH(int, defAction);
         QFETCH(QString, how);
         QFETCH(int, choice);
-        loqa::DefAction = defAction;
-        loqa::PromptDelay = how == QLatin1String("timeout") ? 1 : 0;
+        loqa::ClipboardSettings clipboard;
+        clipboard.DefAction = defAction;
+        clipboard.PromptDelay = how == QLatin1String("timeout") ? 1 : 0;
         bool answered = false;
         QTimer::singleShot(0, this, [&] {
             auto *prompt = qobject_cast<TQMFormPrompt *>(QApplication::activeModalWidget());
@@ -76,7 +78,7 @@ private slots:
             else if (how == QLatin1String("close"))
                 QTest::mouseClick(prompt->closeImage, Qt::LeftButton, {}, QPoint(5, 5));
         });
-        QCOMPARE(PromptClipboardAction(), choice);
+        QCOMPARE(PromptClipboardAction(clipboard), choice);
         QVERIFY(answered); // the prompt was up, modal
         QVERIFY(!QApplication::activeModalWidget());
     }

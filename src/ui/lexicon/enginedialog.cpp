@@ -6,12 +6,12 @@
 
 #include <QWidget>
 
-void ShowEngineDialog(TMSpeech &speech, int kind, QWidget *owner, const QString &title)
+void ShowEngineDialog(TMSpeech &speech, QStringList &dictionaryList, int kind, QWidget *owner, const QString &title)
 {
     // The lexicon dialog of an engine whose dictionaries are ours is the program's own editor.
     if (kind == 2) {
         if (speech::Lexicon *lexicon = speech.EngineLexicon()) {
-            loqa::TLexiconDialog dialog(speech, *lexicon, owner);
+            loqa::TLexiconDialog dialog(speech, *lexicon, dictionaryList, owner);
             if (!title.isEmpty())
                 dialog.setWindowTitle(title);
             dialog.exec();

@@ -1,7 +1,6 @@
 #include "ui/lexicon/lexicondialog.h"
 
 #include "platform/apppath.h"
-#include "settings/global.h"
 #include "speech/mspeech.h"
 #include "widgets/qmshell.h"
 
@@ -115,8 +114,8 @@ void TLexiconEntryDialog::accept()
 
 // --- the manager -----------------------------------------------------------
 
-TLexiconDialog::TLexiconDialog(TMSpeech &speech, speech::Lexicon &lexicon, QWidget *parent)
-    : QDialog(parent), FSpeech(speech), FLexicon(lexicon)
+TLexiconDialog::TLexiconDialog(TMSpeech &speech, speech::Lexicon &lexicon, QStringList &dictionaryList, QWidget *parent)
+    : QDialog(parent), FSpeech(speech), FLexicon(lexicon), FDictionaryList(dictionaryList)
 {
     setObjectName(QStringLiteral("LexiconDialog"));
     setWindowTitle(QStringLiteral("Pronunciation Manager"));
@@ -345,14 +344,14 @@ void TLexiconDialog::LoadDictionary(const QString &path)
         ShowMessageBox(QStringLiteral("Cannot load %1: %2").arg(path, error), MB_ICONERROR);
         return;
     }
-    DictionaryList = FLexicon.otherPaths();
+    FDictionaryList = FLexicon.otherPaths();
     FillDictionaries(QFileInfo(path).absoluteFilePath());
 }
 
 void TLexiconDialog::UnloadDictionary()
 {
     FLexicon.unload(CurrentPath());
-    DictionaryList = FLexicon.otherPaths();
+    FDictionaryList = FLexicon.otherPaths();
     FillDictionaries(QString());
 }
 

@@ -46,7 +46,9 @@ class TLexiconDialog : public QDialog
 {
     Q_OBJECT
 public:
-    TLexiconDialog(TMSpeech &speech, speech::Lexicon &lexicon, QWidget *parent);
+    // Loading and unloading a dictionary keep `dictionaryList` (DictionaryList) as
+    // the lexicon's other dictionaries.
+    TLexiconDialog(TMSpeech &speech, speech::Lexicon &lexicon, QStringList &dictionaryList, QWidget *parent);
     ~TLexiconDialog() override;
 
     QComboBox *ComboDictionaries;
@@ -82,6 +84,7 @@ private:
 
     TMSpeech &FSpeech;
     speech::Lexicon &FLexicon;
+    QStringList &FDictionaryList;
     std::unique_ptr<TMSpeech> FSayer; // says entries without disturbing a reading run
     std::vector<speech::LexiconEntry> FEntries;
 };

@@ -7,7 +7,6 @@
 #include "commands/commandrules.h"
 #include "text/documentfile.h"
 #include "widgets/finddialog.h"
-#include "settings/global.h"
 #include "platform/globalhotkeys.h"
 #include "platform/guarded.h"
 #include "speech/lexicon.h"
@@ -145,9 +144,9 @@ void TFormCvt::CreateActions()
     on(ActionStop, [this] { Reading->Stop(); });
     on(ActionPrev, [this] { Reading->Prev(); });
     on(ActionNext, [this] { Reading->Next(); });
-    on(ActionBrowseTxt, [this] { BrowseFolder(DefTxtPath); });
-    on(ActionBrowseWav, [this] { BrowseFolder(DefWavPath); });
-    on(ActionBrowseMp3, [this] { BrowseFolder(DefMp3Path); });
+    on(ActionBrowseTxt, [this] { BrowseFolder(FSettings.convert.DefTxtPath); });
+    on(ActionBrowseWav, [this] { BrowseFolder(FSettings.convert.DefWavPath); });
+    on(ActionBrowseMp3, [this] { BrowseFolder(FSettings.convert.DefMp3Path); });
     on(ActionHelp, [] {
         const QString help = CompanionFile(QStringLiteral("loqa.html"));
         ShellOpen(help.isEmpty() ? AppPath() + QStringLiteral("loqa.html") : help, QStringLiteral("Open"),
@@ -361,7 +360,7 @@ void TFormCvt::CreateLayout()
 
     MSpeech1 = new TMSpeech(this);
     MSpeech1->setObjectName(QStringLiteral("MSpeech1"));
-    Reading = new ReadingController(MSpeech1, this, this);
+    Reading = new ReadingController(MSpeech1, this, FSettings, this);
     Reading->setObjectName(QStringLiteral("Reading"));
     ConnectReading();
     CreateClipboard();
@@ -406,33 +405,39 @@ void TFormCvt::SetTabOrder()
 
 void TFormCvt::FormCreate(QSize screenSize)
 {
-    guarded([&] { LoadSettings(screenSize); });
-    guarded([&] { speech::DefaultLexicon()->setFiles(speech::OwnLexiconPath(AppPath()), DictionaryList); });
+    guarded([&] { FSettings.Load(screenSize); });
+    guarded(
+        [&] { speech::DefaultLexicon()->setFiles(speech::OwnLexiconPath(AppPath()), FSettings.lists.DictionaryList); });
+    // Every group is shown as the options dialog shows a changed one.
+    FSettings.OnChanged = [this](SettingsGroup group) { ShowSettings(group); };
     // Dropped files are accepted from the start (the window takes them in dropEvent).
-    guarded([&] { ApplyHints(); });
+    guarded([&] { FSettings.Changed(SettingsGroup::Hints); });
     // Minimising into the tray follows the window's state (changeEvent).
-    guarded([&] { setGeometry(MainLeft, MainTop, MainWidth, MainHeight); });
-    guarded([&] { ApplyStayOnTop(); });
+    guarded([&] {
+        setGeometry(FSettings.automatic.MainLeft, FSettings.automatic.MainTop, FSettings.automatic.MainWidth,
+                    FSettings.automatic.MainHeight);
+    });
+    guarded([&] { FSettings.Changed(SettingsGroup::StayOnTop); });
     guarded([&] { BuildEngineList(); });
     guarded([&] {
         const QSignalBlocker blockSpeed(TrackBarSpd), blockVolume(TrackBarVol);
-        TrackBarSpd->setValue(Spd);
+        TrackBarSpd->setValue(FSettings.automatic.Spd);
         TrackBarVol->setValue(GetWaveVolume());
     });
     // The dialogs take their folders when they open (DefTxtPath, DefWavPath, DefMp3Path).
-    guarded([&] { ApplyShortcuts(); });
-    guarded([&] { ApplyTabSettings(); });
-    guarded([&] { ApplyEditorColours(); });
-    guarded([&] { ApplyEditorFont(); });
-    guarded([&] { ApplyScrollBarsAndWrap(); });
-    guarded([&] { ApplyToolBar(); });
-    guarded([&] { ApplyMenus(); });
-    guarded([&] { ApplyStatusBar(); });
+    guarded([&] { FSettings.Changed(SettingsGroup::Shortcuts); });
+    guarded([&] { FSettings.Changed(SettingsGroup::Tabs); });
+    guarded([&] { FSettings.Changed(SettingsGroup::EditorColours); });
+    guarded([&] { FSettings.Changed(SettingsGroup::EditorFont); });
+    guarded([&] { FSettings.Changed(SettingsGroup::ScrollBarsAndWrap); });
+    guarded([&] { FSettings.Changed(SettingsGroup::ToolBar); });
+    guarded([&] { FSettings.Changed(SettingsGroup::Menus); });
+    guarded([&] { FSettings.Changed(SettingsGroup::StatusBar); });
     guarded([&] {
-        ApplyTray();
+        FSettings.Changed(SettingsGroup::Tray);
         FShowAtStart = !StartsHidden();
     });
-    guarded([&] { ApplyTimers(); });
+    guarded([&] { FSettings.Changed(SettingsGroup::Timers); });
     guarded([&] {
         RestoreTabs();
         UpdateModeCaptions();
@@ -440,8 +445,8 @@ void TFormCvt::FormCreate(QSize screenSize)
     });
     guarded([&] {
         // A greeting that cannot be spoken is dropped; the status panel says why.
-        if (Greeting && ConvertMode <= 0)
-            Reading->ReadText(GreetingString, false);
+        if (FSettings.general.Greeting && FSettings.automatic.ConvertMode <= 0)
+            Reading->ReadText(FSettings.general.GreetingString, false);
     });
 }
 
@@ -451,13 +456,13 @@ void TFormCvt::BuildEngineList()
     for (const QString &name : MSpeech1->Engines())
         ComboBoxExEngines->addItem(EngineIcon(EngineImageIndex(name)), name);
     try {
-        if (EngineIndex < 0 || EngineIndex >= ComboBoxExEngines->count())
+        if (FSettings.automatic.EngineIndex < 0 || FSettings.automatic.EngineIndex >= ComboBoxExEngines->count())
             throw EMSpeechException(QStringLiteral("no such voice"));
-        ComboBoxExEngines->setCurrentIndex(EngineIndex);
-        MSpeech1->SelectEngine(MSpeech1->Engines().at(EngineIndex));
+        ComboBoxExEngines->setCurrentIndex(FSettings.automatic.EngineIndex);
+        MSpeech1->SelectEngine(MSpeech1->Engines().at(FSettings.automatic.EngineIndex));
     } catch (...) {
         ComboBoxExEngines->setCurrentIndex(0);
-        EngineIndex = 0;
+        FSettings.automatic.EngineIndex = 0;
         if (!MSpeech1->Engines().isEmpty())
             MSpeech1->SelectEngine(MSpeech1->Engines().at(0));
     }
@@ -465,7 +470,7 @@ void TFormCvt::BuildEngineList()
 
 void TFormCvt::ComboBoxExEnginesChange(int index)
 {
-    EngineIndex = index;
+    FSettings.automatic.EngineIndex = index;
 }
 
 void TFormCvt::TrackBarVolChange(int position)
@@ -476,7 +481,7 @@ void TFormCvt::TrackBarVolChange(int position)
 
 void TFormCvt::TrackBarSpdChange(int position)
 {
-    Spd = position;
+    FSettings.automatic.Spd = position;
     PanelStatus->setText(SpeedStatusText(position));
 }
 
@@ -503,7 +508,8 @@ void TFormCvt::FormShow()
 bool TFormCvt::HotkeyPressed(Qt::KeyboardModifiers modifiers, Qt::Key key)
 {
     // Every global command on this chord runs, in table order.
-    const std::vector<int> commands = GlobalHotkeyCommands(HotkeyList, GlobalHotkeyIDList, modifiers, key);
+    const std::vector<int> commands =
+        GlobalHotkeyCommands(FSettings.lists.HotkeyList, FSettings.lists.GlobalHotkeyIDList, modifiers, key);
     for (int i : commands) {
         if (i == ActionTTXSelected)
             UpdateSelectedEnabling();
@@ -571,12 +577,12 @@ void TFormCvt::FormDestroy()
 void TFormCvt::SaveSession()
 {
     const QRect frame = geometry();
-    MainWidth = frame.width();
-    MainHeight = frame.height();
-    MainLeft = frame.x();
-    MainTop = frame.y();
+    FSettings.automatic.MainWidth = frame.width();
+    FSettings.automatic.MainHeight = frame.height();
+    FSettings.automatic.MainLeft = frame.x();
+    FSettings.automatic.MainTop = frame.y();
     try {
-        SaveSettings();
+        FSettings.Save();
     } catch (const ESettingsError &error) {
         QMessageBox::critical(nullptr, ApplicationTitle(), error.message());
     }
@@ -637,7 +643,7 @@ bool TFormCvt::eventFilter(QObject *watched, QEvent *event)
 bool TFormCvt::event(QEvent *event)
 {
     // Hints of the menus, tool buttons and bars show in the status panel.
-    if (event->type() == QEvent::StatusTip && ShowHint)
+    if (event->type() == QEvent::StatusTip && FSettings.general.ShowHint)
         ShowHintText(static_cast<QStatusTipEvent *>(event)->tip());
     return TQMForm::event(event);
 }

@@ -4,6 +4,7 @@
 #include "commands/actions.h"
 #include "widgets/qmform.h"
 #include "reading/readingcontroller.h"
+#include "settings/settings.h"
 #include "widgets/statuspanel.h"
 #include "alarm/ticker.h"
 
@@ -44,6 +45,9 @@ public:
     // `screenSize` centres the window on its first start.
     explicit TFormCvt(QSize screenSize, QWidget *parent = nullptr);
     ~TFormCvt() override;
+
+    // The program's settings, loaded as the window is made and saved as it ends.
+    loqa::Settings &settings() override { return FSettings; }
 
     // False when the window should start hidden in the tray.
     bool ShowAtStart() const { return FShowAtStart; }
@@ -113,29 +117,9 @@ public:
     // there already, and the first is shown.
     void OpenDocuments(const QStringList &paths);
 
-    // The settings applied to the live window, one group each; creation runs
-    // them in order, the options dialog when a control changes.
-    void ApplyShortcuts();
-    void ApplyTabSettings();
-    void ApplyEditorFont();
-    void ApplyEditorColours();
-    // The position gauge's colours, and the editor's while a document is read:
-    // the program's own tints, the desktop's colours in high contrast.
-    void ApplyGaugeColours();
-    void ApplyReadingTint();
-    void ApplyScrollBarsAndWrap();
-    void ApplyToolBar();
-    void ApplyStatusBar();
-    void ApplyMenus();
-    void ApplyStayOnTop();
-    void ApplyTray();
-    void ApplyHints();
-    void ApplyTimers();
-
-    // What the options dialog asks of the window. A changed group runs its
-    // Apply function; a shortcut text goes to the action at once (HotkeyList
-    // keeps it) and a system-wide hotkey of this window moves to the new chord.
-    void ShowSettings(Shown group) override;
+    // What the options dialog asks of the window. A shortcut text goes to the
+    // action at once (HotkeyList keeps it) and a system-wide hotkey of this
+    // window moves to the new chord.
     void SetActionShortcut(int index, const QString &text) override;
     int GrabGlobalHotkey(int index) override;
     void ReleaseGlobalHotkey(int index, int id) override;
@@ -155,6 +139,27 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // The settings applied to the live window, one group each: ShowSettings
+    // runs the one of a group that changed (FSettings.Changed).
+    void ApplyShortcuts();
+    void ApplyTabSettings();
+    void ApplyEditorFont();
+    void ApplyEditorColours();
+    // The position gauge's colours, and the editor's while a document is read:
+    // the program's own tints, the desktop's colours in high contrast.
+    void ApplyGaugeColours();
+    void ApplyReadingTint();
+    void ApplyScrollBarsAndWrap();
+    void ApplyToolBar();
+    void ApplyStatusBar();
+    void ApplyMenus();
+    void ApplyStayOnTop();
+    void ApplyTray();
+    void ApplyHints();
+    void ApplyTimers();
+
+    void ShowSettings(loqa::SettingsGroup group);
+
     void CreateActions();
     void CreateMenus();
     void CreateLayout();
@@ -222,6 +227,9 @@ private:
     void SpeakAandR(const QString &text);
     void ShowAandRBox(const QString &text);
 
+    // The program's settings. Members go before the children do: the reading
+    // controller keeps a reference to them but reads none as it is destroyed.
+    loqa::Settings FSettings;
     bool FShowAtStart = true;
     bool FDestroyed = false;
     bool FSilentTabs = false;                             // tab selections made by the program itself

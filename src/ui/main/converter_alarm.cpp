@@ -6,7 +6,6 @@
 #include "alarm/alarmrules.h"
 #include "alarm/alarmsound.h"
 #include "platform/apppath.h"
-#include "settings/global.h"
 #include "platform/guarded.h"
 #include "reading/readingcontroller.h"
 
@@ -17,17 +16,17 @@ using namespace loqa;
 
 namespace {
 
-AlarmSettings alarmSettings()
+AlarmStepSettings alarmStepSettings(const AlarmSettings &alarm)
 {
-    AlarmSettings s;
-    s.interval = AlarmInterval;
-    s.style = AlarmStyle;
-    s.before = AlarmBefore;
-    s.after = AlarmAfter;
-    s.withDate = AlarmDate;
-    s.txtFile = AlarmTxtFile;
-    s.wavFile = AlarmWavFile;
-    s.msgBox = AlarmMsgBox;
+    AlarmStepSettings s;
+    s.interval = alarm.AlarmInterval;
+    s.style = alarm.AlarmStyle;
+    s.before = alarm.AlarmBefore;
+    s.after = alarm.AlarmAfter;
+    s.withDate = alarm.AlarmDate;
+    s.txtFile = alarm.AlarmTxtFile;
+    s.wavFile = alarm.AlarmWavFile;
+    s.msgBox = alarm.AlarmMsgBox;
     return s;
 }
 
@@ -61,20 +60,20 @@ void TFormCvt::TimerAandRTimer()
     // The next wake is set before any work, so that work that takes long or waits
     // in a nested event loop delays no second.
     guarded([&] {
-        if (Alarm || Reminder)
+        if (FSettings.alarm.Alarm || FSettings.reminder.Reminder)
             TimerAandR->start(FAandRTicker.MsToNextSecond());
     });
     for (const QDateTime &second : std::as_const(seconds)) {
-        if (Alarm)
+        if (FSettings.alarm.Alarm)
             guarded([&] { AlarmStepAt(second); });
-        if (Reminder)
+        if (FSettings.reminder.Reminder)
             guarded([&] { ReminderStepAt(second); });
     }
 }
 
 void TFormCvt::AlarmStepAt(const QDateTime &second)
 {
-    const AlarmAction action = AlarmStep(alarmSettings(), second.date(), second.time());
+    const AlarmAction action = AlarmStep(alarmStepSettings(FSettings.alarm), second.date(), second.time());
     if (action.kind == AlarmAction::Speak)
         SpeakAandR(action.text);
     else if (action.kind == AlarmAction::PlaySound)
@@ -85,11 +84,12 @@ void TFormCvt::AlarmStepAt(const QDateTime &second)
 
 void TFormCvt::ReminderStepAt(const QDateTime &second)
 {
-    const QList<ReminderEntry> due = DueReminders(ReminderList, MomentText(second.date(), second.time()));
+    const QList<ReminderEntry> due =
+        DueReminders(FSettings.lists.ReminderList, MomentText(second.date(), second.time()));
     for (const ReminderEntry &entry : due) {
         guarded([&] {
             SpeakAandR(entry.message);
-            if (ReminderMsgBox)
+            if (FSettings.reminder.ReminderMsgBox)
                 ShowAandRBox(ReminderBoxText(entry));
         });
     }

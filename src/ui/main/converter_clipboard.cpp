@@ -5,7 +5,6 @@
 
 #include "clipboard/clipboardrules.h"
 #include "widgets/clipmon.h"
-#include "settings/global.h"
 #include "platform/guarded.h"
 #include "ui/prompt/prompt.h"
 
@@ -35,15 +34,15 @@ void TFormCvt::CreateClipboard()
 
 void TFormCvt::ClipboardMonitor1ClipboardChange()
 {
-    if (!WatchClipboard)
+    if (!FSettings.clipboard.WatchClipboard)
         return;
     QString text;
-    if (!ClipboardMonitor1->Text(&text) || !ClipboardTextAccepted(text, IgnoreLen))
+    if (!ClipboardMonitor1->Text(&text) || !ClipboardTextAccepted(text, FSettings.clipboard.IgnoreLen))
         return;
-    int choice = DefAction;
+    int choice = FSettings.clipboard.DefAction;
     // The prompt's own event loop may bring further changes and prompts over this one.
-    if (ShowPrompt)
-        choice = PromptClipboardAction();
+    if (FSettings.clipboard.ShowPrompt)
+        choice = PromptClipboardAction(FSettings.clipboard);
     switch (ClipboardStepFor(choice)) {
     case ClipboardStep::ReadNow:
         action(ActionReadClipboard)->trigger();

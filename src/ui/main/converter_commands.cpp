@@ -6,7 +6,6 @@
 #include "platform/commandchannel.h"
 #include "commands/commandnames.h"
 #include "reading/doclist.h"
-#include "settings/global.h"
 #include "widgets/tabstrip.h"
 
 #include <QAction>
@@ -64,11 +63,12 @@ void TFormCvt::OpenDocuments(const QStringList &paths)
     if (paths.isEmpty())
         return;
     for (const QString &path : paths)
-        docs::AddDocument(DocumentList, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    const int first = int(DocumentList.indexOf(QDir::cleanPath(QFileInfo(paths.first()).absoluteFilePath())));
+        docs::AddDocument(FSettings.lists.DocumentList, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const int first =
+        int(FSettings.lists.DocumentList.indexOf(QDir::cleanPath(QFileInfo(paths.first()).absoluteFilePath())));
     const int shown = TabControl1->currentIndex();
     RebuildTabs();
-    if (first == shown && first == PlayIndex)
+    if (first == shown && first == FSettings.automatic.PlayIndex)
         return; // shown already, with whatever the user typed in it
     FSilentTabs = true;
     TabControl1->setCurrentIndex(first);

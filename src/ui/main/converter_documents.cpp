@@ -4,7 +4,6 @@
 
 #include "reading/doclist.h"
 #include "text/documentfile.h"
-#include "settings/global.h"
 #include "speech/mspeech.h"
 #include "platform/apppath.h"
 #include "platform/qmutils.h"
@@ -43,7 +42,7 @@ void TFormCvt::RebuildTabs()
     FSilentTabs = true;
     const int remembered = TabControl1->currentIndex();
     TabControl1->clear();
-    for (const QString &path : DocumentList) {
+    for (const QString &path : FSettings.lists.DocumentList) {
         const int tab = TabControl1->addTab(docs::TabCaption(path));
         TabControl1->setTabToolTip(tab, path);
     }
@@ -57,7 +56,7 @@ void TFormCvt::RebuildTabs()
 void TFormCvt::ShowCurrentDocument()
 {
     const int index = TabControl1->currentIndex();
-    if (index < 0 || index >= DocumentList.size()) {
+    if (index < 0 || index >= FSettings.lists.DocumentList.size()) {
         // No documents: nothing to show, and the document commands have nothing to act on.
         Memo1->clear();
         for (ActionIndex a : {ActionFileSave, ActionFileSaveAs, ActionFileClose, ActionFileMoveFirst,
@@ -65,13 +64,13 @@ void TFormCvt::ShowCurrentDocument()
             action(a)->setEnabled(false);
         return;
     }
-    PlayIndex = index;
+    FSettings.automatic.PlayIndex = index;
     action(ActionFileSave)->setEnabled(true);
     action(ActionFileSaveAs)->setEnabled(true);
     action(ActionFileClose)->setEnabled(true);
     UpdateNavigation();
 
-    const QString path = DocumentList.at(PlayIndex);
+    const QString path = FSettings.lists.DocumentList.at(FSettings.automatic.PlayIndex);
     if (!LoadDocument(path)) {
         // The file vanished or cannot be read: it is made anew with the welcome text.
         Memo1->setPlainText(QString::fromLatin1(kWelcome));
@@ -89,7 +88,8 @@ void TFormCvt::ShowCurrentDocument()
 
 void TFormCvt::UpdateNavigation()
 {
-    const docs::Navigation nav = docs::NavigationFor(TabControl1->currentIndex(), int(DocumentList.size()), Repeat);
+    const docs::Navigation nav = docs::NavigationFor(
+        TabControl1->currentIndex(), int(FSettings.lists.DocumentList.size()), FSettings.general.Repeat);
     const bool free = !Reading->Converting();
     action(ActionFileMoveFirst)->setEnabled(nav.moveFirst);
     action(ActionFileMovePrev)->setEnabled(nav.movePrev);
@@ -101,23 +101,24 @@ void TFormCvt::UpdateNavigation()
 
 void TFormCvt::RestoreTabs()
 {
-    if (DocumentList.isEmpty()) {
+    if (FSettings.lists.DocumentList.isEmpty()) {
         ShowCurrentDocument();
         return;
     }
-    if (PlayIndex < 0 || PlayIndex >= DocumentList.size())
-        PlayIndex = 0;
+    if (FSettings.automatic.PlayIndex < 0 || FSettings.automatic.PlayIndex >= FSettings.lists.DocumentList.size())
+        FSettings.automatic.PlayIndex = 0;
     RebuildTabs();
     FSilentTabs = true;
-    TabControl1->setCurrentIndex(PlayIndex);
+    TabControl1->setCurrentIndex(FSettings.automatic.PlayIndex);
     FSilentTabs = false;
     ShowCurrentDocument();
 }
 
 bool TFormCvt::ActionFileNewExecute()
 {
-    QDir().mkpath(DefTxtPath);
-    const QString name = docs::NewDocumentName(DefTxtPath, [](const QString &p) { return QFileInfo::exists(p); });
+    QDir().mkpath(FSettings.convert.DefTxtPath);
+    const QString name =
+        docs::NewDocumentName(FSettings.convert.DefTxtPath, [](const QString &p) { return QFileInfo::exists(p); });
     // The shown document, its editor and how it is stored stay as they are
     // until the new file exists.
     auto document = std::make_unique<DocumentFile>();
@@ -128,7 +129,7 @@ bool TFormCvt::ActionFileNewExecute()
     }
     FDocument = std::move(document);
     Memo1->clear();
-    docs::AddDocument(DocumentList, name);
+    docs::AddDocument(FSettings.lists.DocumentList, name);
     RebuildTabs();
     FSilentTabs = true;
     TabControl1->setCurrentIndex(TabControl1->count() - 1);
@@ -140,15 +141,15 @@ bool TFormCvt::ActionFileNewExecute()
 
 void TFormCvt::ActionFileOpenExecute()
 {
-    QDir().mkpath(DefTxtPath);
-    const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Open File(s) to Read"), DefTxtPath,
-                                                            QString::fromLatin1(kTextFilter));
+    QDir().mkpath(FSettings.convert.DefTxtPath);
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Open File(s) to Read"), FSettings.convert.DefTxtPath, QString::fromLatin1(kTextFilter));
     if (files.isEmpty())
         return;
-    const bool wasEmpty = DocumentList.isEmpty();
+    const bool wasEmpty = FSettings.lists.DocumentList.isEmpty();
     bool added = false;
     for (const QString &file : files)
-        added |= docs::AddDocument(DocumentList, absolute(file));
+        added |= docs::AddDocument(FSettings.lists.DocumentList, absolute(file));
     if (!added)
         return; // all of them open already: the shown document and its edits stay
     RebuildTabs();
@@ -159,31 +160,31 @@ void TFormCvt::ActionFileOpenExecute()
 void TFormCvt::ActionFileSaveExecute()
 {
     const int index = TabControl1->currentIndex();
-    if (index < 0 || index >= DocumentList.size())
+    if (index < 0 || index >= FSettings.lists.DocumentList.size())
         return;
-    SaveMemoTo(DocumentList.at(index));
+    SaveMemoTo(FSettings.lists.DocumentList.at(index));
 }
 
 void TFormCvt::ActionFileSaveAsExecute()
 {
     const int index = TabControl1->currentIndex();
-    if (index < 0 || index >= DocumentList.size())
+    if (index < 0 || index >= FSettings.lists.DocumentList.size())
         return;
-    QFileDialog dialog(this, QStringLiteral("Save As"), DefTxtPath, QString::fromLatin1(kTextFilter));
+    QFileDialog dialog(this, QStringLiteral("Save As"), FSettings.convert.DefTxtPath, QString::fromLatin1(kTextFilter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile(DocumentList.at(index));
+    dialog.selectFile(FSettings.lists.DocumentList.at(index));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString chosen = absolute(dialog.selectedFiles().first());
     if (!SaveMemoTo(chosen))
         return; // the list stays as it was
-    const int at = docs::SaveAsUpdate(DocumentList, index, chosen);
+    const int at = docs::SaveAsUpdate(FSettings.lists.DocumentList, index, chosen);
     RebuildTabs();
     FSilentTabs = true;
     TabControl1->setCurrentIndex(at);
     FSilentTabs = false;
-    PlayIndex = at;
+    FSettings.automatic.PlayIndex = at;
     PanelStatus->Announce(QStringLiteral(" Saved"));
 }
 
@@ -192,7 +193,8 @@ void TFormCvt::ActionFileCloseExecute()
     const int index = TabControl1->currentIndex();
     if (index < 0)
         return;
-    const int select = docs::CloseDocument(DocumentList, index, docs::PlaceholderPath(DefTxtPath));
+    const int select =
+        docs::CloseDocument(FSettings.lists.DocumentList, index, docs::PlaceholderPath(FSettings.convert.DefTxtPath));
     RebuildTabs();
     FSilentTabs = true;
     TabControl1->setCurrentIndex(std::min(select, TabControl1->count() - 1));
@@ -202,15 +204,15 @@ void TFormCvt::ActionFileCloseExecute()
 
 void TFormCvt::ActionFileCloseAllExecute()
 {
-    DocumentList.clear();
-    DocumentList.append(docs::PlaceholderPath(DefTxtPath));
+    FSettings.lists.DocumentList.clear();
+    FSettings.lists.DocumentList.append(docs::PlaceholderPath(FSettings.convert.DefTxtPath));
     RebuildTabs();
     ShowCurrentDocument();
 }
 
 void TFormCvt::MoveExecute(int move)
 {
-    const int target = docs::MoveDocument(DocumentList, TabControl1->currentIndex(), docs::Move(move));
+    const int target = docs::MoveDocument(FSettings.lists.DocumentList, TabControl1->currentIndex(), docs::Move(move));
     if (target < 0)
         return;
     RebuildTabs();
@@ -259,7 +261,7 @@ void TFormCvt::DropFiles(const QStringList &paths)
     bool changed = false;
     for (const QString &path : paths) {
         if (docs::IsDroppableDocument(path) && QFileInfo(path).isFile())
-            changed |= docs::AddDocument(DocumentList, absolute(path));
+            changed |= docs::AddDocument(FSettings.lists.DocumentList, absolute(path));
     }
     if (!changed)
         return;

@@ -3,7 +3,6 @@
 #include "ui/main/converter.h"
 #include "widgets/statuspanel.h"
 
-#include "settings/global.h"
 #include "speech/mspeech.h"
 #include "reading/readingcontroller.h"
 #include "widgets/systray.h"
@@ -148,7 +147,7 @@ void TFormCvt::MSpeech1Start(bool documentRun)
 {
     if (!documentRun)
         return;
-    if (Highlight && isVisible()) {
+    if (FSettings.general.Highlight && isVisible()) {
         Memo1->setReadOnly(false);
         Memo1->setFocus();
     }
@@ -217,7 +216,7 @@ void TFormCvt::MSpeech1Stop()
 void TFormCvt::UpdateModeCaptions()
 {
     static const ActionIndex reads[3] = {ActionTTS, ActionTTW, ActionTTM};
-    const int mode = std::clamp(int(ConvertMode), 0, 2);
+    const int mode = std::clamp(int(FSettings.automatic.ConvertMode), 0, 2);
     ToolButtonTTX->setDefaultAction(action(reads[mode]));
     action(ActionTTXCursor)->setText(CursorCaption(mode));
     action(ActionTTXSelected)->setText(SelectedCaption(mode));

@@ -1,10 +1,10 @@
-// The settings applied to the live window, one group each. Creation runs them
-// in order; the options dialog runs the group of a control that changed.
+// The settings applied to the live window, one group each. A group is shown
+// when the settings tell of its change: creation tells of every group in turn,
+// the options dialog of the group of a control that changed.
 #include "ui/main/converter.h"
 
 #include "widgets/clipmon.h"
 #include "widgets/contrast.h"
-#include "settings/global.h"
 #include "platform/qmutils.h"
 #include "platform/shortcut.h"
 #include "widgets/systray.h"
@@ -41,17 +41,18 @@ void TFormCvt::ApplyShortcuts()
         grabbed = 0;
     }
     for (int i = 0; i < ActionCount; ++i) {
-        const QKeyCombination shortcut = TextToShortcut(HotkeyList[size_t(i)]);
+        const QKeyCombination shortcut = TextToShortcut(FSettings.lists.HotkeyList[size_t(i)]);
         action(ActionIndex(i))->setShortcut(IsEmptyShortcut(shortcut) ? QKeySequence() : QKeySequence(shortcut));
-        if (GlobalHotkeyIDList[size_t(i)] != 0) {
-            GlobalHotkeyIDList[size_t(i)] = RegisterGlobalHotKey(this, shortcut);
-            FGrabbedHotkeys[size_t(i)] = GlobalHotkeyIDList[size_t(i)];
+        if (FSettings.lists.GlobalHotkeyIDList[size_t(i)] != 0) {
+            FSettings.lists.GlobalHotkeyIDList[size_t(i)] = RegisterGlobalHotKey(this, shortcut);
+            FGrabbedHotkeys[size_t(i)] = FSettings.lists.GlobalHotkeyIDList[size_t(i)];
         }
     }
 }
 
-void TFormCvt::ShowSettings(Shown group)
+void TFormCvt::ShowSettings(SettingsGroup group)
 {
+    using Shown = SettingsGroup;
     switch (group) {
     case Shown::Hints:
         return ApplyHints();
@@ -77,6 +78,8 @@ void TFormCvt::ShowSettings(Shown group)
         return ApplyEditorColours();
     case Shown::Tray:
         return ApplyTray();
+    case Shown::Shortcuts:
+        return ApplyShortcuts();
     }
 }
 
@@ -98,23 +101,23 @@ QColor TFormCvt::EditorBackColour() const
 void TFormCvt::SetActionShortcut(int index, const QString &text)
 {
     const size_t i = size_t(index);
-    HotkeyList[i] = text;
+    FSettings.lists.HotkeyList[i] = text;
     const QKeyCombination shortcut = TextToShortcut(text);
     action(ActionIndex(index))->setShortcut(IsEmptyShortcut(shortcut) ? QKeySequence() : QKeySequence(shortcut));
-    if (FGrabbedHotkeys[i] != 0 && FGrabbedHotkeys[i] == GlobalHotkeyIDList[i]) {
+    if (FGrabbedHotkeys[i] != 0 && FGrabbedHotkeys[i] == FSettings.lists.GlobalHotkeyIDList[i]) {
         UnregisterGlobalHotKey(FGrabbedHotkeys[i]);
-        FGrabbedHotkeys[i] = GlobalHotkeyIDList[i] = 0;
+        FGrabbedHotkeys[i] = FSettings.lists.GlobalHotkeyIDList[i] = 0;
         if (!IsEmptyShortcut(shortcut))
-            FGrabbedHotkeys[i] = GlobalHotkeyIDList[i] = RegisterGlobalHotKey(this, shortcut);
-        if (GlobalHotkeyIDList[i] == 0)
-            GlobalHotkeyIDList[i] = 1; // still system-wide at the next start
+            FGrabbedHotkeys[i] = FSettings.lists.GlobalHotkeyIDList[i] = RegisterGlobalHotKey(this, shortcut);
+        if (FSettings.lists.GlobalHotkeyIDList[i] == 0)
+            FSettings.lists.GlobalHotkeyIDList[i] = 1; // still system-wide at the next start
     }
 }
 
 int TFormCvt::GrabGlobalHotkey(int index)
 {
     const size_t i = size_t(index);
-    const int id = RegisterGlobalHotKey(this, TextToShortcut(HotkeyList[i]));
+    const int id = RegisterGlobalHotKey(this, TextToShortcut(FSettings.lists.HotkeyList[i]));
     if (id != 0) {
         if (FGrabbedHotkeys[i] != 0)
             UnregisterGlobalHotKey(FGrabbedHotkeys[i]);
@@ -138,22 +141,22 @@ void TFormCvt::ApplyTabSettings()
 {
     // Position first, then look; a stored value outside its list ends the step
     // there, and the setting keeps its value.
-    if (!IsTabPosition(TabPos))
+    if (!IsTabPosition(FSettings.ui.TabPos))
         return;
     static const QBoxLayout::Direction directions[4] = {QBoxLayout::TopToBottom, QBoxLayout::BottomToTop,
                                                         QBoxLayout::LeftToRight, QBoxLayout::RightToLeft};
-    TabControl1->setPosition(TTabStrip::Position(TabPos));
-    static_cast<QBoxLayout *>(TabControl1->parentWidget()->layout())->setDirection(directions[TabPos]);
-    if (!IsTabStyle(TabStyle))
+    TabControl1->setPosition(TTabStrip::Position(FSettings.ui.TabPos));
+    static_cast<QBoxLayout *>(TabControl1->parentWidget()->layout())->setDirection(directions[FSettings.ui.TabPos]);
+    if (!IsTabStyle(FSettings.ui.TabStyle))
         return;
-    TabControl1->setTabStyle(TTabStrip::Style(TabStyle));
+    TabControl1->setTabStyle(TTabStrip::Style(FSettings.ui.TabStyle));
 }
 
 void TFormCvt::ApplyEditorColours()
 {
     QPalette p = Memo1->palette();
-    p.setColor(QPalette::Base, fromBgr(MemoBGColor));
-    p.setColor(QPalette::Text, fromBgr(MemoFontColor));
+    p.setColor(QPalette::Base, fromBgr(FSettings.ui.MemoBGColor));
+    p.setColor(QPalette::Text, fromBgr(FSettings.ui.MemoFontColor));
     Memo1->setPalette(p);
 }
 
@@ -193,66 +196,67 @@ void TFormCvt::FormPaletteChange()
 
 void TFormCvt::ApplyEditorFont()
 {
-    QFont font(MemoFontName);
-    if (MemoFontName.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
+    QFont font(FSettings.ui.MemoFontName);
+    if (FSettings.ui.MemoFontName.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
         font.setStyleHint(QFont::Monospace); // the font the desktop has for it
-    if (MemoFontSize > 0)
-        font.setPointSize(MemoFontSize);
-    font.setBold(MemoFontBold);
-    font.setItalic(MemoFontItalic);
-    font.setUnderline(MemoFontUnderline);
-    font.setStrikeOut(MemoFontStrikeOut);
+    if (FSettings.ui.MemoFontSize > 0)
+        font.setPointSize(FSettings.ui.MemoFontSize);
+    font.setBold(FSettings.ui.MemoFontBold);
+    font.setItalic(FSettings.ui.MemoFontItalic);
+    font.setUnderline(FSettings.ui.MemoFontUnderline);
+    font.setStrikeOut(FSettings.ui.MemoFontStrikeOut);
     Memo1->setFont(font);
 }
 
 void TFormCvt::ApplyScrollBarsAndWrap()
 {
-    Memo1->setLineWrapMode(MemoWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    Memo1->setHorizontalScrollBarPolicy(MemoScrollBars & 1 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    Memo1->setVerticalScrollBarPolicy(MemoScrollBars & 2 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    Memo1->setLineWrapMode(FSettings.ui.MemoWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(FSettings.ui.MemoScrollBars & 1 ? Qt::ScrollBarAsNeeded
+                                                                        : Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(FSettings.ui.MemoScrollBars & 2 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
 void TFormCvt::ApplyToolBar()
 {
-    ToolBar->setVisible(ShowToolbar);
+    ToolBar->setVisible(FSettings.ui.ShowToolbar);
 }
 
 void TFormCvt::ApplyStatusBar()
 {
-    PanelBottom->setVisible(ShowStatusBar);
+    PanelBottom->setVisible(FSettings.ui.ShowStatusBar);
 }
 
 void TFormCvt::ApplyMenus()
 {
-    MainMenus->setVisible(ShowMainMenus);
+    MainMenus->setVisible(FSettings.ui.ShowMainMenus);
 }
 
 void TFormCvt::ApplyStayOnTop()
 {
-    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == StayOnTop)
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == FSettings.ui.StayOnTop)
         return;
     const bool shown = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, StayOnTop);
+    setWindowFlag(Qt::WindowStaysOnTopHint, FSettings.ui.StayOnTop);
     if (shown)
         show(); // changing the flag hides a shown window
 }
 
 void TFormCvt::ApplyTray()
 {
-    SysTray1->SetActive(Tray);
+    SysTray1->SetActive(FSettings.ui.Tray);
 }
 
 void TFormCvt::ApplyHints()
 {
     // Hints (tool tips and the status panel's texts) of all of Loquora's windows, or none.
-    if (!ShowHint && !FHintFilter)
+    if (!FSettings.general.ShowHint && !FHintFilter)
         QCoreApplication::instance()->installEventFilter(this);
-    else if (ShowHint && FHintFilter)
+    else if (FSettings.general.ShowHint && FHintFilter)
         QCoreApplication::instance()->removeEventFilter(this);
-    FHintFilter = !ShowHint;
+    FHintFilter = !FSettings.general.ShowHint;
 }
 
 void TFormCvt::ApplyTimers()
 {
-    StartAandRTimer(Alarm || Reminder);
+    StartAandRTimer(FSettings.alarm.Alarm || FSettings.reminder.Reminder);
 }

@@ -3,7 +3,6 @@
 #include "ui/main/converter.h"
 
 #include "commands/actions.h"
-#include "settings/global.h"
 #include "widgets/systray.h"
 #include "ui/main/toolicons.h"
 #include "commands/trayrules.h"
@@ -72,7 +71,7 @@ void TFormCvt::ActionShowMainExecute()
 
 bool TFormCvt::StartsHidden() const
 {
-    return StartHidden(Tray, MiniStartup, trayShown());
+    return StartHidden(FSettings.ui.Tray, FSettings.ui.MiniStartup, trayShown());
 }
 
 void TFormCvt::changeEvent(QEvent *event)
@@ -81,7 +80,7 @@ void TFormCvt::changeEvent(QEvent *event)
     // However the window went down (its own button, the window manager, a
     // keyboard shortcut), it goes into the tray when the settings say so.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible() &&
-        MinimizeHidesWindow(Tray, MiniToTray, trayShown())) {
+        MinimizeHidesWindow(FSettings.ui.Tray, FSettings.ui.MiniToTray, trayShown())) {
         QTimer::singleShot(0, this, [this] {
             if (isVisible() && isMinimized())
                 ActionShowMainExecute();

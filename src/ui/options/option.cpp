@@ -4,7 +4,6 @@
 
 #include "commands/actions.h"
 #include "platform/filemanagercommands.h"
-#include "settings/global.h"
 #include "platform/guarded.h"
 #include "ui/options/hotkeyedit.h"
 #include "ui/options/spinedit.h"
@@ -42,7 +41,7 @@ constexpr QSize kClientSize(446, 368);
 } // namespace
 
 TFormOption::TFormOption(loqa::OptionsHost &host, QWidget *parent)
-    : TQMForm(parent, Qt::Dialog), FHost(host), FCommands(CreateFileManagerCommands())
+    : TQMForm(parent, Qt::Dialog), FHost(host), FSettings(host.settings()), FCommands(CreateFileManagerCommands())
 {
     setObjectName(QStringLiteral("FormOption"));
     SetBorderIcons(biSystemMenu);
@@ -115,18 +114,18 @@ TFormOption::~TFormOption() = default;
 void TFormOption::ConnectControls()
 {
     connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(PageControl1, &QTabWidget::currentChanged, this, [](int index) {
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         if (index >= 0 && index < PageCount)
-            LastOptionPage = index;
+            FSettings.automatic.LastOptionPage = index;
     });
 
     // What a change shows in the main window: the group it belongs to.
-    using Shown = loqa::OptionsHost::Shown;
+    using Shown = loqa::SettingsGroup;
     const auto applier = [this](std::optional<Shown> group) -> std::function<void()> {
         if (!group)
             return {};
-        loqa::OptionsHost *host = &FHost;
-        return [host, shown = *group] { host->ShowSettings(shown); };
+        const loqa::Settings *settings = &FSettings;
+        return [settings, shown = *group] { settings->Changed(shown); };
     };
     const auto setting = [this, applier](QCheckBox *box, bool &value, std::optional<Shown> group = std::nullopt) {
         connect(box, &QCheckBox::toggled, this, [target = &value, then = applier(group)](bool checked) {
@@ -153,21 +152,21 @@ void TFormOption::ConnectControls()
     };
 
     // General
-    setting(CheckBoxHint, ShowHint, Shown::Hints);
-    setting(CheckBoxRepeat, Repeat, Shown::Navigation); // Prev and Next follow the new value
-    setting(CheckBoxHighlight, Highlight);
-    setting(CheckBoxAutoNext, AutoNext);
-    setting(CheckBoxAutoName, AutoName);
+    setting(CheckBoxHint, FSettings.general.ShowHint, Shown::Hints);
+    setting(CheckBoxRepeat, FSettings.general.Repeat, Shown::Navigation); // Prev and Next follow the new value
+    setting(CheckBoxHighlight, FSettings.general.Highlight);
+    setting(CheckBoxAutoNext, FSettings.general.AutoNext);
+    setting(CheckBoxAutoName, FSettings.general.AutoName);
     connect(CheckBoxContext, &QCheckBox::toggled, this, &TFormOption::CheckBoxContextClick);
-    setting(CheckBoxGreeting, Greeting);
+    setting(CheckBoxGreeting, FSettings.general.Greeting);
     connect(CheckBoxGreeting, &QCheckBox::toggled, EditGreetingString, &QWidget::setEnabled);
-    text(EditGreetingString, GreetingString);
+    text(EditGreetingString, FSettings.general.GreetingString);
     connect(Button7, &QPushButton::clicked, this, [this] { ShowLexicon(); });
 
     // Conversion
-    for (const auto &[edit, button, value] :
-         {std::tuple{EditTxt, ButtonTxt, &DefTxtPath}, std::tuple{EditWav, ButtonWav, &DefWavPath},
-          std::tuple{EditMp3, ButtonMp3, &DefMp3Path}}) {
+    for (const auto &[edit, button, value] : {std::tuple{EditTxt, ButtonTxt, &FSettings.convert.DefTxtPath},
+                                              std::tuple{EditWav, ButtonWav, &FSettings.convert.DefWavPath},
+                                              std::tuple{EditMp3, ButtonMp3, &FSettings.convert.DefMp3Path}}) {
         QLineEdit *e = edit;
         QString *v = value;
         connect(e, &QLineEdit::textChanged, this, [this, e, v] { FolderChanged(e, *v); });
@@ -176,9 +175,9 @@ void TFormOption::ConnectControls()
     connect(ComboBoxKHZ, &QComboBox::activated, this, &TFormOption::ComboBoxKHZChange);
     connect(ComboBoxKBPS, &QComboBox::activated, this, &TFormOption::ComboBoxKBPSChange);
     connect(ComboBoxRealTime, &QComboBox::activated, this,
-            [this] { RealTime = RealTimeFromItem(ComboBoxRealTime->currentText()); });
+            [this] { FSettings.convert.RealTime = RealTimeFromItem(ComboBoxRealTime->currentText()); });
     connect(TrackBarPit, &QSlider::valueChanged, this, [this](int position) {
-        Pit = position;
+        FSettings.convert.Pit = position;
         LabelPit->setText(PitchLabelText(position));
     });
 
@@ -187,55 +186,55 @@ void TFormOption::ConnectControls()
     connect(Button2, &QPushButton::clicked, this, &TFormOption::UpdateHotkey);
     connect(Button3, &QPushButton::clicked, this, &TFormOption::ResetHotkeys);
     connect(CheckBoxGlobalHotkey, &QCheckBox::toggled, this, &TFormOption::CheckBoxGlobalHotkeyClick);
-    item(ComboBoxTabPos, TabPos, Shown::Tabs);
-    item(ComboBoxTabStyle, TabStyle, Shown::Tabs);
+    item(ComboBoxTabPos, FSettings.ui.TabPos, Shown::Tabs);
+    item(ComboBoxTabStyle, FSettings.ui.TabStyle, Shown::Tabs);
     connect(Button4, &QPushButton::clicked, this, &TFormOption::SetEditorFont);
     connect(Button5, &QPushButton::clicked, this, &TFormOption::SetEditorColour);
-    item(ComboBoxScrollBars, MemoScrollBars, Shown::ScrollBarsAndWrap);
-    setting(CheckBoxWordWrap, MemoWordWrap, Shown::ScrollBarsAndWrap);
-    setting(CheckBoxStayOnTop, StayOnTop, Shown::StayOnTop);
-    setting(CheckBoxShowToolBar, ShowToolbar, Shown::ToolBar);
-    setting(CheckBoxShowStatusBar, ShowStatusBar, Shown::StatusBar);
-    setting(CheckBoxShowMainMenus, ShowMainMenus, Shown::Menus);
+    item(ComboBoxScrollBars, FSettings.ui.MemoScrollBars, Shown::ScrollBarsAndWrap);
+    setting(CheckBoxWordWrap, FSettings.ui.MemoWordWrap, Shown::ScrollBarsAndWrap);
+    setting(CheckBoxStayOnTop, FSettings.ui.StayOnTop, Shown::StayOnTop);
+    setting(CheckBoxShowToolBar, FSettings.ui.ShowToolbar, Shown::ToolBar);
+    setting(CheckBoxShowStatusBar, FSettings.ui.ShowStatusBar, Shown::StatusBar);
+    setting(CheckBoxShowMainMenus, FSettings.ui.ShowMainMenus, Shown::Menus);
     connect(CheckBoxTray, &QCheckBox::toggled, this, &TFormOption::CheckBoxTrayClick);
-    setting(CheckBoxMiniStartup, MiniStartup);
-    setting(CheckBoxMiniToTray, MiniToTray);
+    setting(CheckBoxMiniStartup, FSettings.ui.MiniStartup);
+    setting(CheckBoxMiniToTray, FSettings.ui.MiniToTray);
 
     // Clipboard
-    setting(CheckBoxWatchClipboard, WatchClipboard);
+    setting(CheckBoxWatchClipboard, FSettings.clipboard.WatchClipboard);
     connect(CheckBoxWatchClipboard, &QCheckBox::toggled, GroupClipboard, &QWidget::setEnabled);
-    number(SpinEditIgnoreLen, IgnoreLen, 0);
-    setting(CheckBoxPrompt, ShowPrompt);
+    number(SpinEditIgnoreLen, FSettings.clipboard.IgnoreLen, 0);
+    setting(CheckBoxPrompt, FSettings.clipboard.ShowPrompt);
     connect(CheckBoxPrompt, &QCheckBox::toggled, SpinEditPromptDelay, &QWidget::setEnabled);
-    number(SpinEditPromptDelay, PromptDelay, 1);
-    item(ComboBoxDefAction, DefAction);
+    number(SpinEditPromptDelay, FSettings.clipboard.PromptDelay, 1);
+    item(ComboBoxDefAction, FSettings.clipboard.DefAction);
 
     // Alarm
-    setting(CheckBoxAlarm, Alarm, Shown::Timers);
+    setting(CheckBoxAlarm, FSettings.alarm.Alarm, Shown::Timers);
     connect(CheckBoxAlarm, &QCheckBox::toggled, GroupAlarm, &QWidget::setEnabled);
-    number(SpinEditAlarmInterval, AlarmInterval, 1);
-    text(EditAlarmBefore, AlarmBefore);
-    item(ComboBoxAlarmStyle, AlarmStyle);
+    number(SpinEditAlarmInterval, FSettings.alarm.AlarmInterval, 1);
+    text(EditAlarmBefore, FSettings.alarm.AlarmBefore);
+    item(ComboBoxAlarmStyle, FSettings.alarm.AlarmStyle);
     connect(ComboBoxAlarmStyle, &QComboBox::activated, PageControlAlarm, &QStackedWidget::setCurrentIndex);
-    setting(CheckBoxAlarmDate, AlarmDate);
-    text(EditAlarmTxtFile, AlarmTxtFile);
-    text(EditAlarmWavFile, AlarmWavFile);
+    setting(CheckBoxAlarmDate, FSettings.alarm.AlarmDate);
+    text(EditAlarmTxtFile, FSettings.alarm.AlarmTxtFile);
+    text(EditAlarmWavFile, FSettings.alarm.AlarmWavFile);
     connect(ButtonAlarmTxt, &QPushButton::clicked, this,
             [this] { PickAlarmFile(EditAlarmTxtFile, QStringLiteral("Text Files(*.txt)"), QStringLiteral("txt")); });
     connect(ButtonAlarmWav, &QPushButton::clicked, this,
             [this] { PickAlarmFile(EditAlarmWavFile, QStringLiteral("Wav Files(*.wav)"), QStringLiteral("wav")); });
-    text(EditAlarmAfter, AlarmAfter);
-    setting(CheckBoxAlarmMsgBox, AlarmMsgBox);
+    text(EditAlarmAfter, FSettings.alarm.AlarmAfter);
+    setting(CheckBoxAlarmMsgBox, FSettings.alarm.AlarmMsgBox);
 
     // Reminders
-    setting(CheckBoxReminder, Reminder, Shown::Timers);
+    setting(CheckBoxReminder, FSettings.reminder.Reminder, Shown::Timers);
     connect(CheckBoxReminder, &QCheckBox::toggled, GroupReminder, &QWidget::setEnabled);
     connect(ListViewReminderList, &QTreeWidget::itemSelectionChanged, this, &TFormOption::ReminderSelected);
     connect(ListViewReminderList, &QTreeWidget::itemDoubleClicked, this, &TFormOption::DeleteReminder);
     connect(Button1, &QPushButton::clicked, this, &TFormOption::AddReminder);
     connect(Button6, &QPushButton::clicked, this, &TFormOption::UpdateReminder);
     connect(ButtonDel, &QPushButton::clicked, this, &TFormOption::DeleteReminder);
-    setting(CheckBoxReminderMsgBox, ReminderMsgBox);
+    setting(CheckBoxReminderMsgBox, FSettings.reminder.ReminderMsgBox);
 }
 
 void TFormOption::FormShow()
@@ -255,36 +254,37 @@ void TFormOption::SetControlsFromSettings()
         const QSignalBlocker quiet(list);
         list->setCurrentIndex(index);
     };
-    guarded([&] { ShowPage(ListIndexFor(LastOptionPage, PageCount)); });
+    guarded([&] { ShowPage(ListIndexFor(FSettings.automatic.LastOptionPage, PageCount)); });
     guarded([&] {
-        CheckBoxHint->setChecked(ShowHint);
-        CheckBoxRepeat->setChecked(Repeat);
-        CheckBoxHighlight->setChecked(Highlight);
-        CheckBoxAutoNext->setChecked(AutoNext);
-        CheckBoxAutoName->setChecked(AutoName);
+        CheckBoxHint->setChecked(FSettings.general.ShowHint);
+        CheckBoxRepeat->setChecked(FSettings.general.Repeat);
+        CheckBoxHighlight->setChecked(FSettings.general.Highlight);
+        CheckBoxAutoNext->setChecked(FSettings.general.AutoNext);
+        CheckBoxAutoName->setChecked(FSettings.general.AutoName);
     });
     CheckBoxContext->setChecked(ContextCommandsPresent());
     guarded([&] {
-        CheckBoxGreeting->setChecked(Greeting);
-        EditGreetingString->setText(GreetingString);
+        CheckBoxGreeting->setChecked(FSettings.general.Greeting);
+        EditGreetingString->setText(FSettings.general.GreetingString);
     });
     guarded([&] {
-        EditTxt->setText(DefTxtPath);
-        EditWav->setText(DefWavPath);
-        EditMp3->setText(DefMp3Path);
+        EditTxt->setText(FSettings.convert.DefTxtPath);
+        EditWav->setText(FSettings.convert.DefWavPath);
+        EditMp3->setText(FSettings.convert.DefMp3Path);
     });
     guarded([&] {
-        select(ComboBoxKHZ, ItemIndexOf(FrequencyItems(), KHZ));
-        select(ComboBoxKBPS, ItemIndexOf(BitrateItems(), KBPS));
-        select(ComboBoxRealTime, ItemIndexOf(SpeedItems(), SpeedItemText(RealTime)));
+        select(ComboBoxKHZ, ItemIndexOf(FrequencyItems(), FSettings.convert.KHZ));
+        select(ComboBoxKBPS, ItemIndexOf(BitrateItems(), FSettings.convert.KBPS));
+        select(ComboBoxRealTime, ItemIndexOf(SpeedItems(), SpeedItemText(FSettings.convert.RealTime)));
     });
     guarded([&] {
-        const ClampedNumber pit = ClampForControl(Pit, TrackBarPit->minimum(), TrackBarPit->maximum(), 50);
+        const ClampedNumber pit =
+            ClampForControl(FSettings.convert.Pit, TrackBarPit->minimum(), TrackBarPit->maximum(), 50);
         const QSignalBlocker quiet(TrackBarPit);
         TrackBarPit->setValue(pit.shown);
         if (pit.stored) {
-            Pit = *pit.stored;
-            LabelPit->setText(PitchLabelText(Pit));
+            FSettings.convert.Pit = *pit.stored;
+            LabelPit->setText(PitchLabelText(FSettings.convert.Pit));
         }
     });
     guarded([&] {
@@ -294,21 +294,21 @@ void TFormOption::SetControlsFromSettings()
         ShowHotkey(0);
     });
     guarded([&] {
-        select(ComboBoxTabPos, ListIndexFor(TabPos, ComboBoxTabPos->count()));
-        select(ComboBoxTabStyle, ListIndexFor(TabStyle, ComboBoxTabStyle->count()));
+        select(ComboBoxTabPos, ListIndexFor(FSettings.ui.TabPos, ComboBoxTabPos->count()));
+        select(ComboBoxTabStyle, ListIndexFor(FSettings.ui.TabStyle, ComboBoxTabStyle->count()));
     });
     guarded([&] {
-        select(ComboBoxScrollBars, ListIndexFor(MemoScrollBars, ComboBoxScrollBars->count()));
-        CheckBoxWordWrap->setChecked(MemoWordWrap);
+        select(ComboBoxScrollBars, ListIndexFor(FSettings.ui.MemoScrollBars, ComboBoxScrollBars->count()));
+        CheckBoxWordWrap->setChecked(FSettings.ui.MemoWordWrap);
     });
     guarded([&] {
-        CheckBoxStayOnTop->setChecked(StayOnTop);
-        CheckBoxShowToolBar->setChecked(ShowToolbar);
-        CheckBoxShowStatusBar->setChecked(ShowStatusBar);
-        CheckBoxShowMainMenus->setChecked(ShowMainMenus);
-        CheckBoxTray->setChecked(Tray);
-        CheckBoxMiniStartup->setChecked(MiniStartup);
-        CheckBoxMiniToTray->setChecked(MiniToTray);
+        CheckBoxStayOnTop->setChecked(FSettings.ui.StayOnTop);
+        CheckBoxShowToolBar->setChecked(FSettings.ui.ShowToolbar);
+        CheckBoxShowStatusBar->setChecked(FSettings.ui.ShowStatusBar);
+        CheckBoxShowMainMenus->setChecked(FSettings.ui.ShowMainMenus);
+        CheckBoxTray->setChecked(FSettings.ui.Tray);
+        CheckBoxMiniStartup->setChecked(FSettings.ui.MiniStartup);
+        CheckBoxMiniToTray->setChecked(FSettings.ui.MiniToTray);
     });
     const auto bounded = [](QSpinBox *spin, qint32 &value, int design) {
         const ClampedNumber n = ClampForControl(value, spin->minimum(), spin->maximum(), design);
@@ -318,35 +318,35 @@ void TFormOption::SetControlsFromSettings()
             value = *n.stored;
     };
     guarded([&] {
-        CheckBoxWatchClipboard->setChecked(WatchClipboard);
-        bounded(SpinEditIgnoreLen, IgnoreLen, 10);
-        CheckBoxPrompt->setChecked(ShowPrompt);
-        bounded(SpinEditPromptDelay, PromptDelay, 2);
-        select(ComboBoxDefAction, ListIndexFor(DefAction, ComboBoxDefAction->count()));
+        CheckBoxWatchClipboard->setChecked(FSettings.clipboard.WatchClipboard);
+        bounded(SpinEditIgnoreLen, FSettings.clipboard.IgnoreLen, 10);
+        CheckBoxPrompt->setChecked(FSettings.clipboard.ShowPrompt);
+        bounded(SpinEditPromptDelay, FSettings.clipboard.PromptDelay, 2);
+        select(ComboBoxDefAction, ListIndexFor(FSettings.clipboard.DefAction, ComboBoxDefAction->count()));
     });
     guarded([&] {
-        CheckBoxAlarm->setChecked(Alarm);
-        GroupAlarm->setEnabled(Alarm);
-        bounded(SpinEditAlarmInterval, AlarmInterval, 60);
-        EditAlarmBefore->setText(AlarmBefore);
-        const int style = ListIndexFor(AlarmStyle, ComboBoxAlarmStyle->count());
+        CheckBoxAlarm->setChecked(FSettings.alarm.Alarm);
+        GroupAlarm->setEnabled(FSettings.alarm.Alarm);
+        bounded(SpinEditAlarmInterval, FSettings.alarm.AlarmInterval, 60);
+        EditAlarmBefore->setText(FSettings.alarm.AlarmBefore);
+        const int style = ListIndexFor(FSettings.alarm.AlarmStyle, ComboBoxAlarmStyle->count());
         select(ComboBoxAlarmStyle, style);
         if (style >= 0)
             PageControlAlarm->setCurrentIndex(style);
-        CheckBoxAlarmDate->setChecked(AlarmDate);
-        EditAlarmTxtFile->setText(AlarmTxtFile);
-        EditAlarmWavFile->setText(AlarmWavFile);
-        EditAlarmAfter->setText(AlarmAfter);
-        CheckBoxAlarmMsgBox->setChecked(AlarmMsgBox);
+        CheckBoxAlarmDate->setChecked(FSettings.alarm.AlarmDate);
+        EditAlarmTxtFile->setText(FSettings.alarm.AlarmTxtFile);
+        EditAlarmWavFile->setText(FSettings.alarm.AlarmWavFile);
+        EditAlarmAfter->setText(FSettings.alarm.AlarmAfter);
+        CheckBoxAlarmMsgBox->setChecked(FSettings.alarm.AlarmMsgBox);
     });
     guarded([&] {
-        CheckBoxReminder->setChecked(Reminder);
-        GroupReminder->setEnabled(Reminder);
+        CheckBoxReminder->setChecked(FSettings.reminder.Reminder);
+        GroupReminder->setEnabled(FSettings.reminder.Reminder);
         if (!FillReminders())
             return; // a reminder line that names no moment ends the step there
         DatePicker->setDate(QDate::currentDate());
         TimePicker->setTime(QTime::currentTime());
-        CheckBoxReminderMsgBox->setChecked(ReminderMsgBox);
+        CheckBoxReminderMsgBox->setChecked(FSettings.reminder.ReminderMsgBox);
     });
 }
 

@@ -130,6 +130,7 @@ private:
     int SelectedReminder() const;
 
     loqa::OptionsHost &FHost;
+    loqa::Settings &FSettings; // the host's
     std::unique_ptr<loqa::FileManagerCommands> FCommands;
     QList<loqa::ReminderRow> FReminderRows;
 };

@@ -4,7 +4,6 @@
 #include "ui/options/option.h"
 
 #include "ui/lexicon/enginedialog.h"
-#include "settings/global.h"
 #include "platform/guarded.h"
 #include "ui/options/hotkeyedit.h"
 #include "widgets/qmshell.h"
@@ -67,8 +66,8 @@ void TFormOption::ComboBoxKHZChange()
         const QSignalBlocker quiet(ComboBoxKBPS);
         ComboBoxKBPS->setCurrentIndex(ItemIndexOf(BitrateItems(), change.kbps));
     }
-    KBPS = change.kbps;
-    KHZ = change.khz;
+    FSettings.convert.KBPS = change.kbps;
+    FSettings.convert.KHZ = change.khz;
 }
 
 void TFormOption::ComboBoxKBPSChange()
@@ -81,15 +80,15 @@ void TFormOption::ComboBoxKBPSChange()
         }
         ShowMessageBox(check.message, MB_ICONINFORMATION);
     }
-    KBPS = check.kbps;
+    FSettings.convert.KBPS = check.kbps;
 }
 
 void TFormOption::ShowHotkey(int index)
 {
     if (index < 0 || index >= HotkeyCount)
         return;
-    HotKey1->SetShortcut(HotkeyList[size_t(index)]);
-    CheckBoxGlobalHotkey->setChecked(GlobalHotkeyIDList[size_t(index)] != 0);
+    HotKey1->SetShortcut(FSettings.lists.HotkeyList[size_t(index)]);
+    CheckBoxGlobalHotkey->setChecked(FSettings.lists.GlobalHotkeyIDList[size_t(index)] != 0);
     CheckBoxGlobalHotkey->setEnabled(!HotKey1->Shortcut().isEmpty());
 }
 
@@ -99,7 +98,7 @@ void TFormOption::UpdateHotkey()
     if (i < 0 || i >= HotkeyCount)
         return;
     const QString entered = HotKey1->Shortcut();
-    switch (DecideHotkeyUpdate(HotkeyList, i, entered)) {
+    switch (DecideHotkeyUpdate(FSettings.lists.HotkeyList, i, entered)) {
     case HotkeyUpdate::Unchanged:
         return;
     case HotkeyUpdate::Reserved:
@@ -132,11 +131,11 @@ void TFormOption::CheckBoxGlobalHotkeyClick(bool checked)
     const int i = ComboBoxHotkeys->currentIndex();
     if (i < 0 || i >= HotkeyCount)
         return;
-    qint32 &id = GlobalHotkeyIDList[size_t(i)];
+    qint32 &id = FSettings.lists.GlobalHotkeyIDList[size_t(i)];
     guarded([&] {
         if (checked) {
             // Registered for the main window, which acts on its presses at once.
-            if (id == 0 && !HotkeyList[size_t(i)].isEmpty())
+            if (id == 0 && !FSettings.lists.HotkeyList[size_t(i)].isEmpty())
                 id = FHost.GrabGlobalHotkey(i);
         } else if (id != 0) {
             FHost.ReleaseGlobalHotkey(i, id);
@@ -147,7 +146,7 @@ void TFormOption::CheckBoxGlobalHotkeyClick(bool checked)
 
 void TFormOption::ShowLexicon()
 {
-    ShowEngineDialog(FHost.Speech(), 2, this);
+    ShowEngineDialog(FHost.Speech(), FSettings.lists.DictionaryList, 2, this);
 }
 
 void TFormOption::SetEditorFont()
@@ -160,15 +159,15 @@ void TFormOption::SetEditorFont()
     // starting with the editor's text colour; cancelled, the colour stays.
     const QColor colour = QColorDialog::getColor(FHost.EditorTextColour(), this, QStringLiteral("Font Color"));
     if (colour.isValid())
-        MemoFontColor = BgrValue(colour);
-    MemoFontSize = font.pointSize();
-    MemoFontName = font.family();
-    MemoFontBold = font.bold();
-    MemoFontItalic = font.italic();
-    MemoFontUnderline = font.underline();
-    MemoFontStrikeOut = font.strikeOut();
-    FHost.ShowSettings(loqa::OptionsHost::Shown::EditorFont);
-    FHost.ShowSettings(loqa::OptionsHost::Shown::EditorColours);
+        FSettings.ui.MemoFontColor = BgrValue(colour);
+    FSettings.ui.MemoFontSize = font.pointSize();
+    FSettings.ui.MemoFontName = font.family();
+    FSettings.ui.MemoFontBold = font.bold();
+    FSettings.ui.MemoFontItalic = font.italic();
+    FSettings.ui.MemoFontUnderline = font.underline();
+    FSettings.ui.MemoFontStrikeOut = font.strikeOut();
+    FSettings.Changed(loqa::SettingsGroup::EditorFont);
+    FSettings.Changed(loqa::SettingsGroup::EditorColours);
 }
 
 void TFormOption::SetEditorColour()
@@ -176,14 +175,14 @@ void TFormOption::SetEditorColour()
     const QColor colour = QColorDialog::getColor(FHost.EditorBackColour(), this);
     if (!colour.isValid())
         return;
-    MemoBGColor = BgrValue(colour);
-    FHost.ShowSettings(loqa::OptionsHost::Shown::EditorColours);
+    FSettings.ui.MemoBGColor = BgrValue(colour);
+    FSettings.Changed(loqa::SettingsGroup::EditorColours);
 }
 
 void TFormOption::CheckBoxTrayClick(bool checked)
 {
-    Tray = checked;
-    FHost.ShowSettings(loqa::OptionsHost::Shown::Tray);
+    FSettings.ui.Tray = checked;
+    FSettings.Changed(loqa::SettingsGroup::Tray);
     if (!checked) {
         CheckBoxMiniStartup->setChecked(false);
         CheckBoxMiniToTray->setChecked(false);
@@ -205,7 +204,7 @@ void TFormOption::PickAlarmFile(QLineEdit *edit, const QString &filter, const QS
 
 bool TFormOption::FillReminders()
 {
-    const loqa::ReminderRows filled = ReminderRowsFrom(ReminderList);
+    const loqa::ReminderRows filled = ReminderRowsFrom(FSettings.lists.ReminderList);
     FReminderRows = filled.rows;
     SortReminderRows(FReminderRows);
     ShowReminderRows(-1);
@@ -272,5 +271,5 @@ void TFormOption::DeleteReminder()
 
 void TFormOption::RebuildReminderList()
 {
-    ReminderList = ReminderListFrom(FReminderRows);
+    FSettings.lists.ReminderList = ReminderListFrom(FReminderRows);
 }

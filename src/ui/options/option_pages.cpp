@@ -4,7 +4,6 @@
 
 #include "ui/options/hotkeyedit.h"
 #include "widgets/screenreader.h"
-#include "settings/global.h"
 #include "ui/options/spinedit.h"
 
 #include <QCheckBox>

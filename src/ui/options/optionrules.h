@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/global.h"
+#include "settings/settings.h"
 
 #include <QColor>
 #include <QDate>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/settings.h"
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -8,28 +10,16 @@ class TMSpeech;
 
 namespace loqa {
 
-// What the options dialog asks of the window it sets up: a group of settings
-// it changed is shown at once, shortcuts and system-wide hotkeys move, and the
-// editor's look and the speech component are at hand for the dialogs it opens.
+// What the options dialog asks of the window it sets up: the settings it
+// changes (a changed group is shown at once), shortcuts and system-wide hotkeys
+// move, and the editor's look and the speech component are at hand for the
+// dialogs it opens.
 class OptionsHost
 {
 public:
-    // The groups of settings a control of the dialog changes.
-    enum class Shown {
-        Hints,
-        Navigation, // Prev and Next, by the Repeat setting
-        Tabs,
-        ScrollBarsAndWrap,
-        StayOnTop,
-        ToolBar,
-        StatusBar,
-        Menus,
-        Timers,
-        EditorFont,
-        EditorColours,
-        Tray,
-    };
-    virtual void ShowSettings(Shown group) = 0;
+    // The program's settings; the dialog changes them in place and tells
+    // their Changed of the group a control changed, which the window shows.
+    virtual Settings &settings() = 0;
 
     // Action `index` takes the shortcut text at once; a system-wide hotkey is
     // made for it (its id, 0 when it could not be) and undone.

@@ -1,7 +1,6 @@
 #include "ui/prompt/prompt.h"
 
 #include "clipboard/clipboardrules.h"
-#include "settings/global.h"
 #include "ui/main/toolicons.h"
 
 #include <QFrame>
@@ -18,7 +17,8 @@
 
 using namespace loqa;
 
-TQMFormPrompt::TQMFormPrompt(QWidget *parent) : TQMForm(parent, Qt::Dialog)
+TQMFormPrompt::TQMFormPrompt(const ClipboardSettings &clipboard, QWidget *parent)
+    : TQMForm(parent, Qt::Dialog), FClipboard(clipboard)
 {
     setObjectName(QStringLiteral("QMFormPrompt"));
     SetBorderIcons(biSystemMenu);
@@ -106,15 +106,15 @@ void TQMFormPrompt::FormShow()
 {
     TQMForm::FormShow();
     SetSizeable(false);
-    Choice = DefAction;
-    if (QPushButton *button = ButtonFor(DefAction)) {
+    Choice = FClipboard.DefAction;
+    if (QPushButton *button = ButtonFor(FClipboard.DefAction)) {
         for (QPushButton *other : {BitBtnRead, ButtonNew, ButtonAppend, ButtonCancel}) {
             other->setDefault(other == button);
             other->setAutoDefault(other == button);
         }
         button->setFocus();
     }
-    const int timeout = PromptTimeoutMs(PromptDelay);
+    const int timeout = PromptTimeoutMs(FClipboard.PromptDelay);
     if (timeout > 0)
         Timer1->start(timeout);
     else
@@ -151,9 +151,9 @@ void TQMFormPrompt::Timer1Timer()
     done(QDialog::Accepted);
 }
 
-int PromptClipboardAction()
+int PromptClipboardAction(const ClipboardSettings &clipboard)
 {
-    auto prompt = std::make_unique<TQMFormPrompt>();
+    auto prompt = std::make_unique<TQMFormPrompt>(clipboard);
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         prompt->move(area.x() + (area.width() - prompt->width()) / 2,

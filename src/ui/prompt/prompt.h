@@ -1,6 +1,7 @@
 #pragma once
 
 #include "widgets/qmform.h"
+#include "settings/settings.h"
 
 class QLabel;
 class QPushButton;
@@ -13,7 +14,8 @@ class TQMFormPrompt : public TQMForm
 {
     Q_OBJECT
 public:
-    explicit TQMFormPrompt(QWidget *parent = nullptr);
+    // DefAction and PromptDelay come from `clipboard` as it is shown.
+    explicit TQMFormPrompt(const loqa::ClipboardSettings &clipboard, QWidget *parent = nullptr);
 
     // The clipboard choice (0 read now, 1 new, 2 append, 3 cancel).
     int Choice = 0;
@@ -31,6 +33,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    const loqa::ClipboardSettings &FClipboard;
     void ChooseAndClose(int choice);
     void Timer1Timer();
     QPushButton *ButtonFor(int choice) const;
@@ -38,4 +41,4 @@ private:
 
 // Asks the user what to do with copied text; waits for the answer (or the
 // timeout) and returns the clipboard choice.
-int PromptClipboardAction();
+int PromptClipboardAction(const loqa::ClipboardSettings &clipboard);

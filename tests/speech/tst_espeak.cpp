@@ -65,6 +65,7 @@ private:
         void setPaused(bool) override {}
         void drop() override {}
         uint64_t playedFrames() override { return m_written; }
+        uint64_t waitPlayed(uint64_t, const std::atomic<bool> &) override { return m_written; }
         void wake() override {}
         QString failure() override { return m_broken ? QStringLiteral("Connection terminated") : QString(); }
 

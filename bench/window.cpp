@@ -198,9 +198,10 @@ int benchLag()
     while (form.action(ActionTTS)->isEnabled() == false || guard.elapsed() < 500) {
         QTest::qWait(5);
         rec.poll();
-        // What the window shows: the highlight follows WordPosition on its 100 ms timer.
-        const QTextCursor c = form.Memo1->textCursor();
-        const uint32_t pos = c.hasSelection() ? form.MSpeech1->WordPosition() : last;
+        // What the window shows: the start of the word it paints (the text is
+        // ASCII, so its character position is the engine's byte offset).
+        const int shown = form.HighlightedWord();
+        const uint32_t pos = shown >= 0 ? uint32_t(shown) : last;
         if (pos != last) {
             last = pos;
             seen.emplace_back(pos, rec.elapsedMs() / 1000.0);

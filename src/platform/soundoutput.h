@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace loqa {
 
@@ -27,7 +29,10 @@ public:
     virtual void drop() = 0;
     // Frames heard so far.
     virtual uint64_t playedFrames() = 0;
-    // Wakes a thread blocked in write() or drain() so that it looks at its abort flag.
+    // Waits until `frames` frames have been heard (or abort / failure), sleeping
+    // meanwhile, through a pause too; returns the frames heard.
+    virtual uint64_t waitPlayed(uint64_t frames, const std::atomic<bool> &abort) = 0;
+    // Wakes a thread blocked in write(), drain() or waitPlayed() so that it looks at its abort flag.
     virtual void wake() = 0;
     // Why the stream stopped working ("Connection terminated"), empty while it works.
     virtual QString failure() = 0;
@@ -36,7 +41,8 @@ public:
 // Where Loquora's sound goes. One instance per process, made on first use: the
 // PulseAudio one, or (with LOQA_PLATFORM=null or LOQA_SOUND=null) one that plays
 // nothing at the speed of real time. The speech back end is handed one, so a
-// test can give it another.
+// test can give it another. A subclass's destructor calls stopFiles(): the
+// file threads open their streams through it.
 class SoundOutput : public std::enable_shared_from_this<SoundOutput>
 {
 public:
@@ -57,11 +63,20 @@ public:
     static void applyVolume(int16_t *samples, size_t count);
 
     // Plays a WAV file without waiting for it (alarm sounds); false when the file
-    // cannot be read. The stream is opened off the calling thread.
+    // cannot be read. The stream is opened off the calling thread, on a thread
+    // of this output's that stopFiles() ends.
     bool playFileAsync(const QString &path);
+    // Silences the files playing and waits for their threads to end.
+    void stopFiles();
 
 protected:
-    SoundOutput() = default;
+    SoundOutput();
+
+private:
+    struct FilePlayback;
+    // The files playing, or played and not yet joined.
+    std::mutex m_filesLock; // guards m_files
+    std::vector<std::unique_ptr<FilePlayback>> m_files;
 };
 
 // `server` is a PulseAudio server address ("unix:/run/…/native"); empty for the desktop's own.

@@ -33,6 +33,11 @@ ReadingController::ReadingController(TMSpeech *speech, ReadingHost *host, Settin
     FSpeech->setParent(this);
     FSpeech->OnStart = [this](TMSpeech *) { SpeechStarted(); };
     FSpeech->OnStop = [this](TMSpeech *) { SpeechStopped(); };
+    // The highlight follows each word as it is heard; the timer keeps the gauge going.
+    FSpeech->OnWordPosition = [this](TMSpeech *) {
+        if (FPhase == Phase::Speaking && FSettings.general.Highlight && DocumentRun())
+            emit WordHeard(EditorPosition(FSpeech->WordPosition()));
+    };
     FWordTimer.setInterval(100);
     connect(&FWordTimer, &QTimer::timeout, this, &ReadingController::WordTimer);
 }
@@ -41,6 +46,7 @@ ReadingController::~ReadingController()
 {
     FSpeech->OnStart = nullptr;
     FSpeech->OnStop = nullptr;
+    FSpeech->OnWordPosition = nullptr;
     if (FEncoder) {
         // An encoding still running ends with the window; its WAV stays.
         FCancelEncoder = true;
@@ -321,7 +327,12 @@ void ReadingController::WordTimer()
     const uint32_t word = FSpeech->WordPosition();
     emit GaugeChanged(int(std::min<uint32_t>(word, uint32_t(maximum))), maximum);
     if (FSettings.general.Highlight && DocumentRun())
-        emit HighlightAt(FSpokenPosition.charPosition(word) + (ReadState == rsPart ? PartStart : 0));
+        emit HighlightAt(EditorPosition(word));
+}
+
+int ReadingController::EditorPosition(uint32_t word)
+{
+    return FSpokenPosition.charPosition(word) + (ReadState == rsPart ? PartStart : 0);
 }
 
 void ReadingController::SpeechStopped()

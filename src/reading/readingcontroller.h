@@ -112,6 +112,8 @@ signals:
     void GaugeChanged(int value, int maximum);
     // The spoken word's character position in the editor; -1 removes the selection.
     void HighlightAt(int position);
+    // The word being heard, as it comes: its character position in the editor.
+    void WordHeard(int position);
     void StatusChanged(const QString &status, const QString &trayHint);
     // What to tell assistive tools of the state with each status (the same
     // text again is not news to them).
@@ -125,6 +127,8 @@ private:
     void SpeechStarted();
     void SpeechStopped();
     void WordTimer();
+    // The editor's character position of the engine's byte offset `word`.
+    int EditorPosition(uint32_t word);
     void BeginMp3Step();
     void Mp3StepEnded(bool ok, bool cancelled, const QString &reason, const QString &wav);
     void Continue();

@@ -14,11 +14,11 @@ bool FileDestination::set(const QString &fileName)
         return false;
     std::shared_ptr<FileTarget> previous;
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_currentLock);
         previous = std::exchange(m_current, target);
     }
     if (previous) {
-        std::lock_guard lock(previous->mutex);
+        std::lock_guard lock(previous->writerLock);
         previous->writer.finish();
     }
     return true;
@@ -29,7 +29,7 @@ bool FileDestination::flush(QString *reason)
     std::shared_ptr<FileTarget> target = current();
     if (!target)
         return true;
-    std::lock_guard lock(target->mutex);
+    std::lock_guard lock(target->writerLock);
     if (target->writer.finish())
         return true;
     if (reason)
@@ -39,7 +39,7 @@ bool FileDestination::flush(QString *reason)
 
 std::shared_ptr<FileTarget> FileDestination::current()
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_currentLock);
     return m_current;
 }
 

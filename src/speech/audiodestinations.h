@@ -10,7 +10,7 @@ namespace speech {
 
 // One WAV file being rendered, shared by the destination and the job writing it.
 struct FileTarget {
-    std::mutex mutex;
+    std::mutex writerLock; // guards writer
     loqa::WavWriter writer;
 };
 
@@ -32,7 +32,7 @@ public:
 private:
     int m_rate;
     std::atomic<uint16_t> m_factor{256};
-    std::mutex m_mutex;
+    std::mutex m_currentLock; // guards m_current
     std::shared_ptr<FileTarget> m_current;
 };
 

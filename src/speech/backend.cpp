@@ -4,20 +4,25 @@
 #include "speech/lexicon.h"
 #include "platform/soundoutput.h"
 
+#include <QCoreApplication>
+
 #include <mutex>
 
 namespace speech {
 
 namespace {
-std::mutex g_mutex;
+std::mutex g_backendLock; // guards g_backend
 std::shared_ptr<Backend> g_backend;
 } // namespace
 
 std::shared_ptr<Backend> DefaultBackend()
 {
-    std::lock_guard lock(g_mutex);
-    if (!g_backend)
+    std::lock_guard lock(g_backendLock);
+    if (!g_backend) {
         g_backend = espeak::CreateBackend(loqa::SoundOutput::instance(), DefaultLexicon());
+        // Let go with the application, so that the engine's thread ends then, not among the static destructors.
+        qAddPostRoutine([] { SetDefaultBackend(nullptr); });
+    }
     return g_backend;
 }
 
@@ -39,7 +44,7 @@ QString WriteFailureText(const QString &path, const QString &reason)
 
 void SetDefaultBackend(std::shared_ptr<Backend> backend)
 {
-    std::lock_guard lock(g_mutex);
+    std::lock_guard lock(g_backendLock);
     g_backend = std::move(backend);
 }
 

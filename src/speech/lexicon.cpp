@@ -389,20 +389,20 @@ void Lexicon::setFiles(const QString &ownPath, const QStringList &otherPaths)
         if (!seen && readFile(p, other, nullptr))
             files.push_back(std::move(other));
     }
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_entriesLock);
     m_files = std::move(files);
     changed();
 }
 
 std::vector<LexiconFile> Lexicon::files() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_entriesLock);
     return m_files;
 }
 
 QStringList Lexicon::otherPaths() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_entriesLock);
     QStringList paths;
     for (const LexiconFile &f : m_files) {
         if (!f.own)
@@ -415,14 +415,14 @@ bool Lexicon::load(const QString &path, QString *error)
 {
     const QString p = canonical(path);
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_entriesLock);
         if (std::any_of(m_files.begin(), m_files.end(), [&](const LexiconFile &f) { return f.path == p; }))
             return true;
     }
     LexiconFile file;
     if (!readFile(p, file, error))
         return false;
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_entriesLock);
     m_files.push_back(std::move(file));
     changed();
     return true;
@@ -431,7 +431,7 @@ bool Lexicon::load(const QString &path, QString *error)
 void Lexicon::unload(const QString &path)
 {
     const QString p = canonical(path);
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_entriesLock);
     const auto it =
         std::find_if(m_files.begin(), m_files.end(), [&](const LexiconFile &f) { return !f.own && f.path == p; });
     if (it == m_files.end())
@@ -445,7 +445,7 @@ bool Lexicon::save(const QString &path, const std::vector<LexiconEntry> &entries
     const QString p = canonical(path);
     QStringList badLines;
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_entriesLock);
         const auto it = std::find_if(m_files.begin(), m_files.end(), [&](const LexiconFile &f) { return f.path == p; });
         if (it == m_files.end()) {
             if (error)
@@ -463,7 +463,7 @@ bool Lexicon::save(const QString &path, const std::vector<LexiconEntry> &entries
         out.cancelWriting();
         return false;
     }
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_entriesLock);
     const auto it = std::find_if(m_files.begin(), m_files.end(), [&](const LexiconFile &f) { return f.path == p; });
     if (it != m_files.end())
         it->entries = entries;
@@ -473,7 +473,7 @@ bool Lexicon::save(const QString &path, const std::vector<LexiconEntry> &entries
 
 void Lexicon::setPreview(const std::optional<LexiconEntry> &entry)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_entriesLock);
     m_preview = entry;
     changed();
 }
@@ -488,7 +488,7 @@ void Lexicon::changed()
 
 std::shared_ptr<const LexiconMatcher> Lexicon::matcherFor(const QString &voiceLanguage) const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_entriesLock);
     if (m_preview) {
         LexiconEntry only = *m_preview;
         return std::make_shared<const LexiconMatcher>(std::vector<const LexiconEntry *>{&only});

@@ -137,7 +137,7 @@ public:
 
 private:
     void changed();
-    mutable std::mutex m_mutex;
+    mutable std::mutex m_entriesLock; // guards the files, the preview and the matchers made from them
     std::vector<LexiconFile> m_files;
     std::optional<LexiconEntry> m_preview;
     size_t m_entryCount = 0;

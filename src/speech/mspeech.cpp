@@ -66,8 +66,11 @@ void TTSNotifySink::warning(int32_t code, const QString &message)
 
 void TTSBufNotifySink::wordPosition(uint64_t, uint32_t byteOffset)
 {
-    if (FOwner && !FOwner->StoppedRunPending())
-        FOwner->FWordPosition = byteOffset;
+    if (!FOwner || FOwner->StoppedRunPending())
+        return;
+    FOwner->FWordPosition = byteOffset;
+    if (FOwner->OnWordPosition)
+        FOwner->OnWordPosition(FOwner);
 }
 
 // --- the component ------------------------------------------------------

@@ -107,6 +107,8 @@ public:
     ErrorEvent OnError;
     NotifyEvent OnStart;
     NotifyEvent OnStop;
+    // The word being heard changed: WordPosition is where it starts.
+    NotifyEvent OnWordPosition;
     ErrorEvent OnWarning;
     VisualEvent OnVisual;
 

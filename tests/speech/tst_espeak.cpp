@@ -7,12 +7,15 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -65,6 +68,7 @@ private:
         void setPaused(bool) override {}
         void drop() override {}
         uint64_t playedFrames() override { return m_written; }
+        uint64_t waitPlayed(uint64_t, const std::atomic<bool> &) override { return m_written; }
         void wake() override {}
         QString failure() override { return m_broken ? QStringLiteral("Connection terminated") : QString(); }
 
@@ -135,6 +139,43 @@ class TestEspeak : public QObject
     Q_OBJECT
 
 private slots:
+    // First, so that the engine starts here: while it sets espeak-ng up and
+    // speaks, another thread sees the environment as it was all along, and
+    // espeak-ng reaches for no sound server of its own (the one it would find
+    // is this socket).
+    void engineStart_leavesTheEnvironmentAndTheSoundServerAlone()
+    {
+        QTemporaryDir dir;
+        QLocalServer probe;
+        QVERIFY(probe.listen(dir.filePath(QStringLiteral("probe"))));
+        const char *const variable = "PULSE_SERVER";
+        const bool had = qEnvironmentVariableIsSet(variable);
+        const QByteArray saved = qgetenv(variable);
+        const QByteArray server = "unix:" + QFile::encodeName(probe.fullServerName());
+        qputenv(variable, server);
+        std::atomic<bool> done{false};
+        std::atomic<int> changes{0};
+        std::thread watcher([&] {
+            while (!done) {
+                if (qgetenv(variable) != server)
+                    ++changes;
+                std::this_thread::yield();
+            }
+        });
+        Rendered out;
+        render(lexiconWith(dir, {}), QStringLiteral("Nothing but the words."), out);
+        done = true;
+        watcher.join();
+        QCoreApplication::processEvents();
+        if (had)
+            qputenv(variable, saved);
+        else
+            qunsetenv(variable);
+        QVERIFY(!out.samples.isEmpty());
+        QCOMPARE(changes.load(), 0);
+        QVERIFY2(!probe.hasPendingConnections(), "espeak-ng connected to a sound server");
+    }
+
     void modes_comeInMaleAndFemaleFormsWithStableIds()
     {
         TMSpeech a, b;

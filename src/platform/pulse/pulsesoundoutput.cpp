@@ -3,6 +3,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -156,6 +157,7 @@ public:
     bool open(bool paused, QString *error)
     {
         Locker lock(m_loop);
+        m_corked = paused;
         const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(m_rate), uint8_t(m_channels)};
         m_stream = pa_stream_new(m_pulse->context(), ApplicationTitle().toUtf8().constData(), &spec, nullptr);
         if (!m_stream)
@@ -251,9 +253,12 @@ public:
     void setPaused(bool paused) override
     {
         Locker lock(m_loop);
+        m_corked = paused;
         if (good())
             if (pa_operation *op = pa_stream_cork(m_stream, paused ? 1 : 0, nullptr, nullptr))
                 pa_operation_unref(op);
+        // A waitPlayed() sleeping through the pause looks at the clock again.
+        pa_threaded_mainloop_signal(m_loop, 0);
     }
 
     void drop() override
@@ -267,11 +272,28 @@ public:
     uint64_t playedFrames() override
     {
         Locker lock(m_loop);
-        pa_usec_t usec = 0;
-        if (!good() || pa_stream_get_time(m_stream, &usec) < 0)
-            return m_lastPlayed;
-        m_lastPlayed = std::max(m_lastPlayed, uint64_t(usec) * uint64_t(m_rate) / 1000000u);
-        return m_lastPlayed;
+        return playedLocked();
+    }
+
+    uint64_t waitPlayed(uint64_t frames, const std::atomic<bool> &abort) override
+    {
+        Locker lock(m_loop);
+        for (;;) {
+            const uint64_t played = playedLocked();
+            if (played >= frames || abort || !good())
+                return played;
+            if (m_corked) {
+                // Paused: the clock stands until a resume, which signals.
+                pa_threaded_mainloop_wait(m_loop);
+                continue;
+            }
+            // Woken when the server's clock should have reached `frames` (a
+            // millisecond at least, so that a late clock is not spun on), or
+            // earlier by the server's requests for data and by wake().
+            const pa_usec_t ahead = pa_usec_t((frames - played) * 1000000u / uint64_t(m_rate));
+            Deadline deadline(m_loop, m_pulse->context(), std::max<pa_usec_t>(ahead, 1000));
+            pa_threaded_mainloop_wait(m_loop);
+        }
     }
 
     void wake() override
@@ -296,6 +318,16 @@ private:
 
     bool good() const { return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY; }
 
+    // With the loop locked.
+    uint64_t playedLocked()
+    {
+        pa_usec_t usec = 0;
+        if (!good() || pa_stream_get_time(m_stream, &usec) < 0)
+            return m_lastPlayed;
+        m_lastPlayed = std::max(m_lastPlayed, uint64_t(usec) * uint64_t(m_rate) / 1000000u);
+        return m_lastPlayed;
+    }
+
     bool fail(QString *error)
     {
         if (error)
@@ -309,6 +341,7 @@ private:
     const int m_channels;
     pa_stream *m_stream = nullptr;
     bool m_drained = false;
+    bool m_corked = false; // paused by setPaused()
     uint64_t m_lastPlayed = 0;
 };
 
@@ -316,6 +349,7 @@ class PulseSoundOutput final : public SoundOutput
 {
 public:
     explicit PulseSoundOutput(QString server) : m_server(std::move(server)) {}
+    ~PulseSoundOutput() override { stopFiles(); }
 
     std::unique_ptr<SoundStream> openStream(int rate, int channels, bool startPaused, QString *error) override
     {
@@ -334,7 +368,7 @@ private:
     // The working connection, made anew when there is none or the server went away.
     std::shared_ptr<PulseConnection> connection(QString *error)
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_connectionLock);
         if (m_connection && m_connection->good())
             return m_connection;
         m_connection.reset();
@@ -346,7 +380,7 @@ private:
     }
 
     const QString m_server;
-    std::mutex m_mutex;
+    std::mutex m_connectionLock; // guards m_connection
     std::shared_ptr<PulseConnection> m_connection;
 };
 

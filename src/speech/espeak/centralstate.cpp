@@ -60,7 +60,7 @@ void CentralState::detach()
     QObject *mailbox = nullptr;
     std::deque<Delivery> dropped;
     {
-        std::lock_guard lock(mutex);
+        std::lock_guard lock(m_deliveryLock);
         m_attached = false;
         mailbox = std::exchange(m_mailbox, nullptr);
         dropped.swap(m_queue);
@@ -75,7 +75,7 @@ void CentralState::detach()
 
 void CentralState::post(Delivery fn)
 {
-    std::lock_guard lock(mutex);
+    std::lock_guard lock(m_deliveryLock);
     if (!m_attached)
         return;
     m_queue.push_back(std::move(fn));
@@ -89,7 +89,7 @@ void CentralState::deliver()
 {
     std::deque<Delivery> due;
     {
-        std::lock_guard lock(mutex);
+        std::lock_guard lock(m_deliveryLock);
         m_wakePosted = false;
         due.swap(m_queue);
     }
@@ -159,10 +159,39 @@ void CentralState::error(int32_t code, const QString &message)
     post([code, message](CentralState &state) { state.forEachSink([&](NotifySink &s) { s.error(code, message); }); });
 }
 
+void CentralState::setPaused(bool paused)
+{
+    {
+        std::lock_guard lock(m_pauseLock);
+        m_paused = paused;
+    }
+    m_pauseChanged.notify_all();
+}
+
+bool CentralState::waitWhilePaused(const Job &job)
+{
+    std::unique_lock lock(m_pauseLock);
+    m_pauseChanged.wait(lock, [&] { return !m_paused || job.abort; });
+    return !job.abort;
+}
+
+bool CentralState::waitUntil(const Job &job, std::chrono::steady_clock::time_point due)
+{
+    std::unique_lock lock(m_pauseLock);
+    m_pauseChanged.wait_until(lock, due, [&] { return bool(job.abort); });
+    return !job.abort;
+}
+
 void CentralState::abortRunning()
 {
-    if (running)
-        running->abort = true;
+    if (running) {
+        {
+            // Taken, so that a wait between its look at the flag and its sleep is not missed.
+            std::lock_guard lock(m_pauseLock);
+            running->abort = true;
+        }
+        m_pauseChanged.notify_all();
+    }
     if (stream)
         stream->wake();
 }
@@ -172,7 +201,7 @@ void CentralState::publishStream(loqa::SoundStream *s)
     stream = s;
     // A pause or resume may have come between opening and now.
     if (s)
-        s->setPaused(paused);
+        s->setPaused(m_paused);
 }
 
 } // namespace speech::espeak

@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
@@ -52,16 +54,23 @@ public:
     void wordPosition(const std::shared_ptr<BufNotifySink> &sink, uint32_t byteOffset, bool throttle = false);
     void error(int32_t code, const QString &message);
 
-    // Guards `stream`, `running` and `generation`.
-    std::mutex mutex;
+    // What plays: guards `stream`, `running` and `generation`.
+    std::mutex playLock;
     loqa::SoundStream *stream = nullptr; // the stream now playing, if any
     Job *running = nullptr;              // the job now on the synthesis thread, if it is ours
     uint64_t generation = 0;             // raised by every reset; older jobs are abandoned
-    std::atomic<bool> paused{false};
 
-    // With `mutex` held: abandons the running job.
+    bool paused() const { return m_paused; }
+    // Pauses or resumes; a text written to a file waiting in its pause goes on.
+    void setPaused(bool paused);
+    // On the synthesis thread, for a text written to a file: sleeps while paused,
+    // then until `due`; false when `job` was abandoned meanwhile.
+    bool waitWhilePaused(const Job &job);
+    bool waitUntil(const Job &job, std::chrono::steady_clock::time_point due);
+
+    // With `playLock` held: abandons the running job.
     void abortRunning();
-    // With `mutex` held: makes `s` the playing stream, paused or not as the
+    // With `playLock` held: makes `s` the playing stream, paused or not as the
     // last pause or resume (which may have come while it was opened) says.
     void publishStream(loqa::SoundStream *s);
 
@@ -76,12 +85,17 @@ private:
     void deliver();
     void forEachSink(const std::function<void(NotifySink &)> &fn);
 
-    // The deliveries travel in this queue, under `mutex`; the event that wakes the
-    // central's thread carries nothing, so no data crosses threads outside our locks.
-    std::deque<Delivery> m_queue;                            // guarded by `mutex`
-    bool m_wakePosted = false;                               // guarded by `mutex`
-    QObject *m_mailbox = nullptr;                            // lives on the central's thread; guarded by `mutex`
-    bool m_attached = true;                                  // guarded by `mutex`; written on the central's thread only
+    // The deliveries travel in this queue; the event that wakes the central's
+    // thread carries nothing, so no data crosses threads outside our locks.
+    std::mutex m_deliveryLock;    // guards m_queue, m_wakePosted, m_mailbox and m_attached
+    std::deque<Delivery> m_queue; // guarded by m_deliveryLock
+    bool m_wakePosted = false;    // guarded by m_deliveryLock
+    QObject *m_mailbox = nullptr; // lives on the central's thread; guarded by m_deliveryLock
+    bool m_attached = true;       // guarded by m_deliveryLock; written on the central's thread only
+    // The pause; its changes and an abandoned job wake the waits of a file's writing.
+    std::mutex m_pauseLock; // guards the changes of m_paused, so that no wake-up is missed
+    std::condition_variable m_pauseChanged;
+    std::atomic<bool> m_paused{false};
     int m_delivering = 0;                                    // central's thread only
     std::map<uint32_t, std::shared_ptr<NotifySink>> m_sinks; // central's thread only
     uint32_t m_nextKey = 1;

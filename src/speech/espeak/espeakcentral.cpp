@@ -15,18 +15,19 @@ namespace {
 class EspeakEnumerator final : public Enumerator
 {
 public:
-    EspeakEnumerator(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
-        : m_output(std::move(output)), m_lexicon(std::move(lexicon))
+    EspeakEnumerator(std::shared_ptr<Engine> engine, std::shared_ptr<loqa::SoundOutput> output,
+                     std::shared_ptr<Lexicon> lexicon)
+        : m_engine(std::move(engine)), m_output(std::move(output)), m_lexicon(std::move(lexicon))
     {
-        if (!Engine::instance().ready())
-            throw SpeechError(Engine::instance().error().toStdString());
+        if (!m_engine->ready())
+            throw SpeechError(m_engine->error().toStdString());
     }
 
     void reset() override { m_position = 0; }
 
     void skip(size_t n) override
     {
-        const size_t count = Engine::instance().modes().size();
+        const size_t count = m_engine->modes().size();
         if (m_position + n > count) {
             m_position = count;
             throw SpeechError("not that many voices");
@@ -36,7 +37,7 @@ public:
 
     bool next(ModeInfo &info) override
     {
-        const auto &modes = Engine::instance().modes();
+        const auto &modes = m_engine->modes();
         if (m_position >= modes.size())
             return false;
         info = modes[m_position++].info;
@@ -47,14 +48,15 @@ public:
     {
         if (!destination)
             throw SpeechError("no audio destination");
-        for (const Mode &mode : Engine::instance().modes()) {
+        for (const Mode &mode : m_engine->modes()) {
             if (mode.info.modeId == modeId)
-                return std::make_unique<EspeakCentral>(mode, std::move(destination), m_output, m_lexicon);
+                return std::make_unique<EspeakCentral>(m_engine, mode, std::move(destination), m_output, m_lexicon);
         }
         throw SpeechError("no such voice");
     }
 
 private:
+    std::shared_ptr<Engine> m_engine;
     std::shared_ptr<loqa::SoundOutput> m_output;
     std::shared_ptr<Lexicon> m_lexicon;
     size_t m_position = 0;
@@ -64,12 +66,12 @@ class EspeakBackend final : public Backend
 {
 public:
     EspeakBackend(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
-        : m_output(std::move(output)), m_lexicon(std::move(lexicon))
+        : m_engine(Engine::acquire()), m_output(std::move(output)), m_lexicon(std::move(lexicon))
     {}
 
     std::unique_ptr<Enumerator> createEnumerator() override
     {
-        return std::make_unique<EspeakEnumerator>(m_output, m_lexicon);
+        return std::make_unique<EspeakEnumerator>(m_engine, m_output, m_lexicon);
     }
 
     // The sound server is reached by the text that plays, on the synthesis thread,
@@ -78,10 +80,11 @@ public:
 
     std::shared_ptr<AudioFile> createFileDestination() override
     {
-        return std::make_shared<FileDestination>(Engine::instance().sampleRate());
+        return std::make_shared<FileDestination>(m_engine->sampleRate());
     }
 
 private:
+    std::shared_ptr<Engine> m_engine;
     std::shared_ptr<loqa::SoundOutput> m_output;
     std::shared_ptr<Lexicon> m_lexicon;
 };
@@ -108,10 +111,11 @@ void EspeakAttributes::speedSet(uint32_t speed)
     m_speed = int(std::clamp<uint32_t>(speed, Engine::kMinRate, Engine::kMaxRate));
 }
 
-EspeakCentral::EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination,
-                             std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
-    : m_mode(mode), m_destination(std::move(destination)), m_output(std::move(output)), m_lexicon(std::move(lexicon)),
-      m_state(CentralState::create()), m_dialogs(m_lexicon)
+EspeakCentral::EspeakCentral(std::shared_ptr<Engine> engine, const Mode &mode,
+                             std::shared_ptr<AudioDestination> destination, std::shared_ptr<loqa::SoundOutput> output,
+                             std::shared_ptr<Lexicon> lexicon)
+    : m_engine(std::move(engine)), m_mode(mode), m_destination(std::move(destination)), m_output(std::move(output)),
+      m_lexicon(std::move(lexicon)), m_state(CentralState::create()), m_dialogs(m_engine, m_lexicon)
 {}
 
 EspeakCentral::~EspeakCentral()
@@ -157,7 +161,7 @@ void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifyS
     job->pitch = m_attributes.pitchGet();
     job->output = m_output;
     {
-        std::lock_guard lock(m_state->mutex);
+        std::lock_guard lock(m_state->playLock);
         job->generation = m_state->generation;
     }
     if (m_destination->kind() == AudioDestination::File) {
@@ -168,7 +172,7 @@ void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifyS
         if (!job->file || !job->file->writer.isOpen())
             throw SpeechError("no file is open for the speech");
     }
-    Engine::instance().submit(std::move(job));
+    m_engine->submit(std::move(job));
 }
 
 bool EspeakCentral::inject(const std::string &tag)
@@ -188,16 +192,16 @@ bool EspeakCentral::inject(const std::string &tag)
 
 void EspeakCentral::audioPause()
 {
-    m_state->paused = true;
-    std::lock_guard lock(m_state->mutex);
+    m_state->setPaused(true);
+    std::lock_guard lock(m_state->playLock);
     if (m_state->stream)
         m_state->stream->setPaused(true);
 }
 
 void EspeakCentral::audioResume()
 {
-    m_state->paused = false;
-    std::lock_guard lock(m_state->mutex);
+    m_state->setPaused(false);
+    std::lock_guard lock(m_state->playLock);
     if (m_state->stream)
         m_state->stream->setPaused(false);
 }
@@ -205,10 +209,10 @@ void EspeakCentral::audioResume()
 void EspeakCentral::audioReset()
 {
     // Texts that have not begun end here; the one playing stops and reports its own stop.
-    for (const auto &job : Engine::instance().cancelQueued(m_state.get()))
+    for (const auto &job : m_engine->cancelQueued(m_state.get()))
         m_state->audioStop(job->bufSink);
-    m_state->paused = false;
-    std::lock_guard lock(m_state->mutex);
+    m_state->setPaused(false);
+    std::lock_guard lock(m_state->playLock);
     ++m_state->generation;
     if (m_state->stream) {
         m_state->stream->drop();

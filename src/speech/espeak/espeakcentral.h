@@ -23,7 +23,9 @@ private:
 class EspeakDialogs final : public Dialogs
 {
 public:
-    explicit EspeakDialogs(std::shared_ptr<Lexicon> lexicon) : m_lexicon(std::move(lexicon)) {}
+    EspeakDialogs(std::shared_ptr<Engine> engine, std::shared_ptr<Lexicon> lexicon)
+        : m_engine(std::move(engine)), m_lexicon(std::move(lexicon))
+    {}
     QString aboutDlg(uintptr_t owner, const QString &title) override;
     QString generalDlg(uintptr_t owner, const QString &title) override;
     QString lexiconDlg(uintptr_t owner, const QString &title) override;
@@ -31,13 +33,16 @@ public:
     Lexicon *lexicon() override { return m_lexicon.get(); }
 
 private:
+    QString aboutText() const;
+
+    std::shared_ptr<Engine> m_engine;
     std::shared_ptr<Lexicon> m_lexicon;
 };
 
 class EspeakCentral final : public Central
 {
 public:
-    EspeakCentral(const Mode &mode, std::shared_ptr<AudioDestination> destination,
+    EspeakCentral(std::shared_ptr<Engine> engine, const Mode &mode, std::shared_ptr<AudioDestination> destination,
                   std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon);
     ~EspeakCentral() override;
 
@@ -52,6 +57,7 @@ public:
     void audioReset() override;
 
 private:
+    std::shared_ptr<Engine> m_engine;
     Mode m_mode;
     std::shared_ptr<AudioDestination> m_destination;
     std::shared_ptr<loqa::SoundOutput> m_output;

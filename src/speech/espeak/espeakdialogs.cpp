@@ -4,17 +4,13 @@
 // engine, handed back for the window that asked to show.
 namespace speech::espeak {
 
-namespace {
-
-QString aboutText()
+QString EspeakDialogs::aboutText() const
 {
-    const Engine &engine = Engine::instance();
+    const Engine &engine = *m_engine;
     return QStringLiteral("eSpeak NG text-to-speech engine\nVersion %1\nVoice data: %2\nVoices: %3")
         .arg(engine.version(), engine.dataPath())
         .arg(engine.modes().size() / 2);
 }
-
-} // namespace
 
 QString EspeakDialogs::aboutDlg(uintptr_t, const QString &)
 {
@@ -28,8 +24,7 @@ QString EspeakDialogs::generalDlg(uintptr_t, const QString &)
 
 QString EspeakDialogs::lexiconDlg(uintptr_t, const QString &)
 {
-    return QStringLiteral("Pronunciations come from the engine's dictionaries in\n%1")
-        .arg(Engine::instance().dataPath());
+    return QStringLiteral("Pronunciations come from the engine's dictionaries in\n%1").arg(m_engine->dataPath());
 }
 
 QString EspeakDialogs::translateDlg(uintptr_t, const QString &)

@@ -11,6 +11,24 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <mutex>
+
+// espeak-ng asks its audio library for a sound device whenever its output is
+// set up, in synchronous mode too, where it never plays through it. Finding
+// one connects to the sound server: it waits without a limit of ours for a
+// server that hangs (30 s) and starts one when there is none. Loquora plays
+// through its own sound output, so the program answers that request itself,
+// ahead of the audio library: there is no device, and espeak-ng opens none.
+extern "C" {
+struct audio_object;
+__attribute__((visibility("default"))) audio_object *
+create_audio_device_object(const char *device, const char *application, const char *description);
+audio_object *create_audio_device_object(const char *, const char *, const char *)
+{
+    return nullptr;
+}
+}
 
 namespace speech::espeak {
 
@@ -65,6 +83,7 @@ Candidate rate(const espeak_VOICE *voice, const QString &tag)
 // The state of the job now being synthesised; only the synthesis thread touches it.
 struct Running {
     Job *job = nullptr;
+    int rate = 22050;
     loqa::SoundStream *stream = nullptr;
     uint64_t frames = 0;
     loqa::TextOffsetMap cursor;                      // the engine's character positions in job->text
@@ -78,11 +97,12 @@ thread_local Running *t_running = nullptr;
 
 bool waitWhilePaused(Running &r)
 {
+    if (!r.job->state->paused())
+        return !r.job->abort;
     const auto before = Clock::now();
-    while (r.job->state->paused && !r.job->abort)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const bool going = r.job->state->waitWhilePaused(*r.job);
     r.paused += Clock::now() - before;
-    return !r.job->abort;
+    return going;
 }
 
 void deliverHeard(Running &r)
@@ -97,6 +117,23 @@ void deliverHeard(Running &r)
     }
     if (latest >= 0)
         r.job->state->wordPosition(r.job->bufSink, uint32_t(latest));
+}
+
+// Plays samples in pieces of 10 ms: the server takes each as it makes room
+// by playing, and the words heard meanwhile go out between them.
+bool play(Running &r, const short *wav, size_t count)
+{
+    const size_t piece = size_t(std::max(1, r.rate / 100));
+    while (count > 0) {
+        const size_t n = std::min(count, piece);
+        if (!r.stream->write(wav, n, r.job->abort))
+            return false;
+        wav += n;
+        count -= n;
+        r.frames += uint64_t(n);
+        deliverHeard(r);
+    }
+    return true;
 }
 
 int synthCallback(short *wav, int count, espeak_EVENT *events)
@@ -119,17 +156,15 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
     }
     if (count > 0 && wav) {
         if (job.device) {
-            if (!r->stream->write(wav, size_t(count), job.abort)) {
+            if (!play(*r, wav, size_t(count))) {
                 r->streamFailed = !job.abort;
                 return 1;
             }
-            r->frames += uint64_t(count);
-            deliverHeard(*r);
         } else {
             if (!waitWhilePaused(*r))
                 return 1;
             {
-                std::lock_guard lock(job.file->mutex);
+                std::lock_guard lock(job.file->writerLock);
                 if (!job.file->writer.write(wav, size_t(count))) {
                     // A full disk or a size limit: the text ends here, reported once.
                     r->fileFailed = true;
@@ -139,17 +174,38 @@ int synthCallback(short *wav, int count, espeak_EVENT *events)
             r->frames += uint64_t(count);
             if (job.realTime > 0) {
                 // Rendering takes no less than the speech's duration x 256 / factor.
-                const double seconds = double(r->frames) / Engine::instance().sampleRate() * 256.0 / job.realTime;
+                const double seconds = double(r->frames) / r->rate * 256.0 / job.realTime;
                 const auto due = r->start + r->paused +
                                  std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-                while (!job.abort && Clock::now() < due)
-                    std::this_thread::sleep_for(
-                        std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(20)));
+                if (!job.state->waitUntil(job, due))
+                    return 1;
             }
         }
     }
     return job.abort ? 1 : 0;
 }
+
+// What espeak-ng offers, found when it is set up.
+struct Library {
+    bool ready = false;
+    QString error;
+    std::vector<Mode> modes;
+    int rate = 22050;
+    QString version;
+    QString dataPath;
+};
+
+// espeak-ng is set up once and never ended (it holds no device), so what it
+// offers lives as long as the process, past the static destructors.
+Library &library()
+{
+    static Library *const lib = new Library;
+    return *lib;
+}
+std::once_flag g_libraryOnce;
+// espeak-ng's process-wide state: an engine's thread holds it from its start to
+// its end, so that a new engine waits for the thread of the one before.
+std::mutex g_espeakLock;
 
 } // namespace
 
@@ -161,53 +217,72 @@ int EspeakPitch(int pitch)
     return 50 + (pitch - 50) * 50 / (Engine::kMaxPitch - 50);
 }
 
-Engine &Engine::instance()
+std::shared_ptr<Engine> Engine::acquire()
 {
-    static Engine engine;
+    static std::mutex lock; // guards current
+    static std::weak_ptr<Engine> current;
+    std::lock_guard guard(lock);
+    std::shared_ptr<Engine> engine = current.lock();
+    if (!engine) {
+        engine.reset(new Engine);
+        current = engine;
+    }
     return engine;
 }
 
 Engine::Engine()
 {
     m_thread = std::thread([this] { run(); });
-    std::unique_lock lock(m_mutex);
-    m_wake.wait(lock, [this] { return m_initialised; });
+    std::unique_lock lock(m_startLock);
+    m_startChanged.wait(lock, [this] { return m_started; });
 }
 
 Engine::~Engine()
 {
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_queueLock);
         m_quit = true;
         for (const auto &job : m_queue)
             job->abort = true;
     }
-    m_wake.notify_all();
+    m_queueChanged.notify_all();
     if (m_thread.joinable())
         m_thread.join();
 }
 
-bool Engine::initialiseOutput()
+bool Engine::ready() const
 {
-    // The engine's output set-up checks for a sound server through its own audio
-    // library, though in synchronous mode it never plays through it: it waits for
-    // the server without a limit of ours (30 s when one hangs) and starts one when
-    // there is none. Loquora plays through its own sound output, so the check is
-    // pointed at no server and fails at once. The thread that made the engine
-    // waits meanwhile, and Qt's own readers of the environment are locked out.
-    const char *const variable = "PULSE_SERVER";
-    const bool had = qEnvironmentVariableIsSet(variable);
-    const QByteArray saved = qgetenv(variable);
-    qputenv(variable, "unix:/nonexistent/loqa-no-server");
-    const bool ok = espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 50, nullptr) == ENS_OK;
-    if (had)
-        qputenv(variable, saved);
-    else
-        qunsetenv(variable);
-    return ok;
+    return library().ready;
 }
 
-void Engine::initialise()
+const QString &Engine::error() const
+{
+    return library().error;
+}
+
+const std::vector<Mode> &Engine::modes() const
+{
+    return library().modes;
+}
+
+int Engine::sampleRate() const
+{
+    return library().rate;
+}
+
+QString Engine::version() const
+{
+    return library().version;
+}
+
+QString Engine::dataPath() const
+{
+    return library().dataPath;
+}
+
+namespace {
+
+void initialiseLibrary(Library &lib)
 {
     espeak_ng_InitializePath(nullptr);
     espeak_ng_ERROR_CONTEXT context = nullptr;
@@ -215,19 +290,19 @@ void Engine::initialise()
     if (status != ENS_OK) {
         char message[512] = {};
         espeak_ng_GetStatusCodeMessage(status, message, sizeof message);
-        m_error = QStringLiteral("the speech engine cannot start: ") + QString::fromUtf8(message);
+        lib.error = QStringLiteral("the speech engine cannot start: ") + QString::fromUtf8(message);
         espeak_ng_ClearErrorContext(&context);
         return;
     }
-    if (!initialiseOutput()) {
-        m_error = QStringLiteral("the speech engine cannot produce sound");
+    if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 50, nullptr) != ENS_OK) {
+        lib.error = QStringLiteral("the speech engine cannot produce sound");
         return;
     }
     espeak_SetSynthCallback(synthCallback);
-    m_rate = espeak_ng_GetSampleRate();
+    lib.rate = espeak_ng_GetSampleRate();
     const char *path = nullptr;
-    m_version = QString::fromUtf8(espeak_Info(&path));
-    m_dataPath = QString::fromUtf8(path ? path : "");
+    lib.version = QString::fromUtf8(espeak_Info(&path));
+    lib.dataPath = QString::fromUtf8(path ? path : "");
 
     const QString tag = localeTag();
     std::vector<Candidate> candidates;
@@ -254,7 +329,7 @@ void Engine::initialise()
             info.modeName = (c.name + (female ? QStringLiteral(" Female") : QStringLiteral(" Male"))).toStdString();
             info.language = language;
             info.manufacturer = "eSpeak NG contributors";
-            info.product = "eSpeak NG " + m_version.toStdString();
+            info.product = "eSpeak NG " + lib.version.toStdString();
             info.modeId = nameUuid(QString::fromStdString(identifier) + (female ? "+female" : "+male"));
             info.engineId = engineId;
             info.speaker = c.name.toStdString();
@@ -264,25 +339,28 @@ void Engine::initialise()
             info.features = FeaturePitch | FeatureSpeed | FeatureWordPosition | FeatureFileOutput;
             info.interfaces = InterfaceCentral | InterfaceAttributes | InterfaceDialogs;
             mode.voice = female ? identifier + "+f3" : identifier;
-            m_modes.push_back(std::move(mode));
+            lib.modes.push_back(std::move(mode));
         }
     }
-    m_ready = true;
+    lib.ready = true;
 }
+
+} // namespace
 
 void Engine::run()
 {
-    initialise();
+    std::lock_guard espeak(g_espeakLock);
+    std::call_once(g_libraryOnce, [] { initialiseLibrary(library()); });
     {
-        std::lock_guard lock(m_mutex);
-        m_initialised = true;
+        std::lock_guard lock(m_startLock);
+        m_started = true;
     }
-    m_wake.notify_all();
+    m_startChanged.notify_all();
     for (;;) {
         std::shared_ptr<Job> job;
         {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+            std::unique_lock lock(m_queueLock);
+            m_queueChanged.wait(lock, [this] { return m_quit || !m_queue.empty(); });
             if (m_quit)
                 break;
             job = m_queue.front();
@@ -290,23 +368,21 @@ void Engine::run()
         }
         runJob(job);
     }
-    if (m_ready)
-        espeak_ng_Terminate();
 }
 
 void Engine::submit(std::shared_ptr<Job> job)
 {
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_queueLock);
         m_queue.push_back(std::move(job));
     }
-    m_wake.notify_all();
+    m_queueChanged.notify_all();
 }
 
 std::vector<std::shared_ptr<Job>> Engine::cancelQueued(const CentralState *state)
 {
     std::vector<std::shared_ptr<Job>> removed;
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_queueLock);
     for (auto it = m_queue.begin(); it != m_queue.end();) {
         if ((*it)->state.get() == state) {
             removed.push_back(*it);
@@ -323,11 +399,12 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
     CentralState &state = *job->state;
     Running running;
     running.job = job.get();
+    running.rate = sampleRate();
     running.start = Clock::now();
     std::unique_ptr<loqa::SoundStream> stream;
     bool failed = false;
     {
-        std::lock_guard lock(state.mutex);
+        std::lock_guard lock(state.playLock);
         state.running = job.get();
         if (job->generation != state.generation)
             job->abort = true;
@@ -342,12 +419,12 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
 
     if (!failed && job->device && !job->abort) {
         QString reason;
-        stream = job->output->openStream(m_rate, 1, state.paused, &reason);
+        stream = job->output->openStream(running.rate, 1, state.paused(), &reason);
         if (!stream) {
             state.error(2, SoundUnavailableText(reason));
             failed = true;
         } else {
-            std::lock_guard lock(state.mutex);
+            std::lock_guard lock(state.playLock);
             state.publishStream(stream.get());
         }
         running.stream = stream.get();
@@ -365,13 +442,16 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
     if (stream && !job->abort && !running.streamFailed) {
         stream->trigger();
         // Hand out the word positions as their sound is heard, then wait for the last sample.
-        while (!job->abort && !running.words.empty() && stream->playedFrames() < running.frames) {
+        while (!job->abort && !running.words.empty()) {
+            const uint64_t heard =
+                stream->waitPlayed(std::min(running.words.front().first, running.frames), job->abort);
             if (!stream->failure().isEmpty()) {
                 running.streamFailed = true;
                 break;
             }
+            if (heard >= running.frames)
+                break;
             deliverHeard(running);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         if (!running.streamFailed && !stream->drain(job->abort) && !job->abort)
             running.streamFailed = true;
@@ -383,11 +463,11 @@ void Engine::runJob(const std::shared_ptr<Job> &job)
         state.error(3, SoundUnavailableText(reason.isEmpty() ? QStringLiteral("the stream stopped") : reason));
     }
     if (running.fileFailed) {
-        std::lock_guard lock(job->file->mutex);
+        std::lock_guard lock(job->file->writerLock);
         state.error(4, WriteFailureText(job->file->writer.fileName(), job->file->writer.errorString()));
     }
     {
-        std::lock_guard lock(state.mutex);
+        std::lock_guard lock(state.playLock);
         state.stream = nullptr;
         state.running = nullptr;
     }

@@ -50,19 +50,25 @@ struct Mode {
     std::string voice; // what the engine is given to select it
 };
 
-// espeak-ng keeps process-wide state, so every call into it runs on this one thread.
+// espeak-ng keeps process-wide state: it is set up once per process, and every
+// call into it runs on the synthesis thread of the one engine there is at a
+// time. The engine's holders (back ends, voice lists, centrals) share it; the
+// last to let go ends and joins its thread.
 class Engine
 {
 public:
-    static Engine &instance();
+    // The engine of the process, started when nobody holds one.
+    static std::shared_ptr<Engine> acquire();
     ~Engine();
+    Engine(const Engine &) = delete;
+    Engine &operator=(const Engine &) = delete;
 
-    bool ready() const { return m_ready; }
-    const QString &error() const { return m_error; }
-    const std::vector<Mode> &modes() const { return m_modes; }
-    int sampleRate() const { return m_rate; }
-    QString version() const { return m_version; }
-    QString dataPath() const { return m_dataPath; }
+    bool ready() const;
+    const QString &error() const;
+    const std::vector<Mode> &modes() const;
+    int sampleRate() const;
+    QString version() const;
+    QString dataPath() const;
 
     void submit(std::shared_ptr<Job> job);
     // Takes the jobs of `state` that have not started yet off the queue.
@@ -78,23 +84,16 @@ public:
 private:
     Engine();
     void run();
-    void initialise();
-    bool initialiseOutput();
     void runJob(const std::shared_ptr<Job> &job);
 
     std::thread m_thread;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
+    std::mutex m_queueLock; // guards m_queue and m_quit
+    std::condition_variable m_queueChanged;
     std::deque<std::shared_ptr<Job>> m_queue;
     bool m_quit = false;
-    bool m_initialised = false;
-
-    bool m_ready = false;
-    QString m_error;
-    std::vector<Mode> m_modes;
-    int m_rate = 22050;
-    QString m_version;
-    QString m_dataPath;
+    std::mutex m_startLock; // guards m_started
+    std::condition_variable m_startChanged;
+    bool m_started = false; // espeak-ng is set up and this engine's thread holds it
 };
 
 // The espeak-ng pitch parameter (0..100, 50 natural) for a pitch of 0..400 (50 natural).

@@ -217,6 +217,8 @@ private:
     void MSpeech1Start(bool documentRun);
     void MSpeech1Stop();
     void TimerWordPositionTimer(int position);
+    // Paints the word heard at `position` (-1: none) at once, the status line left alone.
+    void PaintHeardWord(int position);
     void ScrollToWord(const QTextCursor &word);
     // The alarm and the reminders (converter_alarm.cpp).
     void CreateAandRTimer();

@@ -122,6 +122,7 @@ void TFormCvt::ConnectReading()
         GaugeWordPosition->setValue(value);
     });
     connect(r, &ReadingController::HighlightAt, this, &TFormCvt::TimerWordPositionTimer);
+    connect(r, &ReadingController::WordHeard, this, &TFormCvt::PaintHeardWord);
     // A word shown belongs to the text it was spoken from: another text loaded
     // (the next document, the one resumed) shows none until its own comes.
     connect(Memo1->document(), &QTextDocument::contentsChange, this, [this] {
@@ -157,6 +158,13 @@ void TFormCvt::MSpeech1Start(bool documentRun)
 
 void TFormCvt::TimerWordPositionTimer(int position)
 {
+    PaintHeardWord(position);
+    if (position >= 0)
+        PanelStatus->setText(QStringLiteral("Word Position: %1").arg(HighlightedWord()));
+}
+
+void TFormCvt::PaintHeardWord(int position)
+{
     // The spoken word is painted over the text, not selected: the user's caret
     // and selection stay where they were, and assistive tools see no
     // selection come and go at every word.
@@ -174,7 +182,6 @@ void TFormCvt::TimerWordPositionTimer(int position)
     word.format.setForeground(colours.brush(QPalette::Active, QPalette::HighlightedText));
     Memo1->setExtraSelections({word});
     ScrollToWord(word.cursor);
-    PanelStatus->setText(QStringLiteral("Word Position: %1").arg(at));
 }
 
 int TFormCvt::HighlightedWord() const

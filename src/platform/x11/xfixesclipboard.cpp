@@ -48,9 +48,15 @@ public:
         FWindow = XCreateSimpleWindow(FDisplay, DefaultRootWindow(FDisplay), 0, 0, 1, 1, 0, 0, 0);
         XSelectInput(FDisplay, FWindow, PropertyChangeMask);
         XFixesSelectSelectionInput(FDisplay, FWindow, FClipboard, XFixesSetSelectionOwnerNotifyMask);
-        XFlush(FDisplay);
+        // A round trip, not only a flush: the server has taken the request before
+        // watching is said to have begun, so a copy made by another connection
+        // right after it (this program's own toolkit among them) is never missed.
+        XSync(FDisplay, False);
         FNotifier = new QSocketNotifier(ConnectionNumber(FDisplay), QSocketNotifier::Read);
         QObject::connect(FNotifier, &QSocketNotifier::activated, this, [this] { Drain(); });
+        // Events the round trip read are already off the socket: take them now.
+        if (XEventsQueued(FDisplay, QueuedAlready) > 0)
+            QMetaObject::invokeMethod(this, [this] { Drain(); }, Qt::QueuedConnection);
         return true;
     }
 

@@ -56,7 +56,8 @@ public:
         QObject::connect(FNotifier, &QSocketNotifier::activated, this, [this] { Drain(); });
         // Events the round trip read are already off the socket: take them now.
         if (XEventsQueued(FDisplay, QueuedAlready) > 0)
-            QMetaObject::invokeMethod(this, [this] { Drain(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { Drain(); }, Qt::QueuedConnection);
         return true;
     }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/espeak/centralstate.h"
+#include "speech/engine/centralstate.h"
 #include "speech/lexicon.h"
 #include "speech/speech.h"
 
@@ -19,30 +19,7 @@ namespace loqa {
 class SoundOutput;
 }
 
-namespace speech {
-struct FileTarget;
-}
-
 namespace speech::espeak {
-
-struct Job {
-    std::shared_ptr<CentralState> state;
-    std::shared_ptr<BufNotifySink> bufSink;
-    std::string text;
-    // Word positions in `text` back to the text the job was given, when a
-    // dictionary rewrote it; with `phonemes` the engine reads "[[ ]]" as phonemes.
-    std::optional<OffsetMap> map;
-    bool phonemes = false;
-    std::string voice;
-    int rate = 175;
-    int pitch = 50;
-    bool device = true;
-    std::shared_ptr<loqa::SoundOutput> output; // where a device job plays
-    std::shared_ptr<FileTarget> file;
-    uint16_t realTime = 256;
-    uint64_t generation = 0;
-    std::atomic<bool> abort{false};
-};
 
 // A voice as the engine offers it, in the male or female form.
 struct Mode {

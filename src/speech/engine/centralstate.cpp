@@ -1,6 +1,5 @@
-#include "speech/espeak/centralstate.h"
+#include "speech/engine/centralstate.h"
 
-#include "speech/espeak/espeakengine.h"
 #include "platform/soundoutput.h"
 
 #include <QCoreApplication>
@@ -9,7 +8,7 @@
 
 #include <chrono>
 
-namespace speech::espeak {
+namespace speech {
 
 // Receives the wake-up events on the central's thread. A delivery holds the
 // state through it, so that what a handler does cannot free it mid-way.
@@ -204,4 +203,4 @@ void CentralState::publishStream(loqa::SoundStream *s)
         s->setPaused(m_paused);
 }
 
-} // namespace speech::espeak
+} // namespace speech

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "speech/lexicon.h"
 #include "speech/speech.h"
 
 #include <QString>
@@ -12,16 +13,40 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 
 class QObject;
 
 namespace loqa {
+class SoundOutput;
 class SoundStream;
 }
 
-namespace speech::espeak {
+namespace speech {
 
-struct Job;
+class CentralState;
+struct FileTarget;
+
+// One text on its way through an engine.
+struct Job {
+    std::shared_ptr<CentralState> state;
+    std::shared_ptr<BufNotifySink> bufSink;
+    std::string text;
+    // Word positions in `text` back to the text the job was given, when a
+    // dictionary rewrote it; with `phonemes` the engine reads "[[ ]]" as phonemes.
+    std::optional<OffsetMap> map;
+    bool phonemes = false;
+    std::string voice;
+    int rate = 175;
+    int pitch = 50;
+    bool device = true;
+    std::shared_ptr<loqa::SoundOutput> output; // where a device job plays
+    std::shared_ptr<FileTarget> file;
+    uint16_t realTime = 256;
+    uint64_t generation = 0;
+    std::atomic<bool> abort{false};
+};
 
 // What one central shares with the synthesis thread, and the one road its
 // notifications travel. The synthesis thread makes one call per event; each is
@@ -104,4 +129,4 @@ private:
     std::atomic<int64_t> m_lastWordPost{0}; // milliseconds on the steady clock
 };
 
-} // namespace speech::espeak
+} // namespace speech

@@ -30,6 +30,8 @@ public:
     // Writes the final header and closes the file; true when all went to disk.
     bool finish();
     bool isOpen() const { return m_file != nullptr; }
+    // The rate the final header names, when the samples turn out to have another than open() was told.
+    void setSampleRate(int sampleRate) { m_rate = sampleRate; }
     // Why the first failed call failed ("No space left on device"), empty while all went well.
     const QString &errorString() const { return m_error; }
     uint64_t dataBytes() const { return m_dataBytes; }

@@ -18,7 +18,7 @@ struct FileTarget {
 class FileDestination final : public AudioFile
 {
 public:
-    explicit FileDestination(int sampleRate) : m_rate(sampleRate) {}
+    explicit FileDestination(int sampleRate = 22050) : m_rate(sampleRate) {}
     ~FileDestination() override;
 
     bool set(const QString &fileName) override;

@@ -196,7 +196,18 @@ QString WriteFailureText(const QString &path, const QString &reason);
 std::shared_ptr<Backend> CreateEspeakBackend(std::shared_ptr<loqa::SoundOutput> output,
                                              std::shared_ptr<Lexicon> lexicon = nullptr);
 
-// The back end the program speaks with (espeak-ng on the process's sound
+// The flite back end (its US English voices), the same way.
+std::shared_ptr<Backend> CreateFliteBackend(std::shared_ptr<loqa::SoundOutput> output,
+                                            std::shared_ptr<Lexicon> lexicon = nullptr);
+// One list of the voices of `engines`, each engine's after the one before's.
+// The list fails when the first engine cannot start; a later one lends no voices then.
+std::shared_ptr<Backend> CreateEngineList(std::vector<std::shared_ptr<Backend>> engines);
+// Every engine Loquora drives: espeak-ng's voices first, then flite's, then
+// those of the desktop's speech service when it runs.
+std::shared_ptr<Backend> CreateAllEnginesBackend(std::shared_ptr<loqa::SoundOutput> output,
+                                                 std::shared_ptr<Lexicon> lexicon = nullptr);
+
+// The back end the program speaks with (every engine on the process's sound
 // output), or the one a test put in its place.
 std::shared_ptr<Backend> DefaultBackend();
 void SetDefaultBackend(std::shared_ptr<Backend> backend);

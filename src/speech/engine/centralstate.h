@@ -1,5 +1,6 @@
 #pragma once
 
+#include "speech/engine/synthesizer.h"
 #include "speech/lexicon.h"
 #include "speech/speech.h"
 
@@ -21,7 +22,7 @@ class QObject;
 namespace loqa {
 class SoundOutput;
 class SoundStream;
-}
+} // namespace loqa
 
 namespace speech {
 
@@ -37,9 +38,9 @@ struct Job {
     // dictionary rewrote it; with `phonemes` the engine reads "[[ ]]" as phonemes.
     std::optional<OffsetMap> map;
     bool phonemes = false;
-    std::string voice;
-    int rate = 175;
-    int pitch = 50;
+    Mode mode;
+    int rate = kDefaultRate;
+    int pitch = kDefaultPitch;
     bool device = true;
     std::shared_ptr<loqa::SoundOutput> output; // where a device job plays
     std::shared_ptr<FileTarget> file;

@@ -1,4 +1,4 @@
-#include "speech/espeak/espeakcentral.h"
+#include "speech/engine/synthcentral.h"
 
 #include "speech/audiodestinations.h"
 #include "platform/soundoutput.h"
@@ -8,15 +8,15 @@
 #include <algorithm>
 #include <chrono>
 
-namespace speech::espeak {
+namespace speech {
 
 namespace {
 
-class EspeakEnumerator final : public Enumerator
+class SynthEnumerator final : public Enumerator
 {
 public:
-    EspeakEnumerator(std::shared_ptr<Engine> engine, std::shared_ptr<loqa::SoundOutput> output,
-                     std::shared_ptr<Lexicon> lexicon)
+    SynthEnumerator(std::shared_ptr<SynthEngine> engine, std::shared_ptr<loqa::SoundOutput> output,
+                    std::shared_ptr<Lexicon> lexicon)
         : m_engine(std::move(engine)), m_output(std::move(output)), m_lexicon(std::move(lexicon))
     {
         if (!m_engine->ready())
@@ -50,28 +50,28 @@ public:
             throw SpeechError("no audio destination");
         for (const Mode &mode : m_engine->modes()) {
             if (mode.info.modeId == modeId)
-                return std::make_unique<EspeakCentral>(m_engine, mode, std::move(destination), m_output, m_lexicon);
+                return std::make_unique<SynthCentral>(m_engine, mode, std::move(destination), m_output, m_lexicon);
         }
         throw SpeechError("no such voice");
     }
 
 private:
-    std::shared_ptr<Engine> m_engine;
+    std::shared_ptr<SynthEngine> m_engine;
     std::shared_ptr<loqa::SoundOutput> m_output;
     std::shared_ptr<Lexicon> m_lexicon;
     size_t m_position = 0;
 };
 
-class EspeakBackend final : public Backend
+class SynthBackend final : public Backend
 {
 public:
-    EspeakBackend(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
-        : m_engine(Engine::acquire()), m_output(std::move(output)), m_lexicon(std::move(lexicon))
+    SynthBackend(EngineLibrary &library, std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
+        : m_engine(SynthEngine::acquire(library)), m_output(std::move(output)), m_lexicon(std::move(lexicon))
     {}
 
     std::unique_ptr<Enumerator> createEnumerator() override
     {
-        return std::make_unique<EspeakEnumerator>(m_engine, m_output, m_lexicon);
+        return std::make_unique<SynthEnumerator>(m_engine, m_output, m_lexicon);
     }
 
     // The sound server is reached by the text that plays, on the synthesis thread,
@@ -80,62 +80,64 @@ public:
 
     std::shared_ptr<AudioFile> createFileDestination() override
     {
-        return std::make_shared<FileDestination>(m_engine->sampleRate());
+        // Each text gives the file the sample rate of its voice.
+        return std::make_shared<FileDestination>();
     }
 
 private:
-    std::shared_ptr<Engine> m_engine;
+    std::shared_ptr<SynthEngine> m_engine;
     std::shared_ptr<loqa::SoundOutput> m_output;
     std::shared_ptr<Lexicon> m_lexicon;
 };
 
 } // namespace
 
-std::shared_ptr<Backend> CreateBackend(std::shared_ptr<loqa::SoundOutput> output, std::shared_ptr<Lexicon> lexicon)
+std::shared_ptr<Backend> CreateSynthBackend(EngineLibrary &library, std::shared_ptr<loqa::SoundOutput> output,
+                                            std::shared_ptr<Lexicon> lexicon)
 {
-    return std::make_shared<EspeakBackend>(std::move(output), std::move(lexicon));
+    return std::make_shared<SynthBackend>(library, std::move(output), std::move(lexicon));
 }
 
-void EspeakAttributes::pitchSet(uint16_t pitch)
+void SynthAttributes::pitchSet(uint16_t pitch)
 {
-    m_pitch = std::clamp<int>(pitch, Engine::kMinPitch, Engine::kMaxPitch);
+    m_pitch = std::clamp<int>(pitch, kMinPitch, kMaxPitch);
 }
 
-void EspeakAttributes::realTimeSet(uint32_t realTime)
+void SynthAttributes::realTimeSet(uint32_t realTime)
 {
     m_realTime = std::clamp<uint32_t>(realTime, 0, 0xFFFF);
 }
 
-void EspeakAttributes::speedSet(uint32_t speed)
+void SynthAttributes::speedSet(uint32_t speed)
 {
-    m_speed = int(std::clamp<uint32_t>(speed, Engine::kMinRate, Engine::kMaxRate));
+    m_speed = int(std::clamp<uint32_t>(speed, kMinRate, kMaxRate));
 }
 
-EspeakCentral::EspeakCentral(std::shared_ptr<Engine> engine, const Mode &mode,
-                             std::shared_ptr<AudioDestination> destination, std::shared_ptr<loqa::SoundOutput> output,
-                             std::shared_ptr<Lexicon> lexicon)
+SynthCentral::SynthCentral(std::shared_ptr<SynthEngine> engine, const Mode &mode,
+                           std::shared_ptr<AudioDestination> destination, std::shared_ptr<loqa::SoundOutput> output,
+                           std::shared_ptr<Lexicon> lexicon)
     : m_engine(std::move(engine)), m_mode(mode), m_destination(std::move(destination)), m_output(std::move(output)),
       m_lexicon(std::move(lexicon)), m_state(CentralState::create()), m_dialogs(m_engine, m_lexicon)
 {}
 
-EspeakCentral::~EspeakCentral()
+SynthCentral::~SynthCentral()
 {
     m_state->detach();
     // Destroying a speaking engine silences it.
     audioReset();
 }
 
-uint32_t EspeakCentral::registerSink(std::shared_ptr<NotifySink> sink)
+uint32_t SynthCentral::registerSink(std::shared_ptr<NotifySink> sink)
 {
     return m_state->registerSink(std::move(sink));
 }
 
-void EspeakCentral::unregisterSink(uint32_t key)
+void SynthCentral::unregisterSink(uint32_t key)
 {
     m_state->unregisterSink(key);
 }
 
-void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifySink> sink)
+void SynthCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifySink> sink)
 {
     auto job = std::make_shared<Job>();
     job->state = m_state;
@@ -147,6 +149,10 @@ void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifyS
     std::optional<LexiconRewrite> rewrite;
     if (matcher)
         rewrite = matcher->apply(utf8);
+    // An engine that reads no phonemes takes the entries that spell a word
+    // differently, and leaves the texts with phoneme entries as they are.
+    if (rewrite && rewrite->phonemes && !m_engine->synthesizer().readsPhonemes())
+        rewrite.reset();
     if (rewrite) {
         job->text = std::move(rewrite->text);
         job->map = std::move(rewrite->map);
@@ -156,7 +162,7 @@ void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifyS
     }
     // The engine reads up to the first NUL byte; a space keeps every offset in place.
     std::replace(job->text.begin(), job->text.end(), '\0', ' ');
-    job->voice = m_mode.voice;
+    job->mode = m_mode;
     job->rate = int(m_attributes.speedGet());
     job->pitch = m_attributes.pitchGet();
     job->output = m_output;
@@ -175,7 +181,7 @@ void EspeakCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifyS
     m_engine->submit(std::move(job));
 }
 
-bool EspeakCentral::inject(const std::string &tag)
+bool InjectTag(Attributes &attributes, const std::string &tag)
 {
     static const QRegularExpression pattern(QStringLiteral("^\\\\(spd|pit)=(\\d{1,10})\\\\$"),
                                             QRegularExpression::CaseInsensitiveOption);
@@ -184,13 +190,18 @@ bool EspeakCentral::inject(const std::string &tag)
         return false;
     const qulonglong value = std::min<qulonglong>(match.captured(2).toULongLong(), 0xFFFFFFFFull);
     if (match.captured(1).compare(QLatin1String("spd"), Qt::CaseInsensitive) == 0)
-        m_attributes.speedSet(uint32_t(value));
+        attributes.speedSet(uint32_t(value));
     else
-        m_attributes.pitchSet(uint16_t(std::min<qulonglong>(value, 0xFFFF)));
+        attributes.pitchSet(uint16_t(std::min<qulonglong>(value, 0xFFFF)));
     return true;
 }
 
-void EspeakCentral::audioPause()
+bool SynthCentral::inject(const std::string &tag)
+{
+    return InjectTag(m_attributes, tag);
+}
+
+void SynthCentral::audioPause()
 {
     m_state->setPaused(true);
     std::lock_guard lock(m_state->playLock);
@@ -198,7 +209,7 @@ void EspeakCentral::audioPause()
         m_state->stream->setPaused(true);
 }
 
-void EspeakCentral::audioResume()
+void SynthCentral::audioResume()
 {
     m_state->setPaused(false);
     std::lock_guard lock(m_state->playLock);
@@ -206,7 +217,7 @@ void EspeakCentral::audioResume()
         m_state->stream->setPaused(false);
 }
 
-void EspeakCentral::audioReset()
+void SynthCentral::audioReset()
 {
     // Texts that have not begun end here; the one playing stops and reports its own stop.
     for (const auto &job : m_engine->cancelQueued(m_state.get()))
@@ -221,4 +232,4 @@ void EspeakCentral::audioReset()
     m_state->abortRunning();
 }
 
-} // namespace speech::espeak
+} // namespace speech

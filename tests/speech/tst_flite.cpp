@@ -1,0 +1,155 @@
+// flite's voices beside espeak-ng's: in the one voice list, to WAV and MP3,
+// and aloud with the word highlighted, through the speech component.
+#include "speech/mspeech.h"
+#include "sinkrecorder.h"
+#include "platform/soundoutput.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString kText = QStringLiteral(
+    "The quick brown fox jumps over the lazy dog. A journey of a thousand miles begins with a single step. "
+    "All that glitters is not gold, and not all those who wander are lost.");
+
+int fliteIndex(const TMSpeech &s, const QString &voice)
+{
+    return int(s.Engines().indexOf(QStringLiteral("English (America) %1 (flite)").arg(voice)));
+}
+
+// True when every offset is where a word of `text` begins, and they go forward.
+bool onWordStarts(const QByteArray &text, const std::vector<uint32_t> &offsets, QByteArray *why)
+{
+    uint32_t before = 0;
+    for (const uint32_t at : offsets) {
+        const bool start = at < uint32_t(text.size()) && QChar::isLetterOrNumber(text.at(at)) &&
+                           (at == 0 || !QChar::isLetterOrNumber(text.at(at - 1)));
+        if (!start || at < before) {
+            *why = "offset " + QByteArray::number(at) + " is no word start after " + QByteArray::number(before);
+            return false;
+        }
+        before = at;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestFlite : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void voices_comeAfterEspeakNgsWhoseNumbersStay()
+    {
+        TMSpeech espeakOnly(nullptr, speech::CreateEspeakBackend(loqa::SoundOutput::instance()));
+        TMSpeech all;
+        const QStringList espeak = espeakOnly.Engines();
+        QVERIFY(espeak.size() > 100);
+        QCOMPARE(all.Engines().mid(0, espeak.size()), espeak);
+        const QStringList rest = all.Engines().mid(espeak.size());
+        for (const QString voice : {"slt Female", "rms Male", "awb Male", "kal Male", "kal16 Male"})
+            QVERIFY2(fliteIndex(all, voice) >= espeak.size(), qPrintable(voice));
+        QVERIFY2(!rest.join(u'\n').contains(QStringLiteral("time")), qPrintable(rest.join(u'\n')));
+        TMSpeechEngineInfo info;
+        QVERIFY(all.GetEngineInfo(rest.first(), info));
+        QCOMPARE(info.Language, QStringLiteral("en-us"));
+        QVERIFY(info.Product.startsWith(QStringLiteral("flite ")));
+    }
+
+    // The same speech as the flite program makes of the text, words on their
+    // starts, and speed taking effect; then the command line's MP3.
+    void toWavAndMp3_speakWhatFliteSpeaks()
+    {
+        const QString flite = QStandardPaths::findExecutable(QStringLiteral("flite"));
+        LOQA_REQUIRE_OR_SKIP(!flite.isEmpty(), "no flite program");
+        QTemporaryDir dir;
+        const QString textFile = dir.filePath(QStringLiteral("text.txt"));
+        QVERIFY(WriteFile(textFile, kText.toUtf8()));
+        QProcess program;
+        program.start(flite, {QStringLiteral("-voice"), QStringLiteral("slt"), QStringLiteral("-f"), textFile,
+                              QStringLiteral("-o"), dir.filePath(QStringLiteral("program.wav"))});
+        QVERIFY(program.waitForFinished(30000) && program.exitCode() == 0);
+        const double reference = AudioSeconds(dir.filePath(QStringLiteral("program.wav")));
+        QVERIFY(reference > 5);
+
+        TMSpeech s;
+        s.Output = soFile;
+        const QString slt = s.Engines().value(fliteIndex(s, QStringLiteral("slt Female")));
+        QVERIFY(!slt.isEmpty());
+        double seconds[2] = {0, 0};
+        for (const int speed : {175, 350}) {
+            s.SelectEngine(slt);
+            QVERIFY2(s.Selected(), qPrintable(s.LastSelectError()));
+            s.SetSpeed(uint32_t(speed));
+            s.Filename = dir.filePath(QStringLiteral("speed%1.wav").arg(speed));
+            s.SetFileRealTime(256 * 4);
+            bool stopped = false;
+            std::vector<uint32_t> words;
+            s.OnStop = [&](TMSpeech *) { stopped = true; };
+            s.OnWordPosition = [&](TMSpeech *sender) {
+                if (words.empty() || words.back() != sender->WordPosition())
+                    words.push_back(sender->WordPosition());
+            };
+            s.SpeakText(kText);
+            QVERIFY(s.LastSpeakError().isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(stopped, 30000);
+            QVERIFY(s.RunError().isEmpty());
+            seconds[speed == 350] = AudioSeconds(s.Filename);
+            QByteArray why;
+            QVERIFY2(words.size() > 5, QByteArray::number(qulonglong(words.size())).constData());
+            QVERIFY2(onWordStarts(kText.toUtf8(), words, &why), why.constData());
+        }
+        QVERIFY2(std::abs(seconds[0] - reference) < 0.02 * reference,
+                 qPrintable(QStringLiteral("%1 s against the program's %2 s").arg(seconds[0]).arg(reference)));
+        QVERIFY2(seconds[1] > 0.4 * seconds[0] && seconds[1] < 0.65 * seconds[0],
+                 qPrintable(QStringLiteral("%1 s at double speed, %2 s at normal").arg(seconds[1]).arg(seconds[0])));
+
+        const RunResult r = RunLoqa({QStringLiteral("/ttm"), textFile, QStringLiteral("book.mp3"), QStringLiteral("-e"),
+                                     QString::number(fliteIndex(s, QStringLiteral("kal Male")))},
+                                    dir.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        const double mp3 = AudioSeconds(dir.filePath(QStringLiteral("book.mp3")));
+        QVERIFY2(mp3 > 0.6 * reference && mp3 < 1.6 * reference, qPrintable(QString::number(mp3)));
+    }
+
+    // Heard at the sink, the highlight moving forward over word starts as it
+    // is heard, and Stop silencing it at once.
+    void aloud_isHeardHighlightedAndStops()
+    {
+        LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "no private sound server");
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        TMSpeech s;
+        s.SelectEngine(s.Engines().value(fliteIndex(s, QStringLiteral("rms Male"))));
+        QVERIFY2(s.Selected(), qPrintable(s.LastSelectError()));
+        int stops = 0;
+        std::vector<uint32_t> words;
+        s.OnStop = [&](TMSpeech *) { ++stops; };
+        s.OnWordPosition = [&](TMSpeech *sender) { words.push_back(sender->WordPosition()); };
+        const QString text = kText + u' ' + kText + u' ' + kText;
+        s.Text = QStringList{text};
+        s.Speak();
+        QTRY_VERIFY_WITH_TIMEOUT((rec.poll(), rec.analyse().heardSeconds > 2.0 && words.size() >= 4), 20000);
+        QByteArray why;
+        QVERIFY2(onWordStarts(text.toUtf8(), words, &why), why.constData());
+        // Heard, not made: the highlight is still within the first third of the text.
+        QVERIFY2(words.back() < uint32_t(kText.size()), QByteArray::number(words.back()).constData());
+        s.Stop();
+        rec.poll();
+        const double stoppedAt = rec.recordedSeconds();
+        QTRY_COMPARE_WITH_TIMEOUT(stops, 1, 2000);
+        QTest::qWait(800);
+        rec.poll();
+        QCOMPARE(rec.analyse(stoppedAt + 0.15, 1e9).heardSeconds, 0.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFlite)
+#include "tst_flite.moc"

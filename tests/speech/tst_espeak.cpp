@@ -1,10 +1,12 @@
 // The espeak-ng back end through the speech component, with real sound.
+#include "speech/espeak/espeakengine.h"
 #include "speech/lexicon.h"
 #include "speech/mspeech.h"
 #include "sinkrecorder.h"
 #include "platform/soundoutput.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalServer>
@@ -196,6 +198,27 @@ private slots:
         QCOMPARE(i0.ModeID.size(), 38);
         // The C locale speaks English first.
         QVERIFY(i0.Language.startsWith(QLatin1String("en")));
+    }
+
+    // An MBROLA voice is offered only where espeak-ng will find its data (and
+    // the mbrola program, which this machine has not: none is listed here).
+    void mbrolaVoices_onlyWithTheirData()
+    {
+        const QString voiceFile = QStringLiteral(ESPEAK_VOICES "/mb/mb-en1");
+        QVERIFY2(QFile::exists(voiceFile), qPrintable(voiceFile));
+        QCOMPARE(speech::espeak::MbrolaDataName(voiceFile), QStringLiteral("en1"));
+        QTemporaryDir folder;
+        QVERIFY(!speech::espeak::MbrolaVoiceInstalled(voiceFile, {folder.path()}));
+        QVERIFY(QDir(folder.path()).mkpath(QStringLiteral("voices")));
+        QVERIFY(WriteFile(folder.filePath(QStringLiteral("voices/en1")), QByteArray()));
+        QVERIFY(!speech::espeak::MbrolaVoiceInstalled(voiceFile, {folder.path()})); // empty: no data
+        QVERIFY(WriteFile(folder.filePath(QStringLiteral("voices/en1")), QByteArray(64, 'x')));
+        QVERIFY(speech::espeak::MbrolaVoiceInstalled(voiceFile, {folder.path()}));
+        QVERIFY(!speech::espeak::MbrolaVoiceInstalled(voiceFile, {}));
+
+        QVERIFY(speech::espeak::MbrolaFolders().isEmpty());
+        TMSpeech s(nullptr, speech::CreateEspeakBackend(loqa::SoundOutput::instance()));
+        QVERIFY(!s.Engines().join(u'\n').contains(QLatin1String("mb-")));
     }
 
     void selection_probesTheEnginesRealLimits()

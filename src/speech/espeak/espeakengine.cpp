@@ -3,7 +3,10 @@
 #include "speech/engine/synthcentral.h"
 #include "text/textoffsets.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QUuid>
 
 #include <espeak-ng/espeak_ng.h>
@@ -76,6 +79,47 @@ Candidate rate(const espeak_VOICE *voice, const QString &tag)
     }
     return c;
 }
+
+} // namespace
+
+QString MbrolaDataName(const QString &voiceFile)
+{
+    QFile file(voiceFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    while (!file.atEnd()) {
+        const QList<QByteArray> words = file.readLine(4096).simplified().split(' ');
+        if (words.size() >= 2 && words.at(0) == "mbrola")
+            return QString::fromUtf8(words.at(1));
+    }
+    return {};
+}
+
+QStringList MbrolaFolders()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("mbrola")).isEmpty())
+        return {};
+    return {QStringLiteral("/usr/share/mbrola")};
+}
+
+bool MbrolaVoiceInstalled(const QString &voiceFile, const QStringList &folders)
+{
+    const QString name = MbrolaDataName(voiceFile);
+    if (name.isEmpty() || name.contains(QLatin1Char('/')))
+        return false;
+    // Where espeak-ng looks for the data: <folder>/xx, <folder>/xx/xx, <folder>/voices/xx.
+    for (const QString &folder : folders) {
+        for (const QString &path : {folder + u'/' + name, folder + u'/' + name + u'/' + name,
+                                    folder + QStringLiteral("/voices/") + name}) {
+            const QFileInfo data(path);
+            if (data.isFile() && data.size() > 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+namespace {
 
 // The text now being spoken; only the synthesis thread touches it.
 struct Speaking {
@@ -152,8 +196,11 @@ QString EspeakSynthesizer::start(std::vector<Mode> &modes)
     const QString tag = localeTag();
     std::vector<Candidate> candidates;
     for (const espeak_VOICE **v = espeak_ListVoices(nullptr); v && *v; ++v) {
-        if (std::strncmp((*v)->identifier, "mb/", 3) == 0)
-            continue; // MBROLA voices need data Loquora does not ship
+        // An MBROLA voice speaks only when the mbrola program and its voice data are installed.
+        if (std::strncmp((*v)->identifier, "mb/", 3) == 0 &&
+            !MbrolaVoiceInstalled(m_dataPath + QStringLiteral("/voices/") + QString::fromUtf8((*v)->identifier),
+                                  MbrolaFolders()))
+            continue;
         candidates.push_back(rate(*v, tag));
     }
     std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {

@@ -325,7 +325,9 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
         }
     }
     if (!FSpeech->Selected())
-        return Fail(QStringLiteral("cannot speak: the voice cannot be loaded"));
+        return Fail(QStringLiteral("cannot speak: ") + (FSpeech->LastSelectError().isEmpty()
+                                                            ? QStringLiteral("the voice cannot be loaded")
+                                                            : FSpeech->LastSelectError()));
 
     if (output == soFile) {
         // The WAV of /ttm is only the way to the MP3: it never takes the place of one the user has.

@@ -95,6 +95,10 @@ void ReadingController::ReadText(const QString &text, bool report)
         FSpeech->Output = FSettings.automatic.ConvertMode == cmAloud ? soGeneral : soFile;
         FSpeech->SelectEngine(engines.at(0));
         FSpeech->SelectEngine(engines.at(FSettings.automatic.EngineIndex));
+        // A voice that cannot make files says so in place of the generic "not selected".
+        if (!FSpeech->Selected() && FSpeech->Output == soFile &&
+            FSpeech->LastSelectError() == speech::FileOutputRefusalText(engines.at(FSettings.automatic.EngineIndex)))
+            throw EMSpeechException(FSpeech->LastSelectError());
         if (FSettings.automatic.ConvertMode != cmAloud) {
             QString name = OutputName(false);
             if (FSettings.automatic.ConvertMode == cmWav && !FSettings.general.AutoName) {

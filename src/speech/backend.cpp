@@ -154,6 +154,12 @@ QString SoundUnavailableText(const QString &reason)
     return QStringLiteral("Sound output unavailable: ") + reason;
 }
 
+QString FileOutputRefusalText(const QString &voice)
+{
+    return QStringLiteral("The voice %1 cannot be written to a file; choose another voice for WAV and MP3 files")
+        .arg(voice);
+}
+
 QString WriteFailureText(const QString &path, const QString &reason)
 {
     return QStringLiteral("Cannot write %1: %2").arg(path, reason);

@@ -135,6 +135,8 @@ void TMSpeech::SelectEngine(const QString &name)
         auto record = std::make_unique<speech::ModeInfo>();
         if (!FEnumerator->next(*record))
             throw speech::SpeechError("the voice list changed");
+        if (Output == soFile && !(record->features & speech::FeatureFileOutput))
+            throw speech::SpeechError(speech::FileOutputRefusalText(name).toStdString());
         FRawDescription = std::move(record);
         Interface destination;
         GetInterface(0, destination);

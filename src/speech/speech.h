@@ -189,6 +189,8 @@ public:
 
 // "Sound output unavailable: <reason>".
 QString SoundUnavailableText(const QString &reason);
+// Why a voice whose engine cannot render into a file makes no WAV or MP3.
+QString FileOutputRefusalText(const QString &voice);
 // "Cannot write <path>: <reason>".
 QString WriteFailureText(const QString &path, const QString &reason);
 

@@ -224,6 +224,7 @@ public:
         m.language = "English";
         m.modeId = QUuid::createUuidV5(QUuid(), QString::fromLatin1(name) + QString::number(gender));
         m.gender = gender;
+        m.features = speech::FeatureFileOutput;
         return m;
     }
 };

@@ -181,6 +181,23 @@ private slots:
         QCOMPARE(flushesAtStop, -1); // and no event
     }
 
+    // A voice whose engine cannot render into a file is not selected for one, and says why.
+    void voiceWithoutFileOutput_isRefusedForFilesOnly()
+    {
+        auto b = twoVoices();
+        b->modes[1].features = speech::FeaturePitch | speech::FeatureSpeed;
+        TMSpeech s(nullptr, b);
+        s.Output = soFile;
+        s.SelectEngine(QStringLiteral("Beta Female"));
+        QVERIFY(!s.Selected());
+        QCOMPARE(s.LastSelectError(), speech::FileOutputRefusalText(QStringLiteral("Beta Female")));
+        QCOMPARE(raised([&] { s.SpeakText(QStringLiteral("hi")); }), QStringLiteral("Speech Engine not selected"));
+        QVERIFY(b->log.texts.empty());
+        s.Output = soGeneral;
+        s.SelectEngine(QStringLiteral("Beta Female"));
+        QVERIFY(s.Selected());
+    }
+
     void fileThatCannotBeCompleted_isReportedBeforeTheStop()
     {
         auto b = twoVoices();

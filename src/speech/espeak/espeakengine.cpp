@@ -109,8 +109,8 @@ bool MbrolaVoiceInstalled(const QString &voiceFile, const QStringList &folders)
         return false;
     // Where espeak-ng looks for the data: <folder>/xx, <folder>/xx/xx, <folder>/voices/xx.
     for (const QString &folder : folders) {
-        for (const QString &path : {folder + u'/' + name, folder + u'/' + name + u'/' + name,
-                                    folder + QStringLiteral("/voices/") + name}) {
+        for (const QString &path :
+             {folder + u'/' + name, folder + u'/' + name + u'/' + name, folder + QStringLiteral("/voices/") + name}) {
             const QFileInfo data(path);
             if (data.isFile() && data.size() > 0)
                 return true;

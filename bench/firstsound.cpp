@@ -15,7 +15,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::fprintf(stderr, "usage: firstsound LOQA TEXTFILE [RUNS]\n");
+        std::fprintf(stderr, "usage: firstsound LOQA TEXTFILE [RUNS [LOQA-SWITCH...]]\n");
         return 2;
     }
     const int runs = args.size() > 3 ? args.at(3).toInt() : 5;
@@ -30,7 +30,7 @@ int main(int argc, char **argv)
         rec.poll();
         const double startedAt = rec.elapsedMs() / 1000.0;
         QProcess loqa;
-        loqa.start(args.at(1), {QStringLiteral("/tts"), args.at(2)});
+        loqa.start(args.at(1), QStringList{QStringLiteral("/tts"), args.at(2)} + args.mid(4));
         double heard = -1;
         for (int wait = 0; wait < 500 && heard < 0; ++wait) {
             QThread::msleep(10);

@@ -47,6 +47,21 @@ line render_time_loqa "$(printf %.2f "$lt")" s "audio $(printf %.0f "$audio") s"
 line render_time_espeak "$(printf %.2f "$et")" s "reference"
 line render_time_ratio "$(echo "$lt / $et" | bc -l | xargs printf %.3f)" x "<= 1.05"
 
+# flite: loqa against the flite program on 10 KB, same voice, alternated.
+slt=$("$loqa" /e | tr -d '\r' | sed -n 's/^\([0-9]*\)\. English (America) slt Female (flite)$/\1/p')
+: > "$work/floqa.t"; : > "$work/flite.t"
+for _ in $(seq "$runs"); do
+    t0=$(now); limited 600 "$loqa" /ttw "$work/small.txt" "$work/fout.wav" -w 0 -e "$slt" >/dev/null; t1=$(now)
+    echo "$t1 - $t0" | bc -l >> "$work/floqa.t"
+    t0=$(now); limited 600 flite -voice slt -f "$work/small.txt" -o "$work/fref.wav"; t1=$(now)
+    echo "$t1 - $t0" | bc -l >> "$work/flite.t"
+done
+lt=$(median < "$work/floqa.t"); ft=$(median < "$work/flite.t")
+line render_time_loqa_flite "$(printf %.2f "$lt")" s "audio $(printf %.0f "$(soxi -D "$work/fout.wav")") s (flite's $(printf %.0f "$(soxi -D "$work/fref.wav")") s)"
+line render_time_flite "$(printf %.2f "$ft")" s "reference"
+line render_time_ratio_flite "$(echo "$lt / $ft" | bc -l | xargs printf %.3f)" x "<= 1.05"
+rm -f "$work/fout.wav" "$work/fref.wav"
+
 # Memory: peak resident size of that run, and of the same on a 10 KB text.
 big=$( { limited 600 /usr/bin/time -f %M "$loqa" /ttw "$work/book.txt" "$work/out.wav" -w 0 >/dev/null; } 2>&1 | tail -n1)
 small=$( { limited 120 /usr/bin/time -f %M "$loqa" /ttw "$work/small.txt" "$work/small.wav" -w 0 >/dev/null; } 2>&1 | tail -n1)
@@ -59,6 +74,7 @@ one=$(limited 300 "$firstsound" "$loqa" "$work/line.txt" 5)
 line first_sound_1mb "$mega" ms "<= 300"
 line first_sound_one_line "$one" ms "reference"
 line first_sound_difference "$((mega - one))" ms "<= 50"
+line first_sound_1mb_flite "$(limited 300 "$firstsound" "$loqa" "$work/mega.txt" 5 -e "$slt")" ms "<= 300"
 
 # Pacing: -w 8 on about a minute of speech takes an eighth of it.
 t0=$(now); limited 120 "$loqa" /ttw "$work/minute.txt" "$work/minute.wav" -w 8 >/dev/null; t1=$(now)
@@ -95,3 +111,4 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 limited 300 "$bin/bench_window" firstsound
 limited 300 "$bin/bench_window" lag
+limited 300 "$bin/bench_window" lag "English (America) slt Female (flite)"

@@ -73,7 +73,7 @@ private slots:
         const QString textFile = dir.filePath(QStringLiteral("text.txt"));
         QVERIFY(WriteFile(textFile, kText.toUtf8()));
         QProcess program;
-        program.start(flite, {QStringLiteral("-voice"), QStringLiteral("slt"), QStringLiteral("-f"), textFile,
+        program.start(flite, {QStringLiteral("-voice"), QStringLiteral("slt"), QStringLiteral("-t"), kText,
                               QStringLiteral("-o"), dir.filePath(QStringLiteral("program.wav"))});
         QVERIFY(program.waitForFinished(30000) && program.exitCode() == 0);
         const double reference = AudioSeconds(dir.filePath(QStringLiteral("program.wav")));

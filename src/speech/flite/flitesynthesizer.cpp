@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstring>
 #include <map>
+#include <string_view>
 
 extern "C" {
 #include <flite/cst_cg.h>
@@ -42,29 +43,55 @@ const VoiceEntry kVoices[] = {
 };
 
 // flite makes one utterance of all it is given before its first sample, so
-// long texts are spoken a sentence or so at a time.
+// a text goes to it an utterance at a time, cut where flite itself cuts
+// (its utterance breaks shape the pauses), and no longer than kMaxPiece bytes.
 constexpr size_t kMaxPiece = 600;
 
-// Where the next piece ends: after a sentence's end or a line's, or at a space
-// before kMaxPiece bytes, or at kMaxPiece.
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Where the utterance that begins at `from` ends: after a token ending in
+// ':', '?' or '!'; after one ending in '.' that more than one white space and
+// a capital letter follow; at a blank line. A longer one is cut after its last
+// sentence end or space.
 size_t PieceEnd(const std::string &text, size_t from)
 {
-    const size_t limit = std::min(text.size(), from + kMaxPiece);
-    size_t lastSpace = std::string::npos;
-    for (size_t i = from; i < limit; ++i) {
-        const char c = text[i];
-        if (c == '\n')
-            return i + 1;
-        if (c == ' ' || c == '\t') {
+    static const char *const kPunctuation = "\"'`.,:;!?(){}[]";
+    size_t lastSentence = std::string::npos, lastSpace = std::string::npos;
+    size_t i = from;
+    while (i < text.size()) {
+        while (i < text.size() && IsSpace(text[i]))
+            ++i;
+        const size_t tokenStart = i;
+        while (i < text.size() && !IsSpace(text[i]))
+            ++i;
+        const size_t tokenEnd = i;
+        size_t punctuation = tokenEnd;
+        while (punctuation > tokenStart && std::strchr(kPunctuation, text[punctuation - 1]))
+            --punctuation;
+        const std::string_view post(text.data() + punctuation, tokenEnd - punctuation);
+        size_t newlines = 0;
+        while (i < text.size() && IsSpace(text[i]))
+            newlines += text[i++] == '\n';
+        const size_t white = i - tokenEnd;
+        if (i - from > kMaxPiece && tokenStart > from)
+            return lastSentence != std::string::npos ? lastSentence : lastSpace != std::string::npos ? lastSpace : i;
+        size_t next = i;
+        while (next < text.size() && std::strchr(kPunctuation, text[next]))
+            ++next;
+        const bool capital = next < text.size() && text[next] >= 'A' && text[next] <= 'Z';
+        if (newlines >= 2 || post.find_first_of(":?!") != std::string_view::npos ||
+            (post.find('.') != std::string_view::npos && white > 1 && capital))
+            return i;
+        if (white > 0) {
             lastSpace = i;
-            const char before = i > from ? text[i - 1] : ' ';
-            if (before == '.' || before == '!' || before == '?' || before == ';' || before == ':')
-                return i + 1;
+            if (post.find_first_of(".;") != std::string_view::npos)
+                lastSentence = i;
         }
     }
-    if (limit == text.size())
-        return limit;
-    return lastSpace != std::string::npos && lastSpace > from ? lastSpace + 1 : limit;
+    return text.size();
 }
 
 struct Voice {

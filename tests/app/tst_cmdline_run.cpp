@@ -326,6 +326,29 @@ private slots:
         }
     }
 
+    // The voices of every engine are numbered in one list, each named with its
+    // engine; /ttm with one of flite's makes the MP3 of the whole text.
+    void ttm_withAFliteVoice()
+    {
+        RunResult r = RunLoqa({QStringLiteral("/e")});
+        QCOMPARE(r.exitCode, 0);
+        const QList<QByteArray> lines = r.out.replace('\r', "").split('\n');
+        QByteArray kal;
+        for (const QByteArray &line : lines) {
+            if (line.endsWith(". English (America) kal Male (flite)"))
+                kal = line.left(line.indexOf('.'));
+        }
+        QVERIFY2(kal.toInt() > 100, r.out.constData()); // after every voice of espeak-ng
+        QTemporaryDir dir;
+        QVERIFY(WriteFile(dir.filePath(QStringLiteral("book.txt")), "Chapter one. It was a bright cold day in April."));
+        r = RunLoqa({QStringLiteral("/ttm"), QStringLiteral("book.txt"), QStringLiteral("book.mp3"), QStringLiteral("-e"),
+                     QString::fromLatin1(kal)},
+                    dir.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        const double seconds = AudioSeconds(dir.filePath(QStringLiteral("book.mp3")));
+        QVERIFY2(seconds > 2 && seconds < 6, qPrintable(QString::number(seconds)));
+    }
+
     void noVoiceData_failsClearly()
     {
         // An engine data folder without any voice data in it.

@@ -64,8 +64,8 @@ private slots:
     }
 
     // The same speech as the flite program makes of the text, words on their
-    // starts, and speed taking effect; then the command line's MP3.
-    void toWavAndMp3_speakWhatFliteSpeaks()
+    // starts, and speed taking effect.
+    void toWav_speaksWhatFliteSpeaks()
     {
         const QString flite = QStandardPaths::findExecutable(QStringLiteral("flite"));
         LOQA_REQUIRE_OR_SKIP(!flite.isEmpty(), "no flite program");
@@ -110,13 +110,6 @@ private slots:
                  qPrintable(QStringLiteral("%1 s against the program's %2 s").arg(seconds[0]).arg(reference)));
         QVERIFY2(seconds[1] > 0.4 * seconds[0] && seconds[1] < 0.65 * seconds[0],
                  qPrintable(QStringLiteral("%1 s at double speed, %2 s at normal").arg(seconds[1]).arg(seconds[0])));
-
-        const RunResult r = RunLoqa({QStringLiteral("/ttm"), textFile, QStringLiteral("book.mp3"), QStringLiteral("-e"),
-                                     QString::number(fliteIndex(s, QStringLiteral("kal Male")))},
-                                    dir.path());
-        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
-        const double mp3 = AudioSeconds(dir.filePath(QStringLiteral("book.mp3")));
-        QVERIFY2(mp3 > 0.6 * reference && mp3 < 1.6 * reference, qPrintable(QString::number(mp3)));
     }
 
     // Heard at the sink, the highlight moving forward over word starts as it

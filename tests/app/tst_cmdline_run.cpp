@@ -341,8 +341,8 @@ private slots:
         QVERIFY2(kal.toInt() > 100, r.out.constData()); // after every voice of espeak-ng
         QTemporaryDir dir;
         QVERIFY(WriteFile(dir.filePath(QStringLiteral("book.txt")), "Chapter one. It was a bright cold day in April."));
-        r = RunLoqa({QStringLiteral("/ttm"), QStringLiteral("book.txt"), QStringLiteral("book.mp3"), QStringLiteral("-e"),
-                     QString::fromLatin1(kal)},
+        r = RunLoqa({QStringLiteral("/ttm"), QStringLiteral("book.txt"), QStringLiteral("book.mp3"),
+                     QStringLiteral("-e"), QString::fromLatin1(kal)},
                     dir.path());
         QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
         const double seconds = AudioSeconds(dir.filePath(QStringLiteral("book.mp3")));

@@ -486,7 +486,7 @@ void Lexicon::changed()
         m_entryCount += f.entries.size();
 }
 
-std::shared_ptr<const LexiconMatcher> Lexicon::matcherFor(const QString &voiceLanguage) const
+std::shared_ptr<const LexiconMatcher> Lexicon::matcherFor(const QString &voiceLanguage, bool phonemes) const
 {
     std::lock_guard lock(m_entriesLock);
     if (m_preview) {
@@ -495,7 +495,8 @@ std::shared_ptr<const LexiconMatcher> Lexicon::matcherFor(const QString &voiceLa
     }
     if (m_entryCount == 0)
         return nullptr;
-    const QString key = voiceLanguage.toLower();
+    const QString language = voiceLanguage.toLower();
+    const QString key = phonemes ? language : language + QStringLiteral("|text");
     const auto found = m_matchers.find(key);
     if (found != m_matchers.end())
         return found->second;
@@ -504,7 +505,7 @@ std::shared_ptr<const LexiconMatcher> Lexicon::matcherFor(const QString &voiceLa
     std::vector<const LexiconEntry *> chosen;
     for (const LexiconFile &f : m_files) {
         for (const LexiconEntry &e : f.entries) {
-            if (LanguageApplies(e.language, key))
+            if (LanguageApplies(e.language, language) && (phonemes || !HasPhonemes(e.spoken)))
                 chosen.push_back(&e);
         }
     }

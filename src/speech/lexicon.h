@@ -129,7 +129,8 @@ public:
     // (with the reason) the file and the entries stay as they were.
     bool save(const QString &path, const std::vector<LexiconEntry> &entries, QString *error);
     // The entries for a voice language; nothing when none applies. Shared while nothing changes.
-    std::shared_ptr<const LexiconMatcher> matcherFor(const QString &voiceLanguage) const;
+    // Without `phonemes` (an engine that reads none) the entries spoken as phonemes are left out.
+    std::shared_ptr<const LexiconMatcher> matcherFor(const QString &voiceLanguage, bool phonemes = true) const;
 
     // While set, every text is rewritten with this one entry only, whatever
     // its language: "Say it" speaks an entry's word through it.

@@ -1,5 +1,6 @@
 // flite's voices beside espeak-ng's: in the one voice list, to WAV and MP3,
 // and aloud with the word highlighted, through the speech component.
+#include "speech/lexicon.h"
 #include "speech/mspeech.h"
 #include "sinkrecorder.h"
 #include "platform/soundoutput.h"
@@ -110,6 +111,43 @@ private slots:
                  qPrintable(QStringLiteral("%1 s against the program's %2 s").arg(seconds[0]).arg(reference)));
         QVERIFY2(seconds[1] > 0.4 * seconds[0] && seconds[1] < 0.65 * seconds[0],
                  qPrintable(QStringLiteral("%1 s at double speed, %2 s at normal").arg(seconds[1]).arg(seconds[0])));
+    }
+
+    // The dictionaries apply to flite's voices: an abbreviation is spoken in
+    // full with the highlight on it, and an entry spoken as phonemes (which
+    // flite cannot read) is left out rather than read out as symbols.
+    void dictionary_wordEntriesApplyPhonemeEntriesDoNot()
+    {
+        const QString text = QStringLiteral("The BBC said tomato twice.");
+        double seconds[3] = {0, 0, 0};
+        std::vector<uint32_t> words[3];
+        const QByteArray lexicons[3] = {"", "BBC\tBritish Broadcasting Corporation\n",
+                                        "BBC\tBritish Broadcasting Corporation\ntomato\t[[t@mA:toU]]\n"};
+        for (int i = 0; i < 3; ++i) {
+            QTemporaryDir dir;
+            const QString own = speech::OwnLexiconPath(dir.path());
+            QVERIFY(WriteFile(own, lexicons[i]));
+            auto lexicon = std::make_shared<speech::Lexicon>();
+            lexicon->setFiles(own, {});
+            TMSpeech s(nullptr, speech::CreateFliteBackend(loqa::SoundOutput::instance(), lexicon));
+            s.Output = soFile;
+            s.SelectEngine(QStringLiteral("English (America) slt Female (flite)"));
+            QVERIFY2(s.Selected(), qPrintable(s.LastSelectError()));
+            s.Filename = dir.filePath(QStringLiteral("d.wav"));
+            s.SetFileRealTime(256 * 2);
+            bool stopped = false;
+            s.OnStop = [&](TMSpeech *) { stopped = true; };
+            s.OnWordPosition = [&](TMSpeech *sender) { words[i].push_back(sender->WordPosition()); };
+            s.SpeakText(text);
+            QTRY_VERIFY_WITH_TIMEOUT(stopped, 20000);
+            seconds[i] = AudioSeconds(s.Filename);
+        }
+        QVERIFY2(seconds[1] > seconds[0] + 0.8, qPrintable(QStringLiteral("%1 %2").arg(seconds[0]).arg(seconds[1])));
+        QCOMPARE(seconds[2], seconds[1]);
+        QByteArray why;
+        QVERIFY2(onWordStarts(text.toUtf8(), words[1], &why), why.constData());
+        QVERIFY(std::find(words[1].begin(), words[1].end(), uint32_t(text.indexOf(QLatin1String("BBC")))) !=
+                words[1].end());
     }
 
     // Heard at the sink, the highlight moving forward over word starts as it

@@ -142,17 +142,16 @@ void SynthCentral::textData(const std::string &utf8, std::shared_ptr<BufNotifySi
     auto job = std::make_shared<Job>();
     job->state = m_state;
     job->bufSink = std::move(sink);
-    // The voice's language picks the dictionary entries; a text none of them
-    // occurs in goes to the engine as it came.
+    // The voice's language picks the dictionary entries (an engine that reads
+    // no phonemes takes those spelt as words); a text none of them occurs in
+    // goes to the engine as it came.
     const std::shared_ptr<const LexiconMatcher> matcher =
-        m_lexicon ? m_lexicon->matcherFor(QString::fromStdString(m_mode.info.language)) : nullptr;
+        m_lexicon ? m_lexicon->matcherFor(QString::fromStdString(m_mode.info.language),
+                                          m_engine->synthesizer().readsPhonemes())
+                  : nullptr;
     std::optional<LexiconRewrite> rewrite;
     if (matcher)
         rewrite = matcher->apply(utf8);
-    // An engine that reads no phonemes takes the entries that spell a word
-    // differently, and leaves the texts with phoneme entries as they are.
-    if (rewrite && rewrite->phonemes && !m_engine->synthesizer().readsPhonemes())
-        rewrite.reset();
     if (rewrite) {
         job->text = std::move(rewrite->text);
         job->map = std::move(rewrite->map);

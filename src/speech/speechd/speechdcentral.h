@@ -1,5 +1,6 @@
 #pragma once
 
+#include "speech/engine/synthesizer.h"
 #include "speech/speechd/speechdsession.h"
 
 #include <atomic>
@@ -28,13 +29,6 @@ private:
 class SpeechdAttributes final : public Attributes
 {
 public:
-    static constexpr int kMinRate = 80;
-    static constexpr int kMaxRate = 450;
-    static constexpr int kDefaultRate = 175;
-    static constexpr int kMinPitch = 0;
-    static constexpr int kMaxPitch = 400;
-    static constexpr int kDefaultPitch = 50;
-
     uint16_t pitchGet() const override { return uint16_t(m_pitch.load()); }
     void pitchSet(uint16_t pitch) override;
     uint32_t realTimeGet() const override { return m_realTime; }

@@ -145,6 +145,34 @@ bool marksWords(const std::string &module)
 
 } // namespace
 
+size_t Utf8Length(const std::string &text, size_t at)
+{
+    const auto byte = [&](size_t i) { return uint32_t(uchar(text[i])); };
+    const uint32_t lead = byte(at);
+    size_t n = 0;
+    uint32_t least = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        n = 2, least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        n = 3, least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        n = 4, least = 0x10000;
+    } else {
+        return lead < 0x80 ? 1 : 0;
+    }
+    if (at + n > text.size())
+        return 0;
+    uint32_t code = lead & (0x7Fu >> n);
+    for (size_t i = 1; i < n; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return n;
+}
+
 std::string Markup(const Utterance &u, size_t from)
 {
     std::string out = "<speak>";
@@ -159,6 +187,17 @@ std::string Markup(const Utterance &u, size_t from)
             ++word;
         }
         const char c = u.text[at];
+        if (uchar(c) >= 0x80) {
+            // The daemon takes UTF-8 only: a byte that is none goes as a space, which keeps every offset.
+            const size_t n = Utf8Length(u.text, at);
+            if (n == 0) {
+                out += ' ';
+            } else {
+                out.append(u.text, at, n);
+                at += n - 1;
+            }
+            continue;
+        }
         switch (c) {
         case '&':
             out += "&amp;";
@@ -205,18 +244,18 @@ std::vector<SynthesisVoice> ParseVoiceList(std::string_view reply)
 
 int DaemonRate(int wordsPerMinute)
 {
-    const int wpm = std::clamp(wordsPerMinute, 80, 450);
-    if (wpm <= 175)
-        return (wpm - 175) * 100 / (175 - 80);
-    return (wpm - 175) * 100 / (450 - 175);
+    const int wpm = std::clamp(wordsPerMinute, kMinRate, kMaxRate);
+    if (wpm <= kDefaultRate)
+        return (wpm - kDefaultRate) * 100 / (kDefaultRate - kMinRate);
+    return (wpm - kDefaultRate) * 100 / (kMaxRate - kDefaultRate);
 }
 
 int DaemonPitch(int pitch)
 {
-    pitch = std::clamp(pitch, 0, 400);
-    if (pitch <= 50)
-        return (pitch - 50) * 2;
-    return (pitch - 50) * 100 / (400 - 50);
+    pitch = std::clamp(pitch, kMinPitch, kMaxPitch);
+    if (pitch <= kDefaultPitch)
+        return (pitch - kDefaultPitch) * 100 / (kDefaultPitch - kMinPitch);
+    return (pitch - kDefaultPitch) * 100 / (kMaxPitch - kDefaultPitch);
 }
 
 std::shared_ptr<Session> Session::start()
@@ -269,15 +308,15 @@ void Session::watch()
         if (m_watchChanged.wait_until(
                 lock, due, [&] { return m_watchQuit || m_callStarted == Clock::time_point{} || m_callCount != call; }))
             continue;
-        // The daemon leaves the call unanswered: the session ends, and shutting the
-        // socket down lets the call return.
+        // The daemon leaves the call unanswered: the session ends, its texts with
+        // this reason, and shutting the socket down lets the call return.
         lock.unlock();
         markDead();
+        failAll(QStringLiteral("speech-dispatcher does not answer"));
+        forgetVoices(m_address);
         const int fd = m_socketDup.load();
         if (fd >= 0)
             ::shutdown(fd, SHUT_RDWR);
-        failAll(QStringLiteral("speech-dispatcher does not answer"));
-        forgetVoices(m_address);
         wake();
         lock.lock();
         m_watchChanged.wait(lock, [&] { return m_watchQuit || m_callCount != call; });

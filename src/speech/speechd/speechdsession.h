@@ -65,6 +65,8 @@ struct SynthesisVoice {
 // The voices of the daemon's reply to LIST SYNTHESIS_VOICES.
 std::vector<SynthesisVoice> ParseVoiceList(std::string_view reply);
 
+// The length of the UTF-8 sequence at `at`, 0 when none starts there.
+size_t Utf8Length(const std::string &text, size_t at);
 // The SSML the daemon is given for `u` from its word `from` on: a mark named
 // after each word's reported offset goes before it.
 std::string Markup(const Utterance &u, size_t from);

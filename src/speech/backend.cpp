@@ -2,6 +2,7 @@
 
 #include "speech/espeak/espeakengine.h"
 #include "speech/flite/flitesynthesizer.h"
+#include "speech/speechd/speechdbackend.h"
 #include "speech/lexicon.h"
 #include "platform/soundoutput.h"
 
@@ -124,7 +125,8 @@ std::shared_ptr<Backend> CreateAllEnginesBackend(std::shared_ptr<loqa::SoundOutp
 {
     if (!lexicon)
         lexicon = DefaultLexicon();
-    return CreateEngineList({espeak::CreateBackend(output, lexicon), flite::CreateBackend(output, lexicon)});
+    return CreateEngineList({espeak::CreateBackend(output, lexicon), flite::CreateBackend(output, lexicon),
+                             speechd::CreateBackend(lexicon)});
 }
 
 std::shared_ptr<Backend> DefaultBackend()

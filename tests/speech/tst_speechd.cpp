@@ -182,6 +182,14 @@ private slots:
         qInfo("%lld voices: the first list took %lld ms, the next %lld ms", qlonglong(first.Engines().size()),
               qlonglong(firstMs), qlonglong(secondMs));
         QVERIFY2(first.Engines().size() > 100, qPrintable(daemon.log()));
+        // The list is kept for the next start of the program, which offers it at once.
+        const QDir kept(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                        QStringLiteral("/loqa"));
+        const QStringList files = kept.entryList({QStringLiteral("speech-dispatcher-voices-*")}, QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QFile list(kept.filePath(files.first()));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        QCOMPARE(list.readAll().count('\n'), first.Engines().size());
         QCOMPARE(second.Engines(), first.Engines());
         QVERIFY(secondMs < 1000);
         for (const QString &name : first.Engines())
@@ -391,7 +399,29 @@ private slots:
         s.Output = soFile;
         s.SelectEngine(s.Engines().at(0));
         QVERIFY(!s.Selected());
-        QVERIFY(!s.LastSelectError().isEmpty());
+        QCOMPARE(s.LastSelectError(), speech::FileOutputRefusalText(s.Engines().at(0)));
+
+        // The command line lists the daemon's voices after flite's, and refuses
+        // one of them for a WAV in one line, writing nothing.
+        QTemporaryDir dir;
+        RunResult r = RunLoqa({QStringLiteral("/e")});
+        QCOMPARE(r.exitCode, 0);
+        const QList<QByteArray> lines = r.out.replace('\r', "").split('\n');
+        qsizetype flite = -1, first = -1;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (lines.at(i).endsWith("(flite)"))
+                flite = i;
+            if (first < 0 && lines.at(i).endsWith(kModeSuffix))
+                first = i;
+        }
+        QVERIFY2(flite > 100 && first == flite + 1, r.out.right(2000).constData());
+        const QByteArray number = lines.at(first).left(lines.at(first).indexOf('.'));
+        r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("Hello there."), QStringLiteral("out.wav"),
+                     QStringLiteral("-e"), QString::fromLatin1(number)},
+                    dir.path());
+        QVERIFY2(r.exitCode == 1, qPrintable(Describe(r)));
+        QVERIFY2(r.err.count('\n') == 1 && r.err.contains("cannot be written to a file"), r.err.constData());
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out.wav"))));
     }
 
     // A daemon that dies while a text speaks ends that text with an error and

@@ -1,5 +1,11 @@
 #include "speech/speechd/speechdsession.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QString>
 #include <QUuid>
 
@@ -548,6 +554,79 @@ bool Session::connect()
     return true;
 }
 
+namespace {
+
+Voice MakeVoice(const std::string &module, const SynthesisVoice &v)
+{
+    const QString moduleName = QString::fromStdString(module);
+    Voice voice;
+    voice.module = module;
+    voice.name = v.name;
+    voice.language = v.language;
+    voice.variant = v.variant;
+    ModeInfo &info = voice.info;
+    const QString name = QString::fromStdString(v.name);
+    info.modeName = (name + QStringLiteral(" (speech-dispatcher ") + moduleName + QLatin1Char(')')).toStdString();
+    info.language = v.language;
+    info.manufacturer = "speech-dispatcher";
+    info.product = "speech-dispatcher " + module;
+    info.engineId = QUuid::createUuidV5(kNamespace, QStringLiteral("speech-dispatcher/") + moduleName);
+    info.modeId = QUuid::createUuidV5(kNamespace, moduleName + QLatin1Char('/') + name);
+    info.speaker = v.name;
+    info.style = v.variant;
+    info.gender = genderOf(QString::fromStdString(v.variant));
+    info.features = FeaturePitch | FeatureSpeed | (marksWords(module) ? uint32_t(FeatureWordPosition) : 0u);
+    info.interfaces = InterfaceCentral | InterfaceAttributes | InterfaceDialogs;
+    return voice;
+}
+
+// The voices a daemon listed last time, kept on disk: listing takes the daemon
+// a few tenths of a second, which a start of the program should not wait for.
+// The list is taken afresh behind it each time, for the next start.
+QString VoiceListFile(const std::string &address)
+{
+    const QByteArray key = QCryptographicHash::hash(QByteArray::fromStdString(address), QCryptographicHash::Sha1);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/loqa/speech-dispatcher-voices-") + QString::fromLatin1(key.toHex().left(16));
+}
+
+std::shared_ptr<const VoiceList> ReadVoiceListFile(const std::string &address)
+{
+    QFile file(VoiceListFile(address));
+    if (address.empty() || !file.open(QIODevice::ReadOnly) || file.size() > (1 << 22))
+        return nullptr;
+    auto list = std::make_shared<VoiceList>();
+    while (!file.atEnd()) {
+        const QList<QByteArray> fields = file.readLine().chopped(1).split('\t');
+        if (fields.size() != 4 || fields.at(0).isEmpty() || fields.at(1).isEmpty())
+            return nullptr;
+        list->push_back(
+            MakeVoice(fields.at(0).toStdString(), SynthesisVoice{fields.at(1).toStdString(), fields.at(2).toStdString(),
+                                                                 fields.at(3).toStdString()}));
+    }
+    return list->empty() ? nullptr : list;
+}
+
+void WriteVoiceListFile(const std::string &address, const VoiceList &voices)
+{
+    if (address.empty())
+        return;
+    const QString path = VoiceListFile(address);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    for (const Voice &v : voices) {
+        // Names with a tab or a line break in them do not come back: they are not kept.
+        const std::string line = v.module + '\t' + v.name + '\t' + v.language + '\t' + v.variant;
+        if (line.find('\n') == std::string::npos && std::count(line.begin(), line.end(), '\t') == 3)
+            file.write(QByteArray::fromStdString(line + '\n'));
+    }
+    file.commit();
+}
+
+} // namespace
+
 void Session::listVoices()
 {
     std::shared_ptr<const VoiceList> voices;
@@ -559,6 +638,15 @@ void Session::listVoices()
             voices = it->second.second;
     }
     if (!voices) {
+        // What the daemon listed last time serves at once; the fresh list follows for the next start.
+        if (const std::shared_ptr<const VoiceList> known = ReadVoiceListFile(m_address)) {
+            {
+                std::lock_guard lock(m_lock);
+                m_voices = known;
+                m_voicesReady = true;
+            }
+            m_changed.notify_all();
+        }
         auto list = std::make_shared<VoiceList>();
         char **modules = watched([this] { return spd_list_modules(m_connection); });
         for (char **m = modules; m && *m && !m_dead; ++m) {
@@ -578,27 +666,13 @@ void Session::listVoices()
             const std::vector<SynthesisVoice> found =
                 result == 0 && reply ? ParseVoiceList(reply) : std::vector<SynthesisVoice>();
             std::free(reply);
-            const QString moduleName = QString::fromStdString(module);
-            const QUuid engineId = QUuid::createUuidV5(kNamespace, QStringLiteral("speech-dispatcher/") + moduleName);
+            // A module may list each voice again with each of its variants
+            // (espeak-ng's 131 voices make 13,000 so): the voices as they are.
+            const bool plainVoices =
+                std::any_of(found.begin(), found.end(), [](const SynthesisVoice &v) { return v.variant.empty(); });
             for (const SynthesisVoice &v : found) {
-                Voice voice;
-                voice.module = module;
-                voice.name = v.name;
-                ModeInfo &info = voice.info;
-                const QString name = QString::fromStdString(v.name);
-                info.modeName =
-                    (name + QStringLiteral(" (speech-dispatcher ") + moduleName + QLatin1Char(')')).toStdString();
-                info.language = v.language;
-                info.manufacturer = "speech-dispatcher";
-                info.product = "speech-dispatcher " + module;
-                info.engineId = engineId;
-                info.modeId = QUuid::createUuidV5(kNamespace, moduleName + QLatin1Char('/') + name);
-                info.speaker = v.name;
-                info.style = v.variant;
-                info.gender = genderOf(QString::fromStdString(v.variant));
-                info.features = FeaturePitch | FeatureSpeed | (marksWords(module) ? uint32_t(FeatureWordPosition) : 0u);
-                info.interfaces = InterfaceCentral | InterfaceAttributes | InterfaceDialogs;
-                list->push_back(std::move(voice));
+                if (!plainVoices || v.variant.empty())
+                    list->push_back(MakeVoice(module, v));
             }
         }
         if (modules)
@@ -606,6 +680,7 @@ void Session::listVoices()
         if (m_dead || hungUp())
             return; // a list cut short is no list
         voices = list;
+        WriteVoiceListFile(m_address, *list);
         VoiceCache &cache = voiceCache();
         std::lock_guard lock(cache.lock);
         cache.lists[m_address] = {Clock::now(), voices};

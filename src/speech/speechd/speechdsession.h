@@ -25,6 +25,8 @@ struct Voice {
     ModeInfo info;
     std::string module;
     std::string name; // the daemon's name of the voice
+    std::string language;
+    std::string variant;
 };
 using VoiceList = std::vector<Voice>;
 

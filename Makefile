@@ -58,7 +58,7 @@ test: build
 # display, again built with AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_ENV = ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
            UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-SPEECH_SYSTEM_TESTS = ^tst_(espeak|flite|soundserver|cmdline_run)$$
+SPEECH_SYSTEM_TESTS = ^tst_(espeak|flite|speechd|soundserver|cmdline_run)$$
 unit-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLOQA_WERROR=ON -DLOQA_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
@@ -69,10 +69,10 @@ unit-asan: deps
 # The speech tests built with ThreadSanitizer: only their targets, to keep CI short.
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLOQA_WERROR=ON -DLOQA_TSAN=ON
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tst_mspeech tst_wavwriter tst_espeak tst_flite tst_soundserver
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target tst_mspeech tst_wavwriter tst_espeak tst_flite tst_speechd tst_soundserver
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(CURDIR)/tests/tsan.supp \
 	    tests/harness/session.sh --no-display sh -c \
-	    'cd $(TSAN_BUILD) && ctest -R "^tst_(mspeech|wavwriter|espeak|flite|soundserver)$$" --output-on-failure --timeout 600'
+	    'cd $(TSAN_BUILD) && ctest -R "^tst_(mspeech|wavwriter|espeak|flite|speechd|soundserver)$$" --output-on-failure --timeout 600'
 
 # The fuzz targets, each for a bounded time.
 fuzz: deps

@@ -37,8 +37,12 @@ int main(int argc, char **argv)
             rec.poll();
             heard = rec.analyse(startedAt).firstSound;
         }
-        loqa.kill();
-        loqa.waitForFinished();
+        // Asked to end, as a user would: a speech service that speaks for it stops too.
+        loqa.terminate();
+        if (!loqa.waitForFinished(3000)) {
+            loqa.kill();
+            loqa.waitForFinished();
+        }
         rec.stop();
         if (heard < 0) {
             std::fprintf(stderr, "firstsound: nothing was heard\n");

@@ -3,6 +3,7 @@
 #include "speech/lexicon.h"
 #include "speech/mspeech.h"
 #include "speech/speechd/speechdbackend.h"
+#include "speech/speechd/speechdsession.h"
 #include "sinkrecorder.h"
 #include "testsupport.h"
 
@@ -209,6 +210,50 @@ private slots:
         QVERIFY(first.GetEngineInfo(first.Engines().at(0), other));
         QVERIFY(other.ModeID != info.ModeID);
         QCOMPARE(other.EngineID, info.EngineID);
+    }
+
+    // A book goes to the daemon a piece at a time: in one message it kept the
+    // daemon silent. Pieces end at a sentence's end, within the limit.
+    void longText_isHeardAtOnceInPieces()
+    {
+        speech::speechd::Utterance u;
+        for (int i = 0; i < 400; ++i)
+            u.text += i % 7 == 6 ? "end. " : "word ";
+        for (uint32_t at = 0; at < u.text.size(); at += 5)
+            u.words.emplace_back(at, at);
+        size_t from = 0, pieces = 0;
+        while (from < u.words.size()) {
+            const size_t to = speech::speechd::PieceEnd(u, from);
+            QVERIFY(to > from);
+            const size_t end = to < u.words.size() ? u.words[to].first : u.text.size();
+            QVERIFY(end - u.words[from].first <= 2000);
+            if (to < u.words.size())
+                QVERIFY2(u.text.compare(u.words[to].first - 5, 5, "end. ") == 0, u.text.substr(0, end).c_str());
+            from = to;
+            ++pieces;
+        }
+        QCOMPARE(pieces, size_t(1)); // 2,000 bytes: one piece
+        u.text += u.text;
+        for (uint32_t at = 2000; at < u.text.size(); at += 5)
+            u.words.emplace_back(at, at);
+        QVERIFY(speech::speechd::PieceEnd(u, 0) < u.words.size());
+
+        LOQA_REQUIRE_OR_SKIP(HaveSoundServer(), "needs the private sound server");
+        PrivateDispatcher daemon;
+        QString why;
+        QVERIFY2(daemon.start(&why), qPrintable(why));
+        SinkRecorder rec;
+        QVERIFY(rec.start());
+        TMSpeech s(nullptr, newBackend());
+        s.SelectEngine(britishVoice(s));
+        QVERIFY2(s.Selected(), qPrintable(s.LastSelectError()));
+        QString book;
+        while (book.size() < 1000000)
+            book += QStringLiteral("It was a bright cold day in April, and the clocks were striking thirteen. ");
+        s.Text = QStringList{book};
+        s.Speak();
+        QTRY_VERIFY_WITH_TIMEOUT((rec.poll(), rec.analyse().heardSeconds > 0.5 && s.WordPosition() > 0), 5000);
+        s.Stop();
     }
 
     // Sound at the null sink, the words as they are heard, a pause that brings

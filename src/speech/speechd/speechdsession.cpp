@@ -1,6 +1,7 @@
 #include "speech/speechd/speechdsession.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +36,8 @@ const QUuid kNamespace(QStringLiteral("{3d6f0a8e-92c4-4b7e-8f15-c0a9d4e2b671}"))
 // A voice list read from a daemon is used again for a while: listing takes the
 // daemon more than a second for the thirteen thousand voices of espeak-ng.
 constexpr std::chrono::seconds kVoiceListLife{30};
+// The longest piece of a text handed to the daemon in one message.
+constexpr size_t kPieceBytes = 2000;
 // How long a stop or a pause waits for the daemon to confirm that it silenced the text.
 constexpr std::chrono::milliseconds kCancelWait{1000};
 // How long a text may go without news before the daemon is asked whether it is there.
@@ -179,13 +182,35 @@ size_t Utf8Length(const std::string &text, size_t at)
     return n;
 }
 
-std::string Markup(const Utterance &u, size_t from)
+size_t PieceEnd(const Utterance &u, size_t from)
+{
+    if (from >= u.words.size())
+        return u.words.size();
+    const size_t start = u.words[from].first;
+    size_t cut = 0;
+    for (size_t word = from + 1; word < u.words.size(); ++word) {
+        const size_t at = u.words[word].first;
+        if (at - start > kPieceBytes)
+            return cut > from ? cut : word;
+        // A word after a sentence's end or a line's: the piece may end before it.
+        size_t before = at;
+        while (before > start && (u.text[before - 1] == ' ' || u.text[before - 1] == '\t'))
+            --before;
+        const char c = before > start ? u.text[before - 1] : ' ';
+        if (c == '.' || c == '!' || c == '?' || c == '\n' || c == '\r')
+            cut = word;
+    }
+    return u.words.size();
+}
+
+std::string Markup(const Utterance &u, size_t from, size_t to)
 {
     std::string out = "<speak>";
-    out.reserve(u.text.size() + u.words.size() * 24 + 16);
-    size_t word = from;
     const size_t start = from < u.words.size() ? u.words[from].first : u.text.size();
-    for (size_t at = start; at < u.text.size(); ++at) {
+    const size_t end = to < u.words.size() ? u.words[to].first : u.text.size();
+    out.reserve(end - start + (to - from) * 24 + 16);
+    size_t word = from;
+    for (size_t at = start; at < end; ++at) {
         if (word < u.words.size() && u.words[word].first == at) {
             out += "<mark name=\"";
             out += std::to_string(u.words[word].second);
@@ -580,9 +605,8 @@ Voice MakeVoice(const std::string &module, const SynthesisVoice &v)
     return voice;
 }
 
-// The voices a daemon listed last time, kept on disk: listing takes the daemon
+// The voices a daemon listed, kept on disk for a day: listing takes the daemon
 // a few tenths of a second, which a start of the program should not wait for.
-// The list is taken afresh behind it each time, for the next start.
 QString VoiceListFile(const std::string &address)
 {
     const QByteArray key = QCryptographicHash::hash(QByteArray::fromStdString(address), QCryptographicHash::Sha1);
@@ -593,7 +617,10 @@ QString VoiceListFile(const std::string &address)
 std::shared_ptr<const VoiceList> ReadVoiceListFile(const std::string &address)
 {
     QFile file(VoiceListFile(address));
-    if (address.empty() || !file.open(QIODevice::ReadOnly) || file.size() > (1 << 22))
+    const QDateTime written = QFileInfo(file).lastModified();
+    if (address.empty() || !written.isValid() || written.secsTo(QDateTime::currentDateTime()) > 24 * 3600 ||
+        written > QDateTime::currentDateTime().addSecs(60) || !file.open(QIODevice::ReadOnly) ||
+        file.size() > (1 << 22))
         return nullptr;
     auto list = std::make_shared<VoiceList>();
     while (!file.atEnd()) {
@@ -638,7 +665,8 @@ void Session::listVoices()
             voices = it->second.second;
     }
     if (!voices) {
-        // What the daemon listed last time serves at once; the fresh list follows for the next start.
+        // What the daemon listed in the last day serves at once and alone: listing
+        // again would hold the first text back by as long as it takes.
         if (const std::shared_ptr<const VoiceList> known = ReadVoiceListFile(m_address)) {
             {
                 std::lock_guard lock(m_lock);
@@ -646,6 +674,10 @@ void Session::listVoices()
                 m_voicesReady = true;
             }
             m_changed.notify_all();
+            VoiceCache &cache = voiceCache();
+            std::lock_guard lock(cache.lock);
+            cache.lists[m_address] = {Clock::now(), known};
+            return;
         }
         auto list = std::make_shared<VoiceList>();
         char **modules = watched([this] { return spd_list_modules(m_connection); });
@@ -820,7 +852,10 @@ void Session::speak(const std::shared_ptr<Utterance> &u)
         std::lock_guard lock(m_lock);
         from = u->from;
     }
-    const std::string ssml = Markup(*u, from);
+    // A long text goes a piece at a time: the daemon takes a whole message
+    // before it speaks, and a book in one would keep it silent for minutes.
+    const size_t to = PieceEnd(*u, from);
+    const std::string ssml = Markup(*u, from, to);
     const int id = ok ? watched([&] { return spd_say(m_connection, SPD_TEXT, ssml.c_str()); }) : -1;
     if (m_dead)
         return;
@@ -834,6 +869,7 @@ void Session::speak(const std::shared_ptr<Utterance> &u)
     }
     u->msgId = id;
     u->heard = from;
+    u->to = to;
     m_phase = Speaking;
     m_lastHeard = Clock::now();
 }
@@ -870,6 +906,17 @@ void Session::handle(const Event &e)
         break;
     }
     case SPD_EVENT_END:
+        if (u->to < u->words.size()) {
+            // The next piece follows, as the same text: no second start.
+            std::lock_guard lock(m_lock);
+            if (!u->cancelled) {
+                u->from = u->to;
+                m_queue.push_front(u);
+                m_current.reset();
+                m_phase = Idle;
+                break;
+            }
+        }
         endCurrent({});
         break;
     case SPD_EVENT_CANCEL:

@@ -53,6 +53,7 @@ struct Utterance {
     bool cancelled = false; // a reset asked for its end
     // The session's thread only.
     int msgId = -1;
+    size_t to = 0;        // the word after the piece being said
     size_t heard = 0;     // the word whose mark came last
     bool started = false; // its audio start went out
 
@@ -69,9 +70,12 @@ std::vector<SynthesisVoice> ParseVoiceList(std::string_view reply);
 
 // The length of the UTF-8 sequence at `at`, 0 when none starts there.
 size_t Utf8Length(const std::string &text, size_t at);
-// The SSML the daemon is given for `u` from its word `from` on: a mark named
-// after each word's reported offset goes before it.
-std::string Markup(const Utterance &u, size_t from);
+// The SSML the daemon is given for `u` from its word `from` to before its word
+// `to`: a mark named after each word's reported offset goes before it.
+std::string Markup(const Utterance &u, size_t from, size_t to);
+// Where the piece of `u` that begins at word `from` ends: at a sentence's or a
+// line's end within a couple of thousand bytes (at the limit for none).
+size_t PieceEnd(const Utterance &u, size_t from);
 // The daemon's rate and pitch (-100..100, 0 natural) for a speed in words per
 // minute (80..450, 175 natural) and a pitch of 0..400 (50 natural).
 int DaemonRate(int wordsPerMinute);

@@ -15,6 +15,7 @@
 #include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -545,8 +546,36 @@ int Session::clientId()
     return id;
 }
 
+namespace {
+
+// Whether a daemon answers at the unix socket of `address` ("unix:<path>");
+// another kind of address is left to the library to try. A failed connect
+// costs libspeechd memory it never frees, and a socket left by a daemon that
+// died refuses at once here.
+bool Listening(const std::string &address)
+{
+    if (address.rfind("unix:", 0) != 0)
+        return true;
+    const std::string path = address.substr(5);
+    sockaddr_un where{};
+    if (path.size() >= sizeof where.sun_path)
+        return true;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return true;
+    where.sun_family = AF_UNIX;
+    std::memcpy(where.sun_path, path.c_str(), path.size() + 1);
+    const bool answered = ::connect(fd, reinterpret_cast<const sockaddr *>(&where), sizeof where) == 0;
+    ::close(fd);
+    return answered;
+}
+
+} // namespace
+
 bool Session::connect()
 {
+    if (!Listening(m_address))
+        return false;
     char *error = nullptr;
     // No autospawn: only a daemon that runs is used. A null address honours SPEECHD_ADDRESS.
     SPDConnection *c =

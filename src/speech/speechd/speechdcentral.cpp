@@ -2,8 +2,6 @@
 
 #include "speech/lexicon.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <optional>
 
@@ -40,21 +38,6 @@ std::shared_ptr<Session> Link::session()
     if (ended)
         ended->close();
     return current;
-}
-
-void SpeechdAttributes::pitchSet(uint16_t pitch)
-{
-    m_pitch = std::clamp<int>(pitch, kMinPitch, kMaxPitch);
-}
-
-void SpeechdAttributes::realTimeSet(uint32_t realTime)
-{
-    m_realTime = std::clamp<uint32_t>(realTime, 0, 0xFFFF);
-}
-
-void SpeechdAttributes::speedSet(uint32_t speed)
-{
-    m_speed = int(std::clamp<uint32_t>(speed, kMinRate, kMaxRate));
 }
 
 QString SpeechdDialogs::aboutText() const
@@ -141,17 +124,7 @@ void SpeechdCentral::textData(const std::string &utf8, std::shared_ptr<BufNotify
 
 bool SpeechdCentral::inject(const std::string &tag)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\\\(spd|pit)=(\\d{1,10})\\\\$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(QString::fromStdString(tag));
-    if (!match.hasMatch())
-        return false;
-    const qulonglong value = std::min<qulonglong>(match.captured(2).toULongLong(), 0xFFFFFFFFull);
-    if (match.captured(1).compare(QLatin1String("spd"), Qt::CaseInsensitive) == 0)
-        m_attributes.speedSet(uint32_t(value));
-    else
-        m_attributes.pitchSet(uint16_t(std::min<qulonglong>(value, 0xFFFF)));
-    return true;
+    return InjectTag(m_attributes, tag);
 }
 
 void SpeechdCentral::audioPause()

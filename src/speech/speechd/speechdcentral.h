@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/engine/synthesizer.h"
+#include "speech/engine/synthcentral.h"
 #include "speech/speechd/speechdsession.h"
 
 #include <atomic>
@@ -24,22 +24,6 @@ public:
 private:
     std::mutex m_lock; // guards m_session
     std::shared_ptr<Session> m_session;
-};
-
-class SpeechdAttributes final : public Attributes
-{
-public:
-    uint16_t pitchGet() const override { return uint16_t(m_pitch.load()); }
-    void pitchSet(uint16_t pitch) override;
-    uint32_t realTimeGet() const override { return m_realTime; }
-    void realTimeSet(uint32_t realTime) override;
-    uint32_t speedGet() const override { return uint32_t(m_speed.load()); }
-    void speedSet(uint32_t speed) override;
-
-private:
-    std::atomic<int> m_pitch{kDefaultPitch};
-    std::atomic<int> m_speed{kDefaultRate};
-    std::atomic<uint32_t> m_realTime{256};
 };
 
 class SpeechdDialogs final : public Dialogs
@@ -83,7 +67,7 @@ private:
     std::shared_ptr<Channel> m_channel;
     // The session the last text went to: pauses and resets go there.
     std::shared_ptr<Session> m_session;
-    SpeechdAttributes m_attributes;
+    SynthAttributes m_attributes;
     SpeechdDialogs m_dialogs;
 };
 

@@ -102,14 +102,12 @@ void SpeechdCentral::textData(const std::string &utf8, std::shared_ptr<BufNotify
     u->rate = DaemonRate(int(m_attributes.speedGet()));
     u->pitch = DaemonPitch(m_attributes.pitchGet());
     // The voice's language picks the dictionary entries. Phonemes are eSpeak NG's
-    // own: a text they would be needed for goes to the daemon as it came.
+    // own: the entries spoken as phonemes are left out, the others apply.
     const std::shared_ptr<const LexiconMatcher> matcher =
-        m_lexicon ? m_lexicon->matcherFor(QString::fromStdString(m_voice.info.language)) : nullptr;
+        m_lexicon ? m_lexicon->matcherFor(QString::fromStdString(m_voice.info.language), false) : nullptr;
     std::optional<LexiconRewrite> rewrite;
     if (matcher)
         rewrite = matcher->apply(utf8);
-    if (rewrite && rewrite->phonemes)
-        rewrite.reset();
     u->text = rewrite ? std::move(rewrite->text) : utf8;
     std::replace(u->text.begin(), u->text.end(), '\0', ' ');
     for (size_t at = 0; at < u->text.size(); ++at) {

@@ -19,7 +19,8 @@ PACKAGES = build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-d
            dbus python3-dbus python3-gi libxfixes-dev libwayland-dev wl-clipboard qt6-wayland sway \
            at-spi2-core python3-pyatspi qt6ct \
            orca speech-dispatcher speech-dispatcher-espeak-ng gsettings-desktop-schemas \
-           flite1-dev flite libspeechd-dev
+           flite1-dev flite libspeechd-dev \
+           libpoppler-qt6-dev libquazip1-qt6-dev libuchardet-dev pandoc ghostscript
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -5,7 +5,6 @@
 #include "document/document.h"
 #include "testsupport.h"
 
-#include <QCryptographicHash>
 #include <QStandardPaths>
 
 using namespace loqa::doc;
@@ -63,72 +62,19 @@ bool HavePs2pdf()
     return !QStandardPaths::findExecutable(QStringLiteral("ps2pdf")).isEmpty();
 }
 
-QByteArray Ps2Pdf(const QTemporaryDir &dir, const QString &name, const QByteArray &postscript)
+QByteArray Ps2Pdf(const QTemporaryDir &dir, const QString &name, const QByteArray &postscript,
+                  const QStringList &options = {})
 {
     const QString ps = dir.filePath(name + QStringLiteral(".ps"));
     const QString pdf = dir.filePath(name + QStringLiteral(".pdf"));
     if (!WriteFile(ps, postscript))
         return {};
     QProcess process;
-    process.start(QStringLiteral("ps2pdf"), {ps, pdf});
+    process.start(QStringLiteral("ps2pdf"), options + QStringList{ps, pdf});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {};
     QFile file(pdf);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray Rc4(const QByteArray &key, const QByteArray &data)
-{
-    unsigned char s[256];
-    for (int i = 0; i < 256; ++i)
-        s[i] = static_cast<unsigned char>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + static_cast<unsigned char>(key.at(i % key.size()))) & 255;
-        std::swap(s[i], s[j]);
-    }
-    QByteArray out = data;
-    for (qsizetype n = 0, i = 0, j = 0; n < out.size(); ++n) {
-        i = (i + 1) & 255;
-        j = (j + s[i]) & 255;
-        std::swap(s[i], s[j]);
-        out[n] = static_cast<char>(out.at(n) ^ s[(s[i] + s[j]) & 255]);
-    }
-    return out;
-}
-
-// A one-page PDF under the standard security handler (RC4, 40 bits) whose user
-// password is "user". Built here because Ghostscript 10.0's pdfwrite writes an
-// encryption that opens without the password.
-QByteArray PasswordPdf()
-{
-    const QByteArray pad = QByteArray::fromHex("28BF4E5E4E758A4164004E56FFFA01082E2E00B6D0683E802F0CA9FE6453697A");
-    const auto padded = [&pad](const QByteArray &password) { return (password + pad).left(32); };
-    const auto md5 = [](const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Md5); };
-    const QByteArray id = QByteArray::fromHex("0123456789abcdef0123456789abcdef");
-    const QByteArray owner = Rc4(md5(padded("owner")).left(5), padded("user"));
-    const QByteArray permissions = QByteArray::fromHex("fcffffff"); // -4, little-endian
-    const QByteArray key = md5(padded("user") + owner + permissions + id).left(5);
-    const QByteArray user = Rc4(key, pad);
-
-    const QList<QByteArray> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>",
-        "<< /Filter /Standard /V 1 /R 2 /O <" + owner.toHex() + "> /U <" + user.toHex() + "> /P -4 >>",
-    };
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    for (qsizetype i = 0; i < objects.size(); ++i) {
-        offsets.append(pdf.size());
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects.at(i) + "\nendobj\n";
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R /Encrypt 4 0 R /ID [<" +
-           id.toHex() + "> <" + id.toHex() + ">] >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
 }
 
 // Each word after the one before it in the text.
@@ -264,7 +210,11 @@ private slots:
         const QByteArray drawing = Ps2Pdf(m_dir, QStringLiteral("drawing"), kDrawingPs);
         QVERIFY(drawing.startsWith("%PDF"));
         QCOMPARE(ReadPdf(drawing).error, QStringLiteral("This PDF has no text: it is scanned pages"));
-        QCOMPARE(ReadPdf(PasswordPdf()).error, QStringLiteral("This PDF is protected by a password"));
+        const QByteArray locked =
+            Ps2Pdf(m_dir, QStringLiteral("locked"), kBookPs,
+                   {QStringLiteral("-sOwnerPassword=owner"), QStringLiteral("-sUserPassword=user")});
+        QVERIFY(locked.startsWith("%PDF"));
+        QCOMPARE(ReadPdf(locked).error, QStringLiteral("This PDF is protected by a password"));
         QCOMPARE(ReadPdf(QByteArray()).error, QStringLiteral("This file is not a readable PDF"));
         QCOMPARE(ReadPdf(QByteArray("%PDF-1.4\nnothing but words here\n%%EOF\n")).error,
                  QStringLiteral("This file is not a readable PDF"));

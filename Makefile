@@ -10,6 +10,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_TYPE ?= RelWithDebInfo
 FUZZ_SECONDS ?= 40
+FUZZ_READER_SECONDS ?= 15
 
 # Debian packages: build, run, and the real parts the tests use.
 PACKAGES = build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
@@ -80,7 +81,7 @@ fuzz: deps
 	@if [ -d fuzz ]; then \
 	    CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOQA_FUZZ=ON -DLOQA_TESTS=OFF && \
 	    cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all && \
-	    FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh $(FUZZ_BUILD); \
+	    FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_READER_SECONDS=$(FUZZ_READER_SECONDS) fuzz/run.sh $(FUZZ_BUILD); \
 	fi
 
 bench: build

@@ -7,6 +7,7 @@
 #include "audio/mp3step.h"
 #include "widgets/qmshell.h"
 #include "platform/qmutils.h"
+#include "document/document.h"
 #include "text/textfile.h"
 #include "audio/wavfile.h"
 
@@ -347,7 +348,16 @@ int TQMCmdLine::SpeakCommand(TSpeechOutput output)
         text = QString::fromLatin1(kWelcome);
     if (QFileInfo(text).isFile()) {
         QStringList lines;
-        if (loqa::LoadTextLines(text, lines, &loadError)) {
+        if (loqa::doc::FormatOf(text) != loqa::doc::Format::Text) {
+            // A PDF, an e-book, an Office file or a web page: its text, as the window shows it.
+            const loqa::doc::Result document = loqa::doc::ReadDocument(text);
+            if (document.ok) {
+                FSpeech->Text = loqa::SplitTextLines(document.text);
+            } else {
+                // Nothing is spoken or written for a document that cannot be read.
+                return Fail(QStringLiteral("cannot read ") + document.error);
+            }
+        } else if (loqa::LoadTextLines(text, lines, &loadError)) {
             FSpeech->Text = lines;
         } else {
             FSpeech->Text = QStringList{QStringLiteral("Can't load the file ") + text};

@@ -125,15 +125,26 @@ QString XmlEscape(const QString &text)
 
 namespace {
 constexpr char kMadeFoldersKey[] = "X-Loquora-MadeFolders=";
+
+// The types Loquora reads: plain text and the documents its readers open.
+const QString &documentMimeTypes()
+{
+    static const QString types =
+        QStringLiteral("text/plain;application/pdf;application/epub+zip;"
+                       "application/vnd.openxmlformats-officedocument.wordprocessingml.document;"
+                       "application/vnd.oasis.opendocument.text;text/html;application/xhtml+xml;text/markdown;"
+                       "application/rtf;text/rtf;application/x-fictionbook+xml;");
+    return types;
 }
+} // namespace
 
 QByteArray DolphinServiceMenu(const QString &exe, const QStringList &madeFolders)
 {
     QString text = QStringLiteral("# ") + QString::fromLatin1(FileManagerMarker()) +
-                   QStringLiteral(": its commands for plain-text files.\n[Desktop Entry]\n");
+                   QStringLiteral(": its commands for text files and documents.\n[Desktop Entry]\n");
     text += Utf8Line("Type", QStringLiteral("Service"));
     text += Utf8Line("X-KDE-ServiceTypes", QStringLiteral("KonqPopupMenu/Plugin"));
-    text += Utf8Line("MimeType", QStringLiteral("text/plain;"));
+    text += Utf8Line("MimeType", documentMimeTypes());
     QString actions;
     for (const FileManagerVerb &verb : FileManagerVerbs())
         actions += DolphinActionName(verb) + QLatin1Char(';');
@@ -173,7 +184,7 @@ QByteArray NemoAction(const QString &exe, const FileManagerVerb &verb)
     text += Utf8Line("Icon-Name", QStringLiteral("org.example.loquora.Loquora"));
     text += Utf8Line("Exec", EscapeKeyFileValue(ShellExecLine(exe, verb, "%F", false)));
     text += Utf8Line("Selection", QStringLiteral("s"));
-    text += Utf8Line("Mimetypes", QStringLiteral("text/plain;"));
+    text += Utf8Line("Mimetypes", documentMimeTypes());
     text += Utf8Line("EscapeSpaces", QStringLiteral("true"));
     return text.toUtf8();
 }
@@ -202,7 +213,7 @@ QByteArray FileManagerAction(const QString &exe, const FileManagerVerb &verb)
     text += Utf8Line("Icon", QStringLiteral("org.example.loquora.Loquora"));
     text += Utf8Line("Profiles", QStringLiteral("loqa;"));
     text += QStringLiteral("\n[X-Action-Profile loqa]\n");
-    text += Utf8Line("MimeTypes", QStringLiteral("text/plain;"));
+    text += Utf8Line("MimeTypes", documentMimeTypes());
     text += Utf8Line("SelectionCount", QStringLiteral("=1"));
     text += Utf8Line("Exec", EscapeKeyFileValue(ShellExecLine(exe, verb, "%f", true)));
     return text.toUtf8();
@@ -228,8 +239,9 @@ QByteArray ThunarAction(const QString &exe, const FileManagerVerb &verb)
     element("command", ShellExecLine(exe, verb, "%f", true));
     element("description", QString::fromLatin1(FileManagerMarker()));
     element("range", QString());
-    element("patterns", QStringLiteral("*.txt"));
-    text += QStringLiteral("\t<text-files/>\n</action>");
+    element("patterns", QStringLiteral("*.txt;*.pdf;*.epub;*.docx;*.odt;*.html;*.htm;*.xhtml;*.md;*.markdown;"
+                                       "*.rtf;*.fb2;*.TXT;*.PDF;*.EPUB;*.DOCX;*.ODT;*.HTML;*.HTM;*.RTF;*.FB2"));
+    text += QStringLiteral("\t<text-files/>\n\t<other-files/>\n</action>");
     return text.toUtf8();
 }
 

@@ -1,5 +1,7 @@
 #include "reading/doclist.h"
 
+#include "document/document.h"
+
 #include <QFileInfo>
 
 namespace loqa::docs {
@@ -108,7 +110,43 @@ Navigation NavigationFor(int playIndex, int count, bool repeat)
 
 bool IsDroppableDocument(const QString &path)
 {
-    return path.toLower().endsWith(QLatin1String(".txt"));
+    return path.toLower().endsWith(QLatin1String(".txt")) || !IsTextDocument(path);
+}
+
+bool IsTextDocument(const QString &path)
+{
+    return doc::FormatOf(path) == doc::Format::Text;
+}
+
+QString TextSaveName(const QString &defTxtPath, const QString &document)
+{
+    return InFolder(defTxtPath, QFileInfo(document).completeBaseName() + QStringLiteral(".txt"));
+}
+
+QString TextOnlyName(const QString &chosen)
+{
+    return IsTextDocument(chosen) ? chosen : chosen + QStringLiteral(".txt");
+}
+
+QString OpenFilter()
+{
+    using doc::Format;
+    const QList<Format> formats = {Format::Pdf,  Format::Epub, Format::Docx, Format::Odt,
+                                   Format::Html, Format::Rtf,  Format::Fb2,  Format::Markdown};
+    const auto patterns = [](Format format) {
+        QStringList list;
+        for (const QString &extension : doc::FormatExtensions(format))
+            list << QStringLiteral("*.") + extension;
+        return list.join(QLatin1Char(' '));
+    };
+    QStringList all{QStringLiteral("*.txt")};
+    QStringList each;
+    for (Format format : formats) {
+        all << patterns(format);
+        each << QStringLiteral("%1 (%2)").arg(doc::FormatName(format), patterns(format));
+    }
+    return QStringLiteral("Text Files(*.txt);;All supported (%1);;%2;;All Files(*.*)")
+        .arg(all.join(QLatin1Char(' ')), each.join(QStringLiteral(";;")));
 }
 
 } // namespace loqa::docs

@@ -48,7 +48,21 @@ struct Navigation {
 // What the Move, Prev and Next commands allow with this document shown.
 Navigation NavigationFor(int playIndex, int count, bool repeat);
 
-// Only text files join the list when dropped on the window.
+// Text files and the documents a reader opens (PDF, EPUB, ...) join the list when
+// dropped on the window.
 bool IsDroppableDocument(const QString &path);
+
+// A plain text file, opened and saved as it is; anything else is a document
+// whose text is read out of it and which is never written.
+bool IsTextDocument(const QString &path);
+// Where the text of a document that is not plain text is saved by default: its
+// name with ".txt" in the text folder.
+QString TextSaveName(const QString &defTxtPath, const QString &document);
+// A name chosen to save text under, made a text file's: a name a reader would
+// take for another format ("notes.pdf") gets ".txt" added.
+QString TextOnlyName(const QString &chosen);
+// The Open dialog's filters: text files first, then every supported format,
+// then each format, then all files.
+QString OpenFilter();
 
 } // namespace loqa::docs

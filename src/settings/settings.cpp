@@ -26,6 +26,7 @@ constexpr QStringView kReminderSection = u"ReminderList";
 constexpr QStringView kHotkeySection = u"HotkeyList";
 constexpr QStringView kDictionarySection = u"DictionaryList";
 constexpr QStringView kGlobalHotkeySection = u"GlobalHotkeyIDList";
+constexpr QStringView kDocumentsSection = u"Documents";
 
 // The main window's design size, centred on the screen by default.
 constexpr qint32 kMainWidth = 603;
@@ -114,6 +115,46 @@ template <typename S> std::vector<Setting<S>> settingsTable(S &s, QSize screen, 
         {u"Reminder", u"Reminder", BoolSetting{&s.reminder.Reminder, false}},
         {u"Reminder", u"ReminderMsgBox", BoolSetting{&s.reminder.ReminderMsgBox, true}},
     };
+}
+
+// How documents other than plain text are cleaned for listening: a section of its
+// own, written after all the others.
+template <typename S> std::vector<Setting<S>> documentTable(S &s)
+{
+    using BoolSetting = typename Setting<S>::BoolSetting;
+    return {
+        {kDocumentsSection, u"JoinHyphenated", BoolSetting{&s.documents.JoinHyphenated, true}},
+        {kDocumentsSection, u"JoinLines", BoolSetting{&s.documents.JoinLines, true}},
+        {kDocumentsSection, u"DropRepeated", BoolSetting{&s.documents.DropRepeated, true}},
+        {kDocumentsSection, u"PlainLetters", BoolSetting{&s.documents.PlainLetters, true}},
+    };
+}
+
+void readTable(const IniFile &ini, const std::vector<Setting<Settings>> &table)
+{
+    using S = Setting<Settings>;
+    for (const S &setting : table) {
+        std::visit(
+            Overloaded{
+                [&](const S::IntegerSetting &s) { *s.first = ini.readInteger(setting.section, setting.key, s.second); },
+                [&](const S::BoolSetting &s) { *s.first = ini.readBool(setting.section, setting.key, s.second); },
+                [&](const S::TextSetting &s) { *s.first = ini.readString(setting.section, setting.key, s.second); },
+            },
+            setting.target);
+    }
+}
+
+void writeTable(IniFile &ini, const std::vector<Setting<const Settings>> &table)
+{
+    using S = Setting<const Settings>;
+    for (const S &setting : table) {
+        std::visit(Overloaded{
+                       [&](const S::IntegerSetting &s) { ini.writeInteger(setting.section, setting.key, *s.first); },
+                       [&](const S::BoolSetting &s) { ini.writeBool(setting.section, setting.key, *s.first); },
+                       [&](const S::TextSetting &s) { ini.writeString(setting.section, setting.key, *s.first); },
+                   },
+                   setting.target);
+    }
 }
 
 // The whole of a regular file of up to IniFile::MaxSize bytes; nothing (and the
@@ -211,17 +252,9 @@ void writeReminders(IniFile &ini, const QStringList &reminders)
 
 void ReadSettings(const IniFile &ini, QSize screenSize, const QString &appPath, Settings &settings)
 {
-    using S = Setting<Settings>;
     ListSettings &lists = settings.lists;
-    for (const S &setting : settingsTable(settings, screenSize, appPath)) {
-        std::visit(
-            Overloaded{
-                [&](const S::IntegerSetting &s) { *s.first = ini.readInteger(setting.section, setting.key, s.second); },
-                [&](const S::BoolSetting &s) { *s.first = ini.readBool(setting.section, setting.key, s.second); },
-                [&](const S::TextSetting &s) { *s.first = ini.readString(setting.section, setting.key, s.second); },
-            },
-            setting.target);
-    }
+    readTable(ini, settingsTable(settings, screenSize, appPath));
+    readTable(ini, documentTable(settings));
     lists.ReminderList = ini.readSectionLines(kReminderSection);
     lists.DictionaryList.clear();
     for (const QString &line : ini.readSectionLines(kDictionarySection)) {
@@ -247,16 +280,8 @@ std::array<QString, HotkeyCount> DefaultHotkeys()
 
 void WriteSettings(IniFile &ini, const Settings &settings)
 {
-    using S = Setting<const Settings>;
     const ListSettings &lists = settings.lists;
-    for (const S &setting : settingsTable(settings, QSize(), QString())) {
-        std::visit(Overloaded{
-                       [&](const S::IntegerSetting &s) { ini.writeInteger(setting.section, setting.key, *s.first); },
-                       [&](const S::BoolSetting &s) { ini.writeBool(setting.section, setting.key, *s.first); },
-                       [&](const S::TextSetting &s) { ini.writeString(setting.section, setting.key, *s.first); },
-                   },
-                   setting.target);
-    }
+    writeTable(ini, settingsTable(settings, QSize(), QString()));
     writeReminders(ini, lists.ReminderList);
     // GlobalHotkeyIDList is not erased, so keys of it past the last action survive.
     ini.eraseSection(kHotkeySection);
@@ -269,6 +294,9 @@ void WriteSettings(IniFile &ini, const Settings &settings)
     ini.eraseSection(kDictionarySection);
     for (qsizetype i = 0; i < lists.DictionaryList.size(); ++i)
         ini.writeString(kDictionarySection, QString::number(i), lists.DictionaryList.at(i));
+    // The documents' section stays after every section older files know.
+    ini.eraseSection(kDocumentsSection);
+    writeTable(ini, documentTable(settings));
 }
 
 void Settings::Load(QSize screenSize)

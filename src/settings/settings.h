@@ -166,6 +166,14 @@ struct ReminderSettings {
 };
 
 // The lists kept with the settings.
+// How documents other than plain text are cleaned for listening. Section [Documents].
+struct DocumentSettings {
+    bool JoinHyphenated = true; // a word hyphenated at a line end is read whole
+    bool JoinLines = true;      // lines wrapped inside a paragraph are one line
+    bool DropRepeated = true;   // page numbers, running headers and footers are left out
+    bool PlainLetters = true;   // ligatures and soft hyphens become plain letters
+};
+
 struct ListSettings {
     // The open documents, one full path per tab in tab order, kept in loqa.apl.
     QStringList DocumentList;
@@ -228,6 +236,7 @@ public:
     AlarmSettings alarm;
     ReminderSettings reminder;
     ListSettings lists;
+    DocumentSettings documents;
 
     // Reads AppPath + "loqa.ini" (a missing or unreadable file gives every
     // default) and AppPath + "loqa.apl" (an unreadable one gives the three

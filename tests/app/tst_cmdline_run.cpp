@@ -349,6 +349,39 @@ private slots:
         QVERIFY2(seconds > 2 && seconds < 6, qPrintable(QString::number(seconds)));
     }
 
+    // An e-book is spoken as its text: as long as the same book made plain text by
+    // pandoc; a damaged PDF fails at once with one line and leaves no file.
+    void ttw_readsDocuments()
+    {
+        QTemporaryDir dir;
+        QString error;
+        LOQA_REQUIRE_OR_SKIP(
+            MakeWithPandoc(kBookMarkdown, dir.filePath(QStringLiteral("book.epub")), QString(), &error),
+            "pandoc makes the e-book");
+        QVERIFY2(
+            MakeWithPandoc(kBookMarkdown, dir.filePath(QStringLiteral("book.txt")), QStringLiteral("plain"), &error),
+            qPrintable(error));
+        RunResult r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("book.epub"), QStringLiteral("epub.wav"),
+                               QStringLiteral("-w"), QStringLiteral("0")},
+                              dir.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        r = RunLoqa({QStringLiteral("/ttw"), QStringLiteral("book.txt"), QStringLiteral("plain.wav"),
+                     QStringLiteral("-w"), QStringLiteral("0")},
+                    dir.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        const double book = AudioSeconds(dir.filePath(QStringLiteral("epub.wav")));
+        const double plain = AudioSeconds(dir.filePath(QStringLiteral("plain.wav")));
+        QVERIFY2(plain > 5 && book > 0.8 * plain && book < 1.2 * plain,
+                 qPrintable(QStringLiteral("%1 s against %2 s").arg(book).arg(plain)));
+
+        QVERIFY(WriteFile(dir.filePath(QStringLiteral("broken.pdf")), "%PDF-1.4\nnothing more"));
+        r = RunLoqa({QStringLiteral("/ttm"), QStringLiteral("broken.pdf"), QStringLiteral("broken.mp3")}, dir.path());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith("loqa: cannot read broken.pdf: ") && r.err.count('\n') == 1, r.err.constData());
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("broken.mp3"))));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("broken.wav"))));
+    }
+
     void noVoiceData_failsClearly()
     {
         // An engine data folder without any voice data in it.

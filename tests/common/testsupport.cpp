@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 
 TempHome::TempHome()
@@ -93,6 +95,38 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+const char kBookMarkdown[] = "# Chapter One\n\n"
+                             "The quick brown fox jumps over the lazy dog. It ran into the *deep* wood.\n\n"
+                             "# Chapter Two\n\n"
+                             "A journey of a thousand miles begins with a single step.[^1] Then it went on.\n\n"
+                             "## A Short Rest\n\n"
+                             "All that glitters is not gold.\n\n"
+                             "# Chapter Three\n\n"
+                             "Every cloud has a silver lining.\n\n"
+                             "[^1]: An old saying.\n";
+
+bool MakeWithPandoc(const QByteArray &markdown, const QString &output, const QString &to, QString *error)
+{
+    QProcess pandoc;
+    QStringList arguments{QStringLiteral("--from=markdown"), QStringLiteral("--standalone"),
+                          QStringLiteral("--metadata=title:The Long Book"), QStringLiteral("-o"), output};
+    if (!to.isEmpty())
+        arguments << QStringLiteral("--to=") + to;
+    pandoc.start(QStringLiteral("pandoc"), arguments);
+    if (!pandoc.waitForStarted(10000)) {
+        if (error)
+            *error = pandoc.errorString();
+        return false;
+    }
+    pandoc.write(markdown);
+    pandoc.closeWriteChannel();
+    const bool ok = pandoc.waitForFinished(60000) && pandoc.exitStatus() == QProcess::NormalExit &&
+                    pandoc.exitCode() == 0 && QFileInfo(output).size() > 0;
+    if (!ok && error)
+        *error = QString::fromLocal8Bit(pandoc.readAllStandardError());
+    return ok;
 }
 
 QString Describe(const RunResult &result)

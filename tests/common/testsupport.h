@@ -36,6 +36,13 @@ RunResult RunLoqaPrefixed(const QStringList &prefix, const QStringList &argument
 QString LoqaBinary();
 // Writes a file whole; false when it could not.
 bool WriteFile(const QString &path, const QByteArray &bytes);
+// A book of three chapters as Markdown: the source the document tests turn into
+// other formats.
+extern const char kBookMarkdown[];
+// Makes `output` from Markdown with pandoc (the format from its extension, or
+// `to`); false, with pandoc's complaint in `error`, when it could not.
+bool MakeWithPandoc(const QByteArray &markdown, const QString &output, const QString &to = QString(),
+                    QString *error = nullptr);
 // "exit 1, err [...]": what a failed run said, for a test's message.
 QString Describe(const RunResult &result);
 // The duration of an audio file in seconds (soxi), -1 when it cannot be read.

@@ -20,6 +20,12 @@ using namespace loqa;
 
 namespace {
 
+// Text and every document a reader opens.
+const QString kDocumentTypes = QStringLiteral(
+    "text/plain;application/pdf;application/epub+zip;application/vnd.openxmlformats-officedocument.wordprocessingml."
+    "document;application/vnd.oasis.opendocument.text;text/html;application/xhtml+xml;text/markdown;application/"
+    "rtf;text/rtf;application/x-fictionbook+xml;");
+
 // A key file's groups as GLib and KConfig read them (values unescaped).
 using KeyFile = QMap<QString, QMap<QString, QString>>;
 
@@ -262,8 +268,7 @@ private slots:
         const KeyFile service = ParseKeyFile(ReadAll(dolphin));
         QCOMPARE(service.value(QStringLiteral("Desktop Entry")).value(QStringLiteral("Type")),
                  QStringLiteral("Service"));
-        QCOMPARE(service.value(QStringLiteral("Desktop Entry")).value(QStringLiteral("MimeType")),
-                 QStringLiteral("text/plain;"));
+        QCOMPARE(service.value(QStringLiteral("Desktop Entry")).value(QStringLiteral("MimeType")), kDocumentTypes);
         const QStringList actions = service.value(QStringLiteral("Desktop Entry"))
                                         .value(QStringLiteral("Actions"))
                                         .split(QLatin1Char(';'), Qt::SkipEmptyParts);
@@ -282,7 +287,7 @@ private slots:
                 ReadAll(FData + QStringLiteral("/nemo/actions/loqa-%1.nemo_action").arg(QLatin1String(verb.stem))));
             const auto nemoAction = nemo.value(QStringLiteral("Nemo Action"));
             QCOMPARE(nemoAction.value(QStringLiteral("Name")), QLatin1String(verb.name));
-            QCOMPARE(nemoAction.value(QStringLiteral("Mimetypes")), QStringLiteral("text/plain;"));
+            QCOMPARE(nemoAction.value(QStringLiteral("Mimetypes")), kDocumentTypes);
             QCOMPARE(nemoAction.value(QStringLiteral("Selection")), QStringLiteral("s"));
             QCOMPARE(NemoArgv(nemoAction.value(QStringLiteral("Exec")), FDocument), expected);
 
@@ -293,7 +298,7 @@ private slots:
             QCOMPARE(fma.value(QStringLiteral("Desktop Entry")).value(QStringLiteral("Profiles")),
                      QStringLiteral("loqa;"));
             const auto profile = fma.value(QStringLiteral("X-Action-Profile loqa"));
-            QCOMPARE(profile.value(QStringLiteral("MimeTypes")), QStringLiteral("text/plain;"));
+            QCOMPARE(profile.value(QStringLiteral("MimeTypes")), kDocumentTypes);
             QCOMPARE(QuotingExpansionArgv(profile.value(QStringLiteral("Exec")), FDocument), expected);
 
             for (const QString &script : {FData + QStringLiteral("/nautilus/scripts/") + QLatin1String(verb.name),

@@ -131,6 +131,20 @@ private slots:
         QVERIFY(docs::IsDroppableDocument("/x/Notes.TXT"));
         QVERIFY(!docs::IsDroppableDocument("/x/song.mp3"));
         QVERIFY(!docs::IsDroppableDocument("/x/txt"));
+        QVERIFY(docs::IsDroppableDocument("/x/Book.EPUB"));
+        QVERIFY(docs::IsDroppableDocument("/x/paper.pdf"));
+    }
+
+    // Text never goes over a document another reader opens.
+    void textSaveNames()
+    {
+        QCOMPARE(docs::TextSaveName("/home/ann/txt/", "/books/The Long Book.pdf"), "/home/ann/txt/The Long Book.txt");
+        QCOMPARE(docs::TextSaveName("/home/ann/txt", "/books/a.b.epub"), "/home/ann/txt/a.b.txt");
+        QCOMPARE(docs::TextOnlyName("/home/ann/notes.pdf"), "/home/ann/notes.pdf.txt");
+        QCOMPARE(docs::TextOnlyName("/home/ann/notes"), "/home/ann/notes");
+        QCOMPARE(docs::TextOnlyName("/home/ann/notes.txt"), "/home/ann/notes.txt");
+        QVERIFY(docs::OpenFilter().startsWith("Text Files(*.txt);;All supported (*.txt *.pdf *.epub *.docx *.odt"));
+        QVERIFY(docs::OpenFilter().endsWith(";;All Files(*.*)"));
     }
 
     void outputNames_data()

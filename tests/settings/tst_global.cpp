@@ -283,9 +283,13 @@ void TestGlobal::dictionaryListHasASectionOfItsOwn()
     m_settings->lists.DictionaryList = {"/home/ann/names.dic", "/srv/shared/places = towns.dic"};
     m_settings->Save();
     const QByteArray after = read("loqa.ini");
-    QVERIFY(after.startsWith(before));
-    QCOMPARE(after.mid(before.size()),
-             QByteArray("[DictionaryList]\r\n0=/home/ann/names.dic\r\n1=/srv/shared/places = towns.dic\r\n\r\n"));
+    // It comes last but for the documents' section, which stays after everything.
+    const QByteArray documents(
+        "[Documents]\r\nJoinHyphenated=1\r\nJoinLines=1\r\nDropRepeated=1\r\nPlainLetters=1\r\n\r\n");
+    QVERIFY(before.endsWith(documents));
+    QCOMPARE(after, before.chopped(documents.size()) +
+                        "[DictionaryList]\r\n0=/home/ann/names.dic\r\n1=/srv/shared/places = towns.dic\r\n\r\n" +
+                        documents);
     m_settings->lists.DictionaryList.clear();
     m_settings->Load(kScreen);
     QCOMPARE(m_settings->lists.DictionaryList, QStringList({"/home/ann/names.dic", "/srv/shared/places = towns.dic"}));
@@ -301,17 +305,22 @@ void TestGlobal::listsMoveToTheEnd()
     const QStringList scalars{"Auto", "General", "Convert", "UI", "Clipboard", "Alarm", "Reminder"};
     m_settings->Load(kScreen);
     m_settings->Save();
-    QCOMPARE(sections(), scalars + QStringList({"HotkeyList", "GlobalHotkeyIDList"}));
+    QCOMPARE(sections(), scalars + QStringList({"HotkeyList", "GlobalHotkeyIDList", "Documents"}));
 
     // Every later save takes the two rewritten lists out and puts them back at the end.
     m_settings->Load(kScreen);
     m_settings->lists.ReminderList << "1/1/2030 8:00:00 AM=Wake up";
     m_settings->Save();
-    QCOMPARE(sections(), scalars + QStringList({"GlobalHotkeyIDList", "ReminderList", "HotkeyList"}));
+    QCOMPARE(sections(), scalars + QStringList({"GlobalHotkeyIDList", "ReminderList", "HotkeyList", "Documents"}));
     write("loqa.ini", read("loqa.ini") + "[Mine]\r\nx=1\r\n");
     m_settings->Load(kScreen);
     m_settings->Save();
-    QCOMPARE(sections(), scalars + QStringList({"GlobalHotkeyIDList", "Mine", "ReminderList", "HotkeyList"}));
+    QCOMPARE(sections(),
+             scalars + QStringList({"GlobalHotkeyIDList", "Mine", "ReminderList", "HotkeyList", "Documents"}));
+    // The documents' rules are read back from their own section.
+    write("loqa.ini", read("loqa.ini").replace("JoinLines=1", "JoinLines=0"));
+    m_settings->Load(kScreen);
+    QVERIFY(!m_settings->documents.JoinLines && m_settings->documents.JoinHyphenated);
 }
 
 void TestGlobal::textCannotAddLines()

@@ -121,6 +121,88 @@ private slots:
         home.reset();
     }
 
+    // A Word file, a web page and a damaged e-book open as their text; none of
+    // them is ever written: Save asks for a text file, and the damaged one is told,
+    // not made anew.
+    void documents_otherFormatsAreReadNeverWritten()
+    {
+        form.reset();
+        home = std::make_unique<TempHome>();
+        qputenv("LOQA_HOME", home->path().toUtf8());
+        QDir().mkpath(home->file(QStringLiteral("books")));
+        QDir().mkpath(home->file(QStringLiteral("txt")));
+        const QString docx = home->file(QStringLiteral("books/The Book.docx"));
+        const QString html = home->file(QStringLiteral("books/notes.html"));
+        const QString broken = home->file(QStringLiteral("books/broken.epub"));
+        QString error;
+        LOQA_REQUIRE_OR_SKIP(MakeWithPandoc(kBookMarkdown, docx, QString(), &error), "pandoc makes the Word file");
+        QVERIFY(home->write(QStringLiteral("books/notes.html"),
+                            "<html><head><title>Notes</title><script>var secret = 'never read';</script></head>"
+                            "<body><h1>Notes</h1><p>First <b>line</b> here.</p></body></html>"));
+        QVERIFY(home->write(QStringLiteral("books/broken.epub"), "PK\x03\x04 this is no zip at all"));
+        const auto bytesOf = [](const QString &path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray docxBytes = bytesOf(docx), brokenBytes = bytesOf(broken);
+        QVERIFY(home->write(QStringLiteral("loqa.apl"), (docx + "\r\n" + html + "\r\n" + broken + "\r\n").toUtf8()));
+        QVERIFY(home->write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n"));
+        form = std::make_unique<TFormCvt>(QSize(1280, 800));
+        form->show();
+
+        QTRY_VERIFY(!form->DocumentLoading());
+        const QString text = form->Memo1->toPlainText();
+        QVERIFY2(text.contains(QStringLiteral("The quick brown fox jumps over the lazy dog.")), qPrintable(text));
+        QVERIFY(text.indexOf(QStringLiteral("Chapter Two")) < text.indexOf(QStringLiteral("single step")));
+        QStringList titles;
+        for (const doc::Chapter &chapter : form->Chapters()) {
+            titles << chapter.title;
+            QVERIFY(text.mid(chapter.offset).startsWith(chapter.title));
+        }
+        QVERIFY2(titles.endsWith({"Chapter One", "Chapter Two", "A Short Rest", "Chapter Three"}),
+                 qPrintable(titles.join('|')));
+
+        // Save offers the text folder and a .txt name; the tab then shows that file.
+        QString offered;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !offered.isEmpty())
+                return;
+            offered = dialog->selectedFiles().value(0);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        poll.start();
+        form->action(ActionFileSave)->trigger();
+        poll.stop();
+        QCOMPARE(offered, txt("The Book.txt"));
+        QCOMPARE(form->settings().lists.DocumentList.first(), txt("The Book.txt"));
+        QVERIFY(bytesOf(txt("The Book.txt")).startsWith(text.left(40).toUtf8()));
+        QCOMPARE(bytesOf(docx), docxBytes);
+
+        // A web page: its text, never its script.
+        form->TabControl1->setCurrentIndex(1);
+        QTRY_VERIFY(!form->DocumentLoading());
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Notes\n\nFirst line here."));
+
+        // A damaged one: one clear error naming it, an empty editor, the file as it was.
+        QString boxText;
+        QTimer boxes;
+        answerBoxes(boxes, boxText);
+        form->TabControl1->setCurrentIndex(2);
+        QTRY_VERIFY(!boxText.isEmpty());
+        QVERIFY2(boxText.startsWith(broken + QStringLiteral(": ")), qPrintable(boxText));
+        QVERIFY(form->Memo1->toPlainText().isEmpty());
+        QCOMPARE(bytesOf(broken), brokenBytes);
+
+        // The list keeps the originals' paths, and the saved one's text file.
+        form->close();
+        form.reset();
+        QCOMPARE(bytesOf(home->file(QStringLiteral("loqa.apl"))),
+                 (txt("The Book.txt") + "\r\n" + html + "\r\n" + broken + "\r\n").toUtf8());
+    }
+
     void documents_tabsCommandsAndStatus()
     {
         start({{"a.txt", "Alpha"}, {"b.txt", "Bravo text"}, {"c.txt", "Charlie"}, {"d.txt", "Delta"}},

@@ -1,4 +1,5 @@
 #include "ui/main/converter.h"
+#include "document/documentloader.h"
 
 #include "ui/options/option.h"
 

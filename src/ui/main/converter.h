@@ -7,6 +7,7 @@
 #include "settings/settings.h"
 #include "widgets/statuspanel.h"
 #include "alarm/ticker.h"
+#include "document/document.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -34,7 +35,10 @@ class TFindDialog;
 
 namespace loqa {
 class DocumentFile;
+namespace doc {
+class DocumentLoader;
 }
+} // namespace loqa
 
 // The main window: documents in tabs over one editor, the reading commands,
 // the voice list and the volume and speed bars.
@@ -48,6 +52,11 @@ public:
 
     // The program's settings, loaded as the window is made and saved as it ends.
     loqa::Settings &settings() override { return FSettings; }
+
+    // The shown document's chapters (headings, outline, table of contents) when it
+    // is not plain text and has been read to its end.
+    const QList<loqa::doc::Chapter> &Chapters() const { return FChapters; }
+    bool DocumentLoading() const { return FLoading; }
 
     // False when the window should start hidden in the tray.
     bool ShowAtStart() const { return FShowAtStart; }
@@ -201,6 +210,9 @@ private:
     void TabMouseUp(int tab);
     bool SaveMemoTo(const QString &path);
     bool LoadDocument(const QString &path);
+    // A document that is not plain text: its text comes into the editor as it is read.
+    void StartDocumentLoad(const QString &path);
+    void DocumentLoadEnded();
 
     // What the reading controller asks of the window.
     QString EditorText() const override;
@@ -236,6 +248,9 @@ private:
     bool FDestroyed = false;
     bool FSilentTabs = false;                             // tab selections made by the program itself
     std::unique_ptr<loqa::DocumentFile> FDocument;        // how the shown document is stored on disk
+    std::unique_ptr<loqa::doc::DocumentLoader> FLoader;   // the shown document's reading, when not plain text
+    bool FLoading = false;                                // its text is still coming
+    QList<loqa::doc::Chapter> FChapters;                  // the shown document's chapters, when it has any
     std::array<int, loqa::ActionCount> FGrabbedHotkeys{}; // the global grabs made, to release them again
     bool FHintFilter = false;                             // the application-wide filter that hides hints
 

@@ -3,6 +3,7 @@
 #include "widgets/statuspanel.h"
 
 #include "reading/doclist.h"
+#include "document/documentloader.h"
 #include "text/documentfile.h"
 #include "speech/mspeech.h"
 #include "platform/apppath.h"
@@ -24,6 +25,16 @@ namespace {
 
 const char *const kWelcome = "Welcome to Loquora!";
 const char *const kTextFilter = "Text Files(*.txt);;All Files(*.*)";
+
+doc::Options DocumentOptions(const DocumentSettings &settings)
+{
+    doc::Options options;
+    options.cleaning.joinHyphenated = settings.JoinHyphenated;
+    options.cleaning.joinLines = settings.JoinLines;
+    options.cleaning.dropRepeated = settings.DropRepeated;
+    options.cleaning.plainLetters = settings.PlainLetters;
+    return options;
+}
 
 QString absolute(const QString &path)
 {
@@ -81,7 +92,8 @@ void TFormCvt::ShowCurrentDocument()
             return;
         }
     }
-    Reading->DocumentShown(); // a whole-document run moves on to this one
+    if (!FLoading)
+        Reading->DocumentShown(); // a whole-document run moves on to this one (a document being read: once it is)
     UpdateStatus();
     PanelStatus->setText(DocumentStatusText(path, FileSizeText(path)));
 }
@@ -142,8 +154,8 @@ bool TFormCvt::ActionFileNewExecute()
 void TFormCvt::ActionFileOpenExecute()
 {
     QDir().mkpath(FSettings.convert.DefTxtPath);
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("Open File(s) to Read"), FSettings.convert.DefTxtPath, QString::fromLatin1(kTextFilter));
+    const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Open File(s) to Read"),
+                                                            FSettings.convert.DefTxtPath, docs::OpenFilter());
     if (files.isEmpty())
         return;
     const bool wasEmpty = FSettings.lists.DocumentList.isEmpty();
@@ -162,6 +174,11 @@ void TFormCvt::ActionFileSaveExecute()
     const int index = TabControl1->currentIndex();
     if (index < 0 || index >= FSettings.lists.DocumentList.size())
         return;
+    // A PDF, an e-book or an Office file is never written: its text is saved as a text file.
+    if (!docs::IsTextDocument(FSettings.lists.DocumentList.at(index))) {
+        ActionFileSaveAsExecute();
+        return;
+    }
     SaveMemoTo(FSettings.lists.DocumentList.at(index));
 }
 
@@ -170,13 +187,21 @@ void TFormCvt::ActionFileSaveAsExecute()
     const int index = TabControl1->currentIndex();
     if (index < 0 || index >= FSettings.lists.DocumentList.size())
         return;
+    const QString current = FSettings.lists.DocumentList.at(index);
+    if (FLoading) {
+        ShowError(
+            QStringLiteral("%1 is still being opened: its text can be saved once all of it is shown").arg(current));
+        return;
+    }
     QFileDialog dialog(this, QStringLiteral("Save As"), FSettings.convert.DefTxtPath, QString::fromLatin1(kTextFilter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile(FSettings.lists.DocumentList.at(index));
+    dialog.selectFile(docs::IsTextDocument(current) ? current
+                                                    : docs::TextSaveName(FSettings.convert.DefTxtPath, current));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const QString chosen = absolute(dialog.selectedFiles().first());
+    // Text never goes into a file another format's reader would open.
+    const QString chosen = docs::TextOnlyName(absolute(dialog.selectedFiles().first()));
     if (!SaveMemoTo(chosen))
         return; // the list stays as it was
     const int at = docs::SaveAsUpdate(FSettings.lists.DocumentList, index, chosen);
@@ -233,12 +258,50 @@ void TFormCvt::TabMouseUp(int tab)
 
 bool TFormCvt::LoadDocument(const QString &path)
 {
+    FLoader.reset();
+    FLoading = false;
+    FChapters.clear();
+    if (!docs::IsTextDocument(path)) {
+        StartDocumentLoad(path);
+        return true; // a file that cannot be read is told, and never made anew
+    }
     auto document = std::make_unique<DocumentFile>();
     if (!document->load(path))
         return false;
     Memo1->setPlainText(document->takeText());
     FDocument = std::move(document);
     return true;
+}
+
+void TFormCvt::StartDocumentLoad(const QString &path)
+{
+    Memo1->clear();
+    // Its text is saved, when it is, as a new UTF-8 text file.
+    FDocument = std::make_unique<DocumentFile>();
+    FLoading = true;
+    Memo1->document()->setUndoRedoEnabled(false); // the text coming in is not an edit to undo
+    FLoader = std::make_unique<doc::DocumentLoader>(path, DocumentOptions(FSettings.documents));
+    connect(FLoader.get(), &doc::DocumentLoader::textArrived, this, [this](const QString &piece) {
+        QTextCursor end(Memo1->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(piece);
+    });
+    connect(FLoader.get(), &doc::DocumentLoader::finished, this, [this](const QList<doc::Chapter> &chapters) {
+        FChapters = chapters;
+        DocumentLoadEnded();
+    });
+    connect(FLoader.get(), &doc::DocumentLoader::failed, this, [this](const QString &error) {
+        DocumentLoadEnded();
+        ShowError(error);
+    });
+    FLoader->start();
+}
+
+void TFormCvt::DocumentLoadEnded()
+{
+    FLoading = false;
+    Memo1->document()->setUndoRedoEnabled(true);
+    Reading->DocumentShown();
 }
 
 bool TFormCvt::SaveMemoTo(const QString &path)

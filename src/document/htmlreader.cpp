@@ -1,0 +1,88 @@
+// HTML and Markdown through QTextDocument: its blocks are the paragraphs, its
+// heading blocks the chapters. Scripts, styles and the head are never text there.
+#include "document/document.h"
+#include "text/documentfile.h"
+
+#include <QFont>
+#include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+
+namespace loqa::doc {
+
+namespace {
+
+// The page's own charset when it names one (a byte-order mark or <meta charset>),
+// else UTF-8 when the bytes are UTF-8, else the rules of a plain text file.
+QString decodeHtml(const QByteArray &bytes)
+{
+    QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
+    if (decoder.isValid()) {
+        QString text = decoder.decode(bytes);
+        if (!decoder.hasError())
+            return text;
+    }
+    return DecodeTextBytes(bytes).text;
+}
+
+Result fromDocument(const QTextDocument &document, const Options &options)
+{
+    TextBuilder builder(options.limits.maxText);
+    for (QTextBlock block = document.begin(); block.isValid() && !builder.full(); block = block.next()) {
+        // A block's own line breaks (<br>) are U+2028; a block is one paragraph.
+        QString text = block.text();
+        text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        text.replace(QChar::Nbsp, QLatin1Char(' '));
+        if (options.cleaning.plainLetters)
+            text.remove(QChar(0x00AD));
+        const int level = block.blockFormat().headingLevel();
+        if (level > 0) {
+            builder.heading(text, level);
+            continue;
+        }
+        if (text.trimmed().isEmpty())
+            continue;
+        builder.append(text);
+        // Items of one list are lines of one paragraph; anything else ends its paragraph.
+        const QTextBlock next = block.next();
+        if (block.textList() && next.isValid() && next.textList() == block.textList())
+            builder.lineBreak();
+        else
+            builder.endParagraph();
+    }
+    Result result;
+    result.ok = true;
+    result.text = builder.takeText();
+    result.chapters = builder.takeChapters();
+    return result;
+}
+
+// A document whose fonts have a size of their own: a heading's size is worked out
+// from it, and without a window the default font has none, which Qt warns about.
+void sizeFonts(QTextDocument &document)
+{
+    QFont font;
+    font.setPixelSize(16);
+    document.setDefaultFont(font);
+}
+
+} // namespace
+
+Result ReadHtml(const QByteArray &bytes, const Options &options)
+{
+    QTextDocument document;
+    sizeFonts(document);
+    document.setHtml(decodeHtml(bytes));
+    return fromDocument(document, options);
+}
+
+Result ReadMarkdown(const QByteArray &bytes, const Options &options)
+{
+    QTextDocument document;
+    sizeFonts(document);
+    document.setMarkdown(DecodeTextBytes(bytes).text, QTextDocument::MarkdownDialectGitHub);
+    return fromDocument(document, options);
+}
+
+} // namespace loqa::doc

@@ -92,8 +92,8 @@ void Fb2Reader::text(QStringView chunk)
 void Fb2Reader::endTitle()
 {
     QString title;
-    for (const QString &part : std::as_const(m_titleParts)) {
-        const QString simplified = part.simplified();
+    for (const QString &piece : std::as_const(m_titleParts)) {
+        const QString simplified = piece.simplified();
         if (simplified.isEmpty())
             continue;
         if (!title.isEmpty())

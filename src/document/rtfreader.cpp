@@ -419,7 +419,7 @@ Result RtfReader::read()
             m_state = m_stack.back();
             m_stack.pop_back();
             if (m_stack.empty())
-                break; // the document's own group is closed: what follows is not part of it
+                break; // the document's own group is closed: what follows lies outside it
             continue;
         }
         if (c == '\r' || c == '\n') {

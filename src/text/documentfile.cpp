@@ -4,7 +4,10 @@
 #include <QHashFunctions>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QtEndian>
+
+#include <uchardet.h>
 
 #include <cerrno>
 #include <cstring>
@@ -20,6 +23,41 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The code pages uchardet may name that are read as such: each as uchardet
+// spells it, then as QStringConverter (ICU) knows it. Windows-1254 is left out:
+// it differs from Windows-1252 in six letters only, and uchardet takes one for
+// the other.
+constexpr struct {
+    const char *detected;
+    const char *name;
+} kLegacyEncodings[] = {
+    {"WINDOWS-1250", "windows-1250"},
+    {"WINDOWS-1251", "windows-1251"},
+    {"WINDOWS-1253", "windows-1253"},
+    {"WINDOWS-1255", "windows-1255"},
+    {"WINDOWS-1256", "windows-1256"},
+    {"WINDOWS-1257", "windows-1257"},
+    {"KOI8-R", "KOI8-R"},
+    {"KOI8-U", "KOI8-U"},
+    {"IBM866", "IBM866"},
+    {"ISO-8859-2", "ISO-8859-2"},
+    {"ISO-8859-5", "ISO-8859-5"},
+    {"ISO-8859-7", "ISO-8859-7"},
+    {"ISO-8859-8", "ISO-8859-8"},
+    {"SHIFT_JIS", "Shift_JIS"},
+    {"EUC-JP", "EUC-JP"},
+    {"GB18030", "GB18030"},
+    {"BIG5", "Big5"},
+    {"EUC-KR", "EUC-KR"},
+};
+
+// A guess from fewer non-ASCII bytes than this is not believed: on a short
+// Western text uchardet names Central European or Cyrillic code pages.
+constexpr qsizetype kMinLegacyBytes = 8;
+// uchardet sees no more than this much of a file; the whole file is still
+// checked against the code page it names.
+constexpr qsizetype kMaxDetectBytes = 4 << 20;
 
 // The kinds of line break a document remembers, one byte each.
 constexpr char kLf = 'n';
@@ -94,6 +132,68 @@ bool EncodeCp1252(QStringView text, QByteArray &bytes)
         out[i] = char(0x80 + b);
     }
     return true;
+}
+
+// `text` in the legacy code page `name`; false when a character has no bytes
+// there, or none that read back as that character.
+bool EncodeLegacy(QStringView text, const QString &name, QByteArray &bytes)
+{
+    QStringEncoder encoder(name.toLatin1().constData());
+    if (!encoder.isValid())
+        return false;
+    bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return false;
+    QStringDecoder decoder(name.toLatin1().constData());
+    const QString back = decoder.decode(bytes);
+    return back == text && !decoder.hasError();
+}
+
+// The legacy code page uchardet names for `bytes` when the bytes are read in it
+// without a fault and written back as the same bytes; empty otherwise.
+QString DetectLegacy(QByteArrayView bytes, QString &text)
+{
+    qsizetype high = 0;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80 && ++high >= kMinLegacyBytes)
+            break;
+    }
+    if (high < kMinLegacyBytes)
+        return {};
+
+    uchardet_t detector = uchardet_new();
+    if (!detector)
+        return {};
+    const QByteArrayView sample = bytes.first(qMin(bytes.size(), kMaxDetectBytes));
+    QByteArray detected;
+    if (uchardet_handle_data(detector, sample.data(), size_t(sample.size())) == 0) {
+        uchardet_data_end(detector);
+        detected = QByteArray(uchardet_get_charset(detector)).toUpper();
+    }
+    uchardet_delete(detector);
+
+    const char *name = nullptr;
+    for (const auto &entry : kLegacyEncodings) {
+        if (detected == entry.detected)
+            name = entry.name;
+    }
+    if (!name)
+        return {};
+    QStringDecoder decoder(name);
+    if (!decoder.isValid())
+        return {};
+    QString decoded = decoder.decode(bytes);
+    if (decoder.hasError())
+        return {};
+    // The same letters as Windows-1252 reads them (a German text taken for
+    // Central European): nothing is gained by the guess.
+    if (decoded == DecodeCp1252(bytes))
+        return {};
+    QByteArray again;
+    if (!EncodeLegacy(decoded, QString::fromLatin1(name), again) || again != bytes)
+        return {};
+    text = std::move(decoded);
+    return QString::fromLatin1(name);
 }
 
 // Gives every line break of the decoded text as LF, in place. `style` becomes
@@ -268,10 +368,19 @@ QString EncodingName(TextEncoding encoding)
         return QStringLiteral("UTF-16BE");
     case TextEncoding::Windows1252:
         return QStringLiteral("Windows-1252");
+    case TextEncoding::Legacy:
+        return QStringLiteral("Legacy");
     case TextEncoding::Utf8:
         break;
     }
     return QStringLiteral("UTF-8");
+}
+
+QString EncodingName(TextEncoding encoding, const QString &legacyName)
+{
+    if (encoding == TextEncoding::Legacy && !legacyName.isEmpty())
+        return legacyName;
+    return EncodingName(encoding);
 }
 
 DecodedText DecodeTextBytes(QByteArrayView bytes)
@@ -302,6 +411,11 @@ DecodedText DecodeTextBytes(QByteArrayView bytes)
             return decoded;
         }
     }
+    decoded.legacyName = DetectLegacy(bytes, decoded.text);
+    if (!decoded.legacyName.isEmpty()) {
+        decoded.encoding = TextEncoding::Legacy;
+        return decoded;
+    }
     decoded.text = DecodeCp1252(bytes);
     decoded.encoding = TextEncoding::Windows1252;
     return decoded;
@@ -323,6 +437,7 @@ void DocumentFile::setBytes(QByteArrayView bytes)
 {
     DecodedText decoded = DecodeTextBytes(bytes);
     m_encoding = decoded.encoding;
+    m_legacyName = std::move(decoded.legacyName);
     m_bom = decoded.bom;
     BreaksToLf(decoded.text, m_lineEnd, m_breaks);
     m_text = std::move(decoded.text);
@@ -367,6 +482,12 @@ QByteArray DocumentFile::encode(QStringView text, TextEncoding *encoding, bool *
             bytes = EncodeUtf8(text, false);
         }
         break;
+    case TextEncoding::Legacy:
+        if (!EncodeLegacy(text, m_legacyName, bytes)) {
+            written = TextEncoding::Utf8;
+            bytes = EncodeUtf8(text, false);
+        }
+        break;
     }
     if (encoding)
         *encoding = written;
@@ -387,8 +508,9 @@ bool DocumentFile::save(const QString &path, QStringView text, QString *error, Q
     if (written != m_encoding) {
         if (notice)
             *notice = QStringLiteral("\"%1\" was saved as %2: %3 cannot hold all of its characters.")
-                          .arg(path, EncodingName(written), EncodingName(m_encoding));
+                          .arg(path, EncodingName(written), encodingName());
         m_encoding = written;
+        m_legacyName.clear();
         m_bom = false;
     }
     return true;

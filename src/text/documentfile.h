@@ -9,23 +9,32 @@
 
 namespace loqa {
 
-enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+// Legacy: a code page other than Windows-1252, named beside it ("windows-1251").
+enum class TextEncoding { Utf8, Utf16LE, Utf16BE, Windows1252, Legacy };
 enum class LineEnd { CrLf, Lf, Cr };
 
-// "UTF-8", "UTF-16LE", "UTF-16BE", "Windows-1252".
+// "UTF-8", "UTF-16LE", "UTF-16BE", "Windows-1252"; "Legacy" for a code page not named.
 QString EncodingName(TextEncoding encoding);
+// The same, with a legacy code page's own name ("windows-1251", "Shift_JIS").
+QString EncodingName(TextEncoding encoding, const QString &legacyName);
 
 struct DecodedText {
     QString text; // line ends as the bytes have them
     TextEncoding encoding = TextEncoding::Utf8;
     bool bom = false;
+    QString legacyName; // the code page of a Legacy text, as QStringConverter names it
 };
 
 // How the program reads a text file's bytes, documents and command-line files
 // alike: UTF-8 with or without a byte-order mark; UTF-16 when a byte-order mark
-// starts an even number of bytes; anything else as Windows-1252, where every
-// byte is a character of its own (the five bytes that code page leaves undefined
-// read as the C1 controls of the same number), so nothing is ever dropped.
+// starts an even number of bytes. Other bytes go to uchardet: when it names one
+// of the legacy code pages people still write (Cyrillic, Greek, Central European,
+// Hebrew, Arabic, Baltic, Japanese, Chinese, Korean), the text holds enough
+// non-ASCII bytes for the guess to be believed, and the bytes decode in that code
+// page and encode back to the very same bytes, the text is read in it. Anything
+// else is Windows-1252, where every byte is a character of its own (the five bytes
+// that code page leaves undefined read as the C1 controls of the same number), so
+// nothing is ever dropped.
 DecodedText DecodeTextBytes(QByteArrayView bytes);
 
 // One document as it lies on disk: its text for the editor and what is needed to
@@ -64,6 +73,8 @@ public:
     QString takeText() { return std::exchange(m_text, QString()); }
 
     TextEncoding encoding() const { return m_encoding; }
+    // EncodingName of the document's encoding, a legacy code page's by its name.
+    QString encodingName() const { return EncodingName(m_encoding, m_legacyName); }
     bool hasBom() const { return m_bom; }
     LineEnd lineEnd() const { return m_lineEnd; }
     bool hasMixedLineEnds() const { return !m_breaks.isEmpty(); }
@@ -91,6 +102,7 @@ private:
 
     QString m_text;
     TextEncoding m_encoding = TextEncoding::Utf8;
+    QString m_legacyName; // Legacy only
     bool m_bom = false;
     LineEnd m_lineEnd = LineEnd::Lf;
     QByteArray m_breaks; // mixed files only: the kind of each line break, in order

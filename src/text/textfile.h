@@ -7,7 +7,8 @@ namespace loqa {
 
 // A text file's lines as the reader speaks them. The bytes are decoded the way
 // documents are (loqa::DecodeTextBytes: UTF-8, UTF-16 with a byte-order mark,
-// else Windows-1252, so that no text is dropped).
+// a legacy code page uchardet recognises, else Windows-1252, so that no text is
+// dropped).
 // Lines end at CR LF, LF or CR. False when the file cannot be read.
 bool LoadTextLines(const QString &path, QStringList &lines, QString *error = nullptr);
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QStringEncoder>
 #include <QTest>
 #include <QTextDocument>
 
@@ -72,6 +73,12 @@ private slots:
                 << Utf16(text, false) << TextEncoding::Utf16BE << true << s.style << lfText;
             QTest::addRow("windows-1252 %s", s.name) << ansi << TextEncoding::Windows1252 << false << s.style << lfText;
         }
+        // uchardet takes this for Central European; read so, it is the same text.
+        QTest::newRow("windows-1252 taken for windows-1250")
+            << QByteArray("Gr\xFC\xDF"
+                          "e, caf\xE9 \x80 \x93q\x94 zweite Zeile, \xE4\xF6\xFC")
+            << TextEncoding::Windows1252 << false << LineEnd::Lf
+            << QStringLiteral("Grüße, café € “q” zweite Zeile, äöü");
         QTest::newRow("no line end") << QByteArray("one line") << TextEncoding::Utf8 << false << LineEnd::Lf
                                      << QStringLiteral("one line");
 
@@ -144,6 +151,68 @@ private slots:
         editor.setPlainText(doc.takeText());
         QVERIFY(doc.save(home.file("doc.txt"), editor.document()->toRawText(), &error));
         QCOMPARE(home.read("doc.txt"), bytes);
+    }
+
+    // Texts in the code pages uchardet recognises: read in them, written back byte
+    // for byte, edited in their own script still in them, and as UTF-8 with a
+    // notice once they hold a character the code page has not.
+    void legacyCodePages_data()
+    {
+        QTest::addColumn<QString>("codePage");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("edited");
+        QTest::newRow("cyrillic") << QStringLiteral("windows-1251")
+                                  << QStringLiteral("Съешь же ещё этих мягких французских булок,\nда выпей чаю.\n")
+                                  << QStringLiteral("Съешь же ещё этих булок.\nИ чаю — «горячего»!\n");
+        QTest::newRow("greek") << QStringLiteral("ISO-8859-7")
+                               << QStringLiteral("Ξεσκεπάζω την ψυχοφθόρα βδελυγμία.\nΗ γλώσσα μου έδωσαν ελληνική.\n")
+                               << QStringLiteral("Ξεσκεπάζω την ψυχοφθόρα βδελυγμία.\nΤέλος.\n");
+        QTest::newRow("japanese") << QStringLiteral("Shift_JIS")
+                                  << QStringLiteral("日本語のテキストです。\nこれはテストの文章です。\n")
+                                  << QStringLiteral("日本語のテキストです。\n新しい行、漢字とカナ。\n");
+    }
+
+    void legacyCodePages()
+    {
+        QFETCH(QString, codePage);
+        QFETCH(QString, text);
+        QFETCH(QString, edited);
+        const auto encoded = [&](const QString &lf) {
+            QStringEncoder encoder(codePage.toLatin1().constData());
+            const QByteArray bytes = encoder.encode(QString(lf).replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+            return encoder.hasError() ? QByteArray() : bytes;
+        };
+        const QByteArray bytes = encoded(text);
+        QVERIFY(!bytes.isEmpty());
+        TempHome home;
+        const QString path = home.file("doc.txt");
+        QVERIFY(home.write("doc.txt", bytes));
+        DocumentFile doc;
+        QVERIFY(doc.load(path));
+        QCOMPARE(doc.encoding(), TextEncoding::Legacy);
+        QCOMPARE(doc.encodingName(), codePage);
+        QCOMPARE(doc.lineEnd(), LineEnd::CrLf);
+        QCOMPARE(doc.text(), text);
+
+        QString notice = QStringLiteral("stale");
+        QVERIFY(doc.save(path, doc.text(), nullptr, &notice));
+        QCOMPARE(home.read("doc.txt"), bytes);
+        QVERIFY(notice.isEmpty());
+        QVERIFY(doc.save(path, edited, nullptr, &notice));
+        QCOMPARE(home.read("doc.txt"), encoded(edited));
+        QVERIFY(notice.isEmpty());
+        DocumentFile again;
+        QVERIFY(again.load(path));
+        QCOMPARE(again.encodingName(), codePage);
+        QCOMPARE(again.text(), edited);
+
+        const QString beyond = edited + QStringLiteral("😀\n");
+        TextEncoding written = TextEncoding::Legacy;
+        QCOMPARE(doc.toBytes(beyond, &written), beyond.toUtf8().replace("\n", "\r\n"));
+        QCOMPARE(written, TextEncoding::Utf8);
+        QVERIFY(doc.save(path, beyond, nullptr, &notice));
+        QVERIFY2(notice.contains(path) && notice.contains("UTF-8") && notice.contains(codePage), qPrintable(notice));
+        QCOMPARE(doc.encodingName(), QStringLiteral("UTF-8"));
     }
 
     void editedText_data()

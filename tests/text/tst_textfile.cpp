@@ -21,6 +21,9 @@ private slots:
         QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFEh\0i\0", 6) << QStringLiteral("hi");
         QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF\0h\0i", 6) << QStringLiteral("hi");
         QTest::newRow("windows-1252") << QByteArray("caf\xE9 \x80 \x93q\x94") << QStringLiteral("café € “q”");
+        QTest::newRow("windows-1251") << QByteArray(
+                                             "\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0! \xca\xe0\xea \xe4\xe5\xeb\xe0?")
+                                      << QStringLiteral("Привет, мир! Как дела?");
         QTest::newRow("nul kept") << QByteArray("a\0b", 3)
                                   << QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
     }

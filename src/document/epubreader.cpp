@@ -506,7 +506,8 @@ Result EpubReader::read()
         // A title that names the file, or a place in it that cannot be found,
         // starts where the file's text starts; the others where their place is.
         QHash<QString, QList<TocEntry>> anchors;
-        for (const TocEntry &title : tocByPath.take(item->path)) {
+        const QList<TocEntry> titles = tocByPath.take(item->path);
+        for (const TocEntry &title : titles) {
             const QByteArray id = title.fragment.toUtf8();
             if (!id.isEmpty() &&
                 (entry.bytes.contains("id=\"" + id + '"') || entry.bytes.contains("id='" + id + '\''))) {
@@ -517,8 +518,9 @@ Result EpubReader::read()
         }
         if (!readXhtml(entry.bytes, anchors, toc.isEmpty()))
             return failure(notReadable());
-        for (const QList<TocEntry> &titles : std::as_const(anchors)) {
-            for (const TocEntry &title : titles)
+        // Places the walk never reached (an id in the head) start after the file's text.
+        for (const TocEntry &title : titles) {
+            if (anchors.contains(title.fragment))
                 m_builder.chapter(title.title, title.level);
         }
     }

@@ -58,7 +58,7 @@ The boat returned at last.
 
 // Writes the hostile files into the folder given as its argument.
 const char *const kHostile = R"PY(
-import os, sys, zipfile
+import os, struct, sys, zipfile
 d = sys.argv[1]
 CONTAINER = ('<?xml version="1.0"?><container version="1.0" '
              'xmlns="urn:oasis:names:tc:opendocument:xmlns:container"><rootfiles>'
@@ -87,6 +87,17 @@ def write(name, files, bomb=None):
 def epub(name, files, bomb=None):
     write(name, [('mimetype', 'application/epub+zip'), ('META-INF/container.xml', CONTAINER)] + files, bomb)
 epub('bomb.epub', [('OPS/book.opf', opf(['one.xhtml']))], 'OPS/one.xhtml')
+# The same bomb whose headers claim 1 MB unpacked.
+b = bytearray(open(os.path.join(d, 'bomb.epub'), 'rb').read())
+for magic, name_at, size_at in ((b'PK\x03\x04', 26, 22), (b'PK\x01\x02', 28, 24)):
+    i = b.find(magic)
+    while i >= 0:
+        n = struct.unpack_from('<H', b, i + name_at)[0]
+        start = i + (30 if magic == b'PK\x03\x04' else 46)
+        if b[start:start + n] == b'OPS/one.xhtml':
+            struct.pack_into('<I', b, i + size_at, 1 << 20)
+        i = b.find(magic, i + 4)
+open(os.path.join(d, 'lying.epub'), 'wb').write(b)
 epub('missing.epub', [('OPS/book.opf', opf(['one.xhtml', 'two.xhtml'])), ('OPS/one.xhtml', xhtml('<p>One</p>'))])
 epub('climbing.epub', [('OPS/book.opf', opf(['../../etc/passwd'])), ('etc/passwd', 'root')])
 epub('laughs.epub', [('OPS/book.opf', opf(['one.xhtml'])),
@@ -266,6 +277,8 @@ void TestZipDocuments::refusesHostileFiles_data()
     row("bomb entry", "epub", "bomb.epub", tooLarge, 8 << 20, limits.maxUnpacked, 0);
     row("bomb all", "epub", "bomb.epub", tooLarge, limits.maxEntry, 8 << 20, 0);
     row("bomb word", "docx", "bomb.docx", tooLarge, 8 << 20, limits.maxUnpacked, 0);
+    // Headers that understate the size: unpacking stops there, and the checksum fails.
+    row("bomb lying", "epub", "lying.epub", notEpub, 8 << 20, limits.maxUnpacked, 0);
     row("missing file", "epub", "missing.epub", QStringLiteral("This EPUB's contents name a missing file: two.xhtml"));
     row("climbing out", "epub", "climbing.epub",
         QStringLiteral("This EPUB names a file outside the book: ../../etc/passwd"));

@@ -54,11 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(!keys.contains(key));
         keys.insert(key);
     }
-    // The two rewritten lists stand at the end of the file.
+    // The two rewritten lists stand at the end of the file, before the documents' section only.
     const QStringList sections = third.sectionNames();
-    FUZZ_CHECK(sections.last() == QLatin1String("HotkeyList"));
+    // (The loaded dictionaries' list, when there is one, comes between them.)
+    FUZZ_CHECK(sections.size() >= 2 && sections.last() == QLatin1String("Documents"));
+    const qsizetype hotkeys = sections.size() - (settings.lists.DictionaryList.isEmpty() ? 2 : 3);
+    FUZZ_CHECK(hotkeys >= 0 && sections.at(hotkeys) == QLatin1String("HotkeyList"));
     if (!settings.lists.ReminderList.isEmpty())
-        FUZZ_CHECK(sections.at(sections.size() - 2) == QLatin1String("ReminderList"));
+        FUZZ_CHECK(hotkeys >= 1 && sections.at(hotkeys - 1) == QLatin1String("ReminderList"));
     else
         FUZZ_CHECK(!third.hasSection(u"ReminderList"));
 

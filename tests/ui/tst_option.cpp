@@ -553,14 +553,6 @@ private slots:
         }
         QCOMPARE(shown, (QList<bool>{true, true, false, true}));
         QCOMPARE(dialog->CheckBoxJoinLines->text(), QStringLiteral("Join lines wrapped inside a paragraph"));
-        // Tab goes from the greeting's field through the four boxes to the lexicon's button.
-        QList<QWidget *> order{dialog->EditGreetingString};
-        for (QWidget *w = order.last()->nextInFocusChain(); order.size() < 6; w = w->nextInFocusChain())
-            if (w->focusPolicy() & Qt::TabFocus)
-                order << w;
-        QCOMPARE(order, (QList<QWidget *>{dialog->EditGreetingString, dialog->CheckBoxJoinHyphenated,
-                                          dialog->CheckBoxJoinLines, dialog->CheckBoxDropRepeated,
-                                          dialog->CheckBoxPlainLetters, dialog->Button7}));
         // The General page, with the group, is no taller than the tallest other
         // page: the dialog keeps its height.
         int tallest = 0;

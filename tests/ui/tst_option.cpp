@@ -24,10 +24,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTimeEdit>
 #include <QTimer>
@@ -54,8 +56,8 @@ class TestOption : public QObject
     std::unique_ptr<TFormOption> dialog;
     QStringList boxes; // "text" of every message box answered
 
-    // The main window on a home with two documents and these loqa.ini lines.
-    void start(const QByteArray &ini = QByteArray())
+    // The main window on a home with two documents, then `more`, and these loqa.ini lines.
+    void start(const QByteArray &ini = QByteArray(), const QStringList &more = {})
     {
         dialog.reset();
         form.reset();
@@ -66,6 +68,8 @@ class TestOption : public QObject
             QVERIFY(home->write(QStringLiteral("txt/") + QLatin1String(name), "Some text."));
             apl += home->file(QStringLiteral("txt/") + QLatin1String(name)).toUtf8() + "\r\n";
         }
+        for (const QString &path : more)
+            apl += path.toUtf8() + "\r\n";
         QVERIFY(home->write(QStringLiteral("loqa.apl"), apl));
         QVERIFY(home->write(QStringLiteral("loqa.ini"), "[General]\r\nGreeting=0\r\n" + ini));
         form = std::make_unique<TFormCvt>(QSize(1280, 800));
@@ -512,6 +516,63 @@ private slots:
         QVERIFY(!tipShown(dialog->CheckBoxTray));
         QVERIFY(!tipShown(form->TrackBarVol));
         QVERIFY(tipShown(&other));
+    }
+
+    // The document rules on the General page: the boxes show [Documents], a
+    // change counts for the next document opened, and loqa.ini keeps it.
+    void documentRules_reachTheNextDocumentAndLoqaIni()
+    {
+        // A PDF with one paragraph wrapped over two lines, the third document.
+        const QTemporaryDir dir;
+        const QString ps = dir.filePath(QStringLiteral("wrapped.ps"));
+        const QString pdf = dir.filePath(QStringLiteral("wrapped.pdf"));
+        QVERIFY(WriteFile(ps, "%!PS\n/Helvetica findfont 12 scalefont setfont\n"
+                              "72 700 moveto (Alpha bravo charlie delta echo foxtrot golf hotel india juliet) show\n"
+                              "72 685 moveto (kilo lima mike november oscar papa quebec romeo.) show\nshowpage\n"));
+        QProcess ps2pdf;
+        ps2pdf.start(QStringLiteral("ps2pdf"), {ps, pdf});
+        QVERIFY(ps2pdf.waitForFinished(60000) && ps2pdf.exitCode() == 0);
+        start("[Documents]\r\nDropRepeated=0\r\n", {pdf});
+        const auto shownPdf = [this] {
+            form->TabControl1->setCurrentIndex(0);
+            form->TabControl1->setCurrentIndex(2);
+            const bool read = QTest::qWaitFor([this] { return form->Memo1->toPlainText().contains(u"romeo."); });
+            return read ? form->Memo1->toPlainText() : QStringLiteral("(not read)");
+        };
+        QVERIFY2(shownPdf().contains(u"juliet kilo"), qPrintable(form->Memo1->toPlainText()));
+
+        open();
+        QWidget *general = dialog->PageControl1->widget(0);
+        const QList<QCheckBox *> rules{dialog->CheckBoxJoinHyphenated, dialog->CheckBoxJoinLines,
+                                       dialog->CheckBoxDropRepeated, dialog->CheckBoxPlainLetters};
+        QList<bool> shown;
+        for (QCheckBox *box : rules) {
+            shown << box->isChecked();
+            QVERIFY(general->isAncestorOf(box));
+            QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name), box->text());
+        }
+        QCOMPARE(shown, (QList<bool>{true, true, false, true}));
+        QCOMPARE(dialog->CheckBoxJoinLines->text(), QStringLiteral("Join lines wrapped inside a paragraph"));
+        // The General page, with the group, is no taller than the tallest other
+        // page: the dialog keeps its height.
+        int tallest = 0;
+        for (int i = 1; i < TFormOption::PageCount; ++i)
+            tallest = qMax(tallest, dialog->PageControl1->widget(i)->minimumSizeHint().height());
+        QVERIFY2(general->minimumSizeHint().height() <= tallest,
+                 qPrintable(QStringLiteral("%1 > %2").arg(general->minimumSizeHint().height()).arg(tallest)));
+
+        dialog->CheckBoxJoinLines->setFocus();
+        QTest::keyClick(dialog->CheckBoxJoinLines, Qt::Key_Space);
+        QVERIFY(!form->settings().documents.JoinLines);
+        QVERIFY(form->settings().documents.JoinHyphenated);
+        dialog->ButtonOK->click();
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QVERIFY2(shownPdf().contains(u"juliet\nkilo"), qPrintable(form->Memo1->toPlainText()));
+
+        dialog.reset();
+        form->FormDestroy();
+        QVERIFY(home->read(QStringLiteral("loqa.ini"))
+                    .contains("[Documents]\r\nJoinHyphenated=1\r\nJoinLines=0\r\nDropRepeated=0\r\nPlainLetters=1"));
     }
 
     void cleanupTestCase()

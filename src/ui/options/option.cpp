@@ -162,6 +162,12 @@ void TFormOption::ConnectControls()
     connect(CheckBoxGreeting, &QCheckBox::toggled, EditGreetingString, &QWidget::setEnabled);
     text(EditGreetingString, FSettings.general.GreetingString);
     connect(Button7, &QPushButton::clicked, this, [this] { ShowLexicon(); });
+    // The document loader takes the rules when a document is opened: a change
+    // counts for the documents opened after it, one already shown stays as read.
+    setting(CheckBoxJoinHyphenated, FSettings.documents.JoinHyphenated);
+    setting(CheckBoxJoinLines, FSettings.documents.JoinLines);
+    setting(CheckBoxDropRepeated, FSettings.documents.DropRepeated);
+    setting(CheckBoxPlainLetters, FSettings.documents.PlainLetters);
 
     // Conversion
     for (const auto &[edit, button, value] : {std::tuple{EditTxt, ButtonTxt, &FSettings.convert.DefTxtPath},
@@ -266,6 +272,12 @@ void TFormOption::SetControlsFromSettings()
     guarded([&] {
         CheckBoxGreeting->setChecked(FSettings.general.Greeting);
         EditGreetingString->setText(FSettings.general.GreetingString);
+    });
+    guarded([&] {
+        CheckBoxJoinHyphenated->setChecked(FSettings.documents.JoinHyphenated);
+        CheckBoxJoinLines->setChecked(FSettings.documents.JoinLines);
+        CheckBoxDropRepeated->setChecked(FSettings.documents.DropRepeated);
+        CheckBoxPlainLetters->setChecked(FSettings.documents.PlainLetters);
     });
     guarded([&] {
         EditTxt->setText(FSettings.convert.DefTxtPath);

@@ -47,6 +47,9 @@ public:
     QCheckBox *CheckBoxHint, *CheckBoxRepeat, *CheckBoxHighlight, *CheckBoxAutoNext, *CheckBoxAutoName;
     QCheckBox *CheckBoxContext, *CheckBoxGreeting;
     QLineEdit *EditGreetingString;
+    // The cleaning rules for documents that are not plain text (PDF, EPUB, ...).
+    QGroupBox *GroupDocuments;
+    QCheckBox *CheckBoxJoinHyphenated, *CheckBoxJoinLines, *CheckBoxDropRepeated, *CheckBoxPlainLetters;
     QPushButton *Button7;
     // "Conversion"
     QLineEdit *EditTxt, *EditWav, *EditMp3;

@@ -108,6 +108,9 @@ QWidget *TFormOption::CreateGeneralPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    // Rows as close as the documents' group has them: the page then needs no
+    // more height than the tallest of the others.
+    layout->setSpacing(2);
     CheckBoxHint = check(page, "CheckBoxHint", QStringLiteral("Show &Tooltips"), true);
     CheckBoxRepeat = check(page, "CheckBoxRepeat", QStringLiteral("Repeating Playlist"), true);
     CheckBoxHighlight = check(page, "CheckBoxHighlight", QStringLiteral("Highlight Reading Word"), true);
@@ -124,6 +127,25 @@ QWidget *TFormOption::CreateGeneralPage()
     greeting->addWidget(CheckBoxGreeting);
     greeting->addWidget(EditGreetingString, 1);
     layout->addLayout(greeting);
+
+    // How a PDF, e-book, Office file or web page becomes the text that is read;
+    // made after the greeting's field, so Tab reaches the group in reading order.
+    GroupDocuments =
+        named(group(page, QStringLiteral(" Documents (PDF, e-books, Office files, web pages) ")), "GroupDocuments");
+    auto *documents = new QVBoxLayout(GroupDocuments);
+    documents->setContentsMargins(8, 2, 8, 4);
+    documents->setSpacing(2);
+    CheckBoxJoinHyphenated =
+        check(GroupDocuments, "CheckBoxJoinHyphenated", QStringLiteral("Join words hyphenated at line ends"), true);
+    CheckBoxJoinLines =
+        check(GroupDocuments, "CheckBoxJoinLines", QStringLiteral("Join lines wrapped inside a paragraph"), true);
+    CheckBoxDropRepeated = check(GroupDocuments, "CheckBoxDropRepeated",
+                                 QStringLiteral("Leave out page numbers, running headers and footers"), true);
+    CheckBoxPlainLetters = check(GroupDocuments, "CheckBoxPlainLetters",
+                                 QStringLiteral("Read ligatures and soft hyphens as plain letters"), true);
+    for (QCheckBox *box : {CheckBoxJoinHyphenated, CheckBoxJoinLines, CheckBoxDropRepeated, CheckBoxPlainLetters})
+        documents->addWidget(box);
+    layout->addWidget(GroupDocuments);
     layout->addStretch(1);
 
     Button7 = named(new QPushButton(QStringLiteral("Pronunciation Manager"), page), "Button7");

@@ -2,67 +2,17 @@
 // loader: the time to the first text, the time to the end, and the peak memory
 // of the process. One document per run, so that the peak is that document's:
 //   bench_documentopen pdf PAGES | epub MEGABYTES
-// The PDF is written by Ghostscript from PostScript pages with a running header
-// and page numbers; the EPUB by pandoc from Markdown chapters.
+#include "benchdocuments.h"
 #include "document/documentloader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <sys/resource.h>
-
-namespace {
-
-bool run(const QString &program, const QStringList &arguments, const QByteArray &input = {})
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForStarted())
-        return false;
-    process.write(input);
-    process.closeWriteChannel();
-    return process.waitForFinished(600000) && process.exitCode() == 0;
-}
-
-bool makePdf(const QString &path, int pages, const QString &work)
-{
-    QByteArray ps = "%!PS\n/Times-Roman findfont 11 scalefont setfont\n"
-                    "1 1 " +
-                    QByteArray::number(pages) +
-                    " { /p exch def\n"
-                    "  72 760 moveto (The Long Book) show\n"
-                    "  0 1 44 { /l exch def 72 740 l 15 mul sub moveto\n"
-                    "    (The quick brown fox jumps over the lazy dog while the ferry waits at the) show } for\n"
-                    "  300 40 moveto p 10 string cvs show showpage } for\n";
-    const QString source = work + QStringLiteral("/book.ps");
-    QFile file(source);
-    if (!file.open(QIODevice::WriteOnly) || file.write(ps) != ps.size())
-        return false;
-    file.close();
-    return run(QStringLiteral("ps2pdf"), {source, path});
-}
-
-bool makeEpub(const QString &path, int megabytes)
-{
-    QByteArray markdown;
-    const QByteArray paragraph = "A journey of a thousand miles begins with a single step, and the road goes on "
-                                 "past the mill, the bridge and the café where the ferry waits every hour.\n\n";
-    for (int chapter = 1; markdown.size() < qsizetype(megabytes) << 20; ++chapter) {
-        markdown += "# Chapter " + QByteArray::number(chapter) + "\n\n";
-        for (int i = 0; i < 40; ++i)
-            markdown += paragraph;
-    }
-    return run(QStringLiteral("pandoc"),
-               {QStringLiteral("--from=markdown"), QStringLiteral("--metadata=title:Book"), QStringLiteral("-o"), path},
-               markdown);
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -76,7 +26,7 @@ int main(int argc, char **argv)
     const int size = args[2].toInt();
     QTemporaryDir work;
     const QString path = work.filePath(pdf ? QStringLiteral("book.pdf") : QStringLiteral("book.epub"));
-    if (!(pdf ? makePdf(path, size, work.path()) : makeEpub(path, size))) {
+    if (!(pdf ? bench::makePdf(path, size, work.path()) : bench::makeEpub(path, size))) {
         std::fprintf(stderr, "bench_documentopen: could not make %s\n", qPrintable(path));
         return 1;
     }

@@ -121,8 +121,9 @@ limited 3600 "$here/lexicon.sh" "$loqa" "$runs"
 limited 300 "$bin/bench_documentload"
 limited 600 "$bin/bench_documentopen" pdf 1000
 limited 900 "$bin/bench_documentopen" pdf 5000
-limited 600 "$bin/bench_documentopen" epub 2
+limited 600 "$bin/bench_documentopen" epub 9
 limited 300 "$bin/bench_window" switch
+limited 900 "$bin/bench_window" openpdf 5000
 limited 300 "$bin/bench_tabstrip"
 if [ -n "${DISPLAY:-}" ]; then
     cold=$(limited 300 "$here/coldstart.sh" "$loqa")

@@ -3,7 +3,11 @@
 //   bench_window switch     switching to a 20 MB document, and typing in it
 //   bench_window firstsound from Read Aloud on a 1 MB document to the first sound heard
 //   bench_window lag        how far the highlight is behind the word being heard
+//   bench_window openpdf PAGES  a PDF of PAGES pages shown in the editor as it is
+//                           read: first text, all of it, the longest the window
+//                           did not answer, peak memory
 //   (firstsound and lag take a voice's name: the first voice otherwise)
+#include "benchdocuments.h"
 #include "commands/actions.h"
 #include "ui/main/converter.h"
 #include "speech/mspeech.h"
@@ -21,11 +25,14 @@
 #include "widgets/tabstrip.h"
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
+
+#include <sys/resource.h>
 
 using namespace loqa;
 
@@ -112,6 +119,56 @@ int benchSwitch()
     }
     line("switch_to_20mb_document", median(switches), "ms", "<= 1000");
     line("typing_in_20mb_document", median(keys), "ms", "per key, fluid below 16");
+    return 0;
+}
+
+int benchOpenPdf(int pages)
+{
+    Home home;
+    home.setUp({{"small.txt", "A small document."}});
+    const QString pdf = home.dir.filePath(QStringLiteral("book.pdf"));
+    if (!bench::makePdf(pdf, pages, home.dir.path())) {
+        std::fprintf(stderr, "bench_window: ps2pdf could not make %s\n", qPrintable(pdf));
+        return 1;
+    }
+    QFile apl(home.dir.filePath(QStringLiteral("loqa.apl")));
+    if (!apl.open(QIODevice::Append) || apl.write(pdf.toUtf8() + "\r\n") <= 0)
+        return 1;
+    apl.close();
+    TFormCvt form(QSize(1280, 800));
+    form.show();
+    QTest::qWait(200);
+    // The longest time between two turns of the event loop while the document comes in.
+    QElapsedTimer sinceTurn, clock;
+    qint64 longest = 0, first = -1;
+    QTimer turn;
+    turn.setInterval(0);
+    QObject::connect(&turn, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTurn.elapsed());
+        sinceTurn.start();
+        if (first < 0 && !form.Memo1->document()->isEmpty())
+            first = clock.elapsed();
+    });
+    clock.start();
+    sinceTurn.start();
+    turn.start();
+    form.TabControl1->setCurrentIndex(1);
+    QElapsedTimer limit;
+    limit.start();
+    while ((form.DocumentLoading() || first < 0) && limit.elapsed() < 600000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    const qint64 total = clock.elapsed();
+    turn.stop();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const QByteArray name = "window_pdf_" + QByteArray::number(pages) + "_pages";
+    line(name + "_first", double(first), "ms", "<= 3000");
+    line(name + "_total", double(total), "ms",
+         qPrintable(QStringLiteral("%1 characters, %2 chapters")
+                        .arg(form.Memo1->document()->characterCount())
+                        .arg(form.Chapters().size())));
+    line(name + "_stall", double(longest), "ms", "longest the window did not answer");
+    line(name + "_peak", double(usage.ru_maxrss / 1024), "MB", "<= 500");
     return 0;
 }
 
@@ -294,6 +351,8 @@ int main(int argc, char **argv)
         return benchFirstSound(voice);
     if (what == QLatin1String("lag"))
         return benchLag(voice);
-    std::fprintf(stderr, "usage: bench_window switch|firstsound [VOICE]|lag [VOICE]\n");
+    if (what == QLatin1String("openpdf"))
+        return benchOpenPdf(voice.toInt());
+    std::fprintf(stderr, "usage: bench_window switch|firstsound [VOICE]|lag [VOICE]|openpdf PAGES\n");
     return 2;
 }

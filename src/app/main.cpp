@@ -6,12 +6,14 @@
 #include "platform/endsignals.h"
 #include "settings/documentlist.h"
 #include "platform/qmutils.h"
+#include "document/document.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QSessionManager>
 #include <QThread>
@@ -38,10 +40,16 @@ int runCommandLine(int argc, char **argv)
                                              ? TQMCmdLine::ReportSink(STDOUT_FILENO, haveDisplay())
                                              : TQMCmdLine::MessageSink::StandardOutput;
     std::unique_ptr<QCoreApplication> app;
-    if (sink == TQMCmdLine::MessageSink::MessageBox)
+    if (sink == TQMCmdLine::MessageSink::MessageBox) {
         app = std::make_unique<QApplication>(argc, argv);
-    else
+    } else if (argc > 2 && loqa::doc::NeedsFonts(loqa::doc::FormatOf(QString::fromLocal8Bit(argv[2])))) {
+        // A web page or Markdown is laid out as a rich text, which asks for the
+        // desktop's fonts: a window system is needed, one that draws nowhere will do.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList arguments = QCoreApplication::arguments().mid(1);
     TQMCmdLine converter(arguments, sink);
     return converter.Execute();

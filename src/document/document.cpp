@@ -57,6 +57,16 @@ QStringList FormatExtensions(Format format)
     return {QStringLiteral("txt")};
 }
 
+bool NeedsFonts(Format format)
+{
+    return format == Format::Html || format == Format::Markdown;
+}
+
+QString TooLongText(qsizetype maxText)
+{
+    return QStringLiteral("The document's text is longer than %1 characters").arg(maxText);
+}
+
 void TextBuilder::startText()
 {
     if (m_pendingParagraph && !m_text.isEmpty()) {
@@ -129,6 +139,22 @@ void TextBuilder::chapter(const QString &title, int level)
     startText();
     // Two chapters at one offset (a part and its first chapter) are both kept.
     m_chapters.append({simplified, m_text.size(), qMax(1, level)});
+}
+
+Result TextBuilder::finish()
+{
+    Result result;
+    if (m_full) {
+        result.error = TooLongText(m_maxText);
+        m_text.clear();
+        m_chapters.clear();
+        m_full = false;
+        return result;
+    }
+    result.ok = true;
+    result.text = takeText();
+    result.chapters = takeChapters();
+    return result;
 }
 
 QString TextBuilder::takeText()

@@ -24,6 +24,9 @@ Format FormatOf(const QString &path);
 QString FormatName(Format format);
 // The extensions (without dot, lower case) each format opens.
 QStringList FormatExtensions(Format format);
+// True for the formats read as rich text (HTML, Markdown): their reader needs a
+// QGuiApplication, for the fonts a rich text asks for, and refuses to read without.
+bool NeedsFonts(Format format);
 
 struct Chapter {
     QString title;
@@ -89,6 +92,9 @@ public:
     // empty after it.
     QString takeText();
     QList<Chapter> takeChapters() { return std::exchange(m_chapters, {}); }
+    // What a reader hands back at its end: the text and chapters, or, when the
+    // text reached the limit, the refusal of a text too long (never a part of it).
+    struct Result finish();
 
 private:
     void startText();
@@ -99,6 +105,9 @@ private:
     bool m_pendingParagraph = false;
     bool m_full = false;
 };
+
+// The reason given for a document whose text does not fit the limit.
+QString TooLongText(qsizetype maxText);
 
 struct Result {
     bool ok = false;

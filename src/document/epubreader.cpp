@@ -525,11 +525,9 @@ Result EpubReader::read()
         }
     }
 
-    Result result;
-    result.text = m_builder.takeText();
-    result.chapters = m_builder.takeChapters();
-    result.ok = !result.text.isEmpty();
-    if (!result.ok) {
+    Result result = m_builder.finish();
+    if (result.ok && result.text.isEmpty()) {
+        result.ok = false;
         result.chapters.clear();
         result.error = QStringLiteral("This EPUB has no text");
     }

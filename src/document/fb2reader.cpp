@@ -28,8 +28,7 @@ bool EndsSentence(QStringView text)
 class Fb2Reader
 {
 public:
-    Fb2Reader(const QByteArray &bytes, const Options &options)
-        : m_xml(bytes), m_builder(options.limits.maxText), m_maxText(options.limits.maxText)
+    Fb2Reader(const QByteArray &bytes, const Options &options) : m_xml(bytes), m_builder(options.limits.maxText)
     {
         m_xml.setNamespaceProcessing(true);
         m_xml.setEntityExpansionLimit(kEntityExpansionLimit);
@@ -45,7 +44,6 @@ private:
 
     QXmlStreamReader m_xml;
     TextBuilder m_builder;
-    qsizetype m_maxText;
 
     int m_depth = 0;         // elements open
     int m_descriptionAt = 0; // the depth of <description>, 0 outside it
@@ -234,18 +232,11 @@ Result Fb2Reader::read()
             break;
         }
     }
-    if (m_builder.full()) {
-        result.error = QStringLiteral("The document's text is longer than %1 characters").arg(m_maxText);
-        return result;
-    }
-    if (m_xml.hasError() || m_depth != 0) {
+    if (!m_builder.full() && (m_xml.hasError() || m_depth != 0)) {
         result.error = kNotFb2;
         return result;
     }
-    result.ok = true;
-    result.text = m_builder.takeText();
-    result.chapters = m_builder.takeChapters();
-    return result;
+    return m_builder.finish();
 }
 
 } // namespace

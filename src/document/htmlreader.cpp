@@ -3,7 +3,9 @@
 #include "document/document.h"
 #include "text/documentfile.h"
 
+#include <QCoreApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -51,11 +53,7 @@ Result fromDocument(const QTextDocument &document, const Options &options)
         else
             builder.endParagraph();
     }
-    Result result;
-    result.ok = true;
-    result.text = builder.takeText();
-    result.chapters = builder.takeChapters();
-    return result;
+    return builder.finish();
 }
 
 // A document whose fonts have a size of their own: a heading's size is worked out
@@ -67,10 +65,23 @@ void sizeFonts(QTextDocument &document)
     document.setDefaultFont(font);
 }
 
+// Qt lays out <pre>, <code> and <tt> in the desktop's fixed font, and asking for
+// it without a window system crashes.
+bool canRead(Result *refusal)
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return true;
+    refusal->error = QStringLiteral("This program reads web pages and Markdown only with a window system");
+    return false;
+}
+
 } // namespace
 
 Result ReadHtml(const QByteArray &bytes, const Options &options)
 {
+    Result refusal;
+    if (!canRead(&refusal))
+        return refusal;
     QTextDocument document;
     sizeFonts(document);
     document.setHtml(decodeHtml(bytes));
@@ -79,6 +90,9 @@ Result ReadHtml(const QByteArray &bytes, const Options &options)
 
 Result ReadMarkdown(const QByteArray &bytes, const Options &options)
 {
+    Result refusal;
+    if (!canRead(&refusal))
+        return refusal;
     QTextDocument document;
     sizeFonts(document);
     document.setMarkdown(DecodeTextBytes(bytes).text, QTextDocument::MarkdownDialectGitHub);

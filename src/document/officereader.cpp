@@ -41,11 +41,7 @@ Result failure(const QString &error)
 
 Result finish(TextBuilder &builder)
 {
-    Result result;
-    result.ok = true;
-    result.text = builder.takeText();
-    result.chapters = builder.takeChapters();
-    return result;
+    return builder.finish();
 }
 
 // A paragraph being read; paragraphs inside one (text boxes, frames) are read

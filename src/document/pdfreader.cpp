@@ -218,11 +218,7 @@ Result ReadPdf(const QByteArray &bytes, const Options &options)
     if (!anyText)
         return failure(QStringLiteral("This PDF has no text: it is scanned pages"));
 
-    Result result;
-    result.ok = true;
-    result.text = builder.takeText();
-    result.chapters = builder.takeChapters();
-    return result;
+    return builder.finish();
 }
 
 } // namespace loqa::doc

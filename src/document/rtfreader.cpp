@@ -530,20 +530,10 @@ Result RtfReader::read()
         controlWord(word, hasParam, param);
     }
 
-    if (m_builder.full()) {
-        result.error = QStringLiteral("The document's text is longer than %1 characters").arg(m_maxText);
-        return result;
-    }
     // A file cut short keeps the text read up to its end.
-    endParagraph();
-    if (m_builder.full()) {
-        result.error = QStringLiteral("The document's text is longer than %1 characters").arg(m_maxText);
-        return result;
-    }
-    result.ok = true;
-    result.text = m_builder.takeText();
-    result.chapters = m_builder.takeChapters();
-    return result;
+    if (!m_builder.full())
+        endParagraph();
+    return m_builder.finish();
 }
 
 } // namespace

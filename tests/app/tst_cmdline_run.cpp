@@ -374,6 +374,19 @@ private slots:
         QVERIFY2(plain > 5 && book > 0.8 * plain && book < 1.2 * plain,
                  qPrintable(QStringLiteral("%1 s against %2 s").arg(book).arg(plain)));
 
+        // A web page with code in it is laid out in the desktop's fixed font, which
+        // a run without a display must still find.
+        QVERIFY(WriteFile(dir.filePath(QStringLiteral("page.html")),
+                          "<html><body><h1>Notes</h1><p>Run <code>make</code> first.</p><pre>make test</pre>"
+                          "<script>never()</script></body></html>"));
+        r = RunLoqa(
+            {QStringLiteral("/ttw"), QStringLiteral("page.html"), QStringLiteral("page.wav"), QStringLiteral("-w"),
+             QStringLiteral("0")},
+            dir.path(), 60000,
+            {QStringLiteral("DISPLAY="), QStringLiteral("WAYLAND_DISPLAY="), QStringLiteral("QT_QPA_PLATFORM")});
+        QVERIFY2(r.exitCode == 0, qPrintable(Describe(r)));
+        QVERIFY(AudioSeconds(dir.filePath(QStringLiteral("page.wav"))) > 1);
+
         QVERIFY(WriteFile(dir.filePath(QStringLiteral("broken.pdf")), "%PDF-1.4\nnothing more"));
         r = RunLoqa({QStringLiteral("/ttm"), QStringLiteral("broken.pdf"), QStringLiteral("broken.mp3")}, dir.path());
         QCOMPARE(r.exitCode, 1);

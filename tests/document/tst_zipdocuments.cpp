@@ -248,6 +248,16 @@ void TestZipDocuments::readsWhatPandocWrote()
                                 .arg(chapters.at(i).offset)
                                 .arg(text.mid(chapters.at(i).offset, 40))));
     }
+
+    // The file as the window and the command line open it: the same text; one
+    // that does not fit the limit is refused, naming the file, never cut short.
+    const QString path = m_dir.filePath(file);
+    QCOMPARE(ReadDocument(path).text, text);
+    Options small;
+    small.limits.maxText = text.size() / 2;
+    const Result refused = ReadDocument(path, small);
+    QVERIFY(!refused.ok && refused.text.isEmpty());
+    QCOMPARE(refused.error, path + QStringLiteral(": ") + TooLongText(small.limits.maxText));
 }
 
 void TestZipDocuments::refusesHostileFiles_data()

@@ -138,7 +138,7 @@ private slots:
         LOQA_REQUIRE_OR_SKIP(MakeWithPandoc(kBookMarkdown, docx, QString(), &error), "pandoc makes the Word file");
         QVERIFY(home->write(QStringLiteral("books/notes.html"),
                             "<html><head><title>Notes</title><script>var secret = 'never read';</script></head>"
-                            "<body><h1>Notes</h1><p>First <b>line</b> here.</p></body></html>"));
+                            "<body><h1>Notes</h1><p>First <b>line</b> here, <code>code</code> too.</p></body></html>"));
         QVERIFY(home->write(QStringLiteral("books/broken.epub"), "PK\x03\x04 this is no zip at all"));
         const auto bytesOf = [](const QString &path) {
             QFile file(path);
@@ -184,7 +184,7 @@ private slots:
         // A web page: its text, never its script.
         form->TabControl1->setCurrentIndex(1);
         QTRY_VERIFY(!form->DocumentLoading());
-        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Notes\n\nFirst line here."));
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Notes\n\nFirst line here, code too."));
 
         // A damaged one: one clear error naming it, an empty editor, the file as it was.
         QString boxText;

@@ -154,8 +154,11 @@ bool TFormCvt::ActionFileNewExecute()
 void TFormCvt::ActionFileOpenExecute()
 {
     QDir().mkpath(FSettings.convert.DefTxtPath);
+    // Every format a reader opens is shown at first, text files among them.
+    const QString filters = docs::OpenFilter();
+    QString shown = filters.section(QStringLiteral(";;"), 1, 1);
     const QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("Open File(s) to Read"),
-                                                            FSettings.convert.DefTxtPath, docs::OpenFilter());
+                                                            FSettings.convert.DefTxtPath, filters, &shown);
     if (files.isEmpty())
         return;
     const bool wasEmpty = FSettings.lists.DocumentList.isEmpty();
@@ -291,6 +294,7 @@ void TFormCvt::StartDocumentLoad(const QString &path)
         DocumentLoadEnded();
     });
     connect(FLoader.get(), &doc::DocumentLoader::failed, this, [this](const QString &error) {
+        Memo1->clear(); // what came before the failure is not the document
         DocumentLoadEnded();
         ShowError(error);
     });

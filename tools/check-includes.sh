@@ -4,7 +4,7 @@
 #   src/platform/pulse/: the rest of the program sees those parts through
 #   platform/'s own interfaces;
 # - no QtWidgets header below the windows: nothing in src/platform, src/speech,
-#   src/settings, src/audio, src/text, src/reading, src/alarm, src/clipboard or
+#   src/settings, src/audio, src/text, src/document, src/reading, src/alarm, src/clipboard or
 #   src/commands shows a window (widgets/ and ui/ do), and their libraries do not
 #   link QtWidgets, widgets/ or ui/;
 # - a header of src/ is included by its folder below src/ ("settings/inifile.h"),
@@ -59,7 +59,7 @@ done < <(includes "${existing[@]}")
 below=()
 for file in "${existing[@]}"; do
     case "$file" in
-    src/platform/* | src/speech/* | src/settings/* | src/audio/* | src/text/* | src/reading/* | src/alarm/* | \
+    src/platform/* | src/speech/* | src/settings/* | src/audio/* | src/text/* | src/document/* | src/reading/* | src/alarm/* | \
         src/clipboard/* | src/commands/*) below+=("$file") ;;
     esac
 done
@@ -73,7 +73,7 @@ done < <(includes "${below[@]}")
 
 # Their libraries link no window either: not QtWidgets, not widgets/ or ui/.
 for list in src/platform/CMakeLists.txt src/speech/CMakeLists.txt src/settings/CMakeLists.txt \
-    src/audio/CMakeLists.txt src/text/CMakeLists.txt src/reading/CMakeLists.txt src/alarm/CMakeLists.txt \
+    src/audio/CMakeLists.txt src/text/CMakeLists.txt src/document/CMakeLists.txt src/reading/CMakeLists.txt src/alarm/CMakeLists.txt \
     src/clipboard/CMakeLists.txt src/commands/CMakeLists.txt; do
     [ -f "$list" ] || continue
     while IFS=: read -r line text; do

@@ -120,13 +120,11 @@ void TextBuilder::endParagraph()
 
 void TextBuilder::heading(const QString &title, int level)
 {
-    const QString simplified = title.simplified();
-    if (simplified.isEmpty() || m_full)
+    const qsizetype before = m_chapters.size();
+    chapter(title, level);
+    if (m_chapters.size() == before)
         return;
-    endParagraph();
-    startText();
-    m_chapters.append({simplified, m_text.size(), qMax(1, level)});
-    append(simplified);
+    append(m_chapters.last().title);
     endParagraph();
 }
 

@@ -32,6 +32,18 @@ QString tooLarge()
     return QStringLiteral("This file unpacks to more than the allowed size");
 }
 
+// One part of the package into `out`; the reason when it cannot be had.
+QString readPart(ZipFile &zip, const QString &name, const QString &notReadable, QByteArray *out)
+{
+    const ZipFile::Entry entry = zip.entry(name);
+    if (entry.error == ZipFile::Error::TooLarge)
+        return tooLarge();
+    if (!entry.ok())
+        return notReadable;
+    *out = entry.bytes;
+    return {};
+}
+
 Result failure(const QString &error)
 {
     Result result;
@@ -297,15 +309,7 @@ Result ReadDocx(const QByteArray &bytes, const Options &options)
     ZipFile zip(bytes, options.limits);
     if (!zip.isOpen())
         return failure(notReadable);
-    const auto part = [&](const QString &name, QByteArray *out) -> QString {
-        const ZipFile::Entry entry = zip.entry(name);
-        if (entry.error == ZipFile::Error::TooLarge)
-            return tooLarge();
-        if (!entry.ok())
-            return notReadable;
-        *out = entry.bytes;
-        return {};
-    };
+    const auto part = [&](const QString &name, QByteArray *out) { return readPart(zip, name, notReadable, out); };
     // The main part is the one the package's relationships name, word/document.xml as a rule.
     QString main = QStringLiteral("word/document.xml");
     if (zip.contains(QStringLiteral("_rels/.rels"))) {
@@ -363,15 +367,7 @@ Result ReadOdt(const QByteArray &bytes, const Options &options)
     ZipFile zip(bytes, options.limits);
     if (!zip.isOpen())
         return failure(notReadable);
-    const auto part = [&](const QString &name, QByteArray *out) -> QString {
-        const ZipFile::Entry entry = zip.entry(name);
-        if (entry.error == ZipFile::Error::TooLarge)
-            return tooLarge();
-        if (!entry.ok())
-            return notReadable;
-        *out = entry.bytes;
-        return {};
-    };
+    const auto part = [&](const QString &name, QByteArray *out) { return readPart(zip, name, notReadable, out); };
     if (zip.contains(QStringLiteral("META-INF/manifest.xml"))) {
         QByteArray manifest;
         if (const QString error = part(QStringLiteral("META-INF/manifest.xml"), &manifest); !error.isEmpty())

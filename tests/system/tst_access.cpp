@@ -353,7 +353,7 @@ private slots:
         // the objects' own focused states name the same one control as the focus
         // events, as a screen reader coming back to the window asks them.
         const QJsonObject tabbed = probe(
-            {QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("11"), QStringLiteral("states")},
+            {QStringLiteral("tab"), QStringLiteral("loqa"), QString(), QStringLiteral("15"), QStringLiteral("states")},
             120000);
         const QStringList expected{QStringLiteral("check box:Repeating Playlist"),
                                    QStringLiteral("check box:Highlight Reading Word"),
@@ -361,6 +361,10 @@ private slots:
                                    QStringLiteral("check box:Automatically Name for WAV/MP3 Files"),
                                    QStringLiteral("check box:Add Commands to .txt file Context Menus"),
                                    QStringLiteral("check box:Greeting at Startup"),
+                                   QStringLiteral("check box:Join words hyphenated at line ends"),
+                                   QStringLiteral("check box:Join lines wrapped inside a paragraph"),
+                                   QStringLiteral("check box:Leave out page numbers, running headers and footers"),
+                                   QStringLiteral("check box:Read ligatures and soft hyphens as plain letters"),
                                    QStringLiteral("push button:Pronunciation Manager"),
                                    QStringLiteral("push button:OK"),
                                    QStringLiteral("push button:Close"),

@@ -86,6 +86,8 @@ public:
 
     // True when the text reached the limit: the reader should stop.
     bool full() const { return m_full; }
+    // The text so far. Up to its last character that is not white space it is
+    // final: later text is only appended.
     const QString &text() const { return m_text; }
     const QList<Chapter> &chapters() const { return m_chapters; }
     // The text without the trailing white space, and the chapters; the builder is

@@ -1,7 +1,6 @@
 #include "document/documentloader.h"
 
 #include <QMetaObject>
-#include <QPointer>
 
 namespace loqa::doc {
 
@@ -26,25 +25,23 @@ void DocumentLoader::start()
 
 void DocumentLoader::run()
 {
-    // What went out so far: the text up to its last character that is not white
-    // space, which later text can no longer change (a paragraph's end is shaped
-    // only when the next one starts).
-    QString sent;
+    // How much of the text went out: up to its last character that is not white
+    // space, which later text never changes (TextBuilder only appends, and shapes
+    // a paragraph's end only when the next one starts).
+    qsizetype sent = 0;
     const auto post = [this](auto call) { QMetaObject::invokeMethod(this, call, Qt::QueuedConnection); };
     Options options = m_options;
-    const auto chainedProgress = m_options.progress;
-    options.progress = [&](const QString &textSoFar, int done, int total) {
+    options.progress = [&](const QString &textSoFar, int, int) {
         if (m_cancelled)
             return false;
         qsizetype stable = textSoFar.size();
-        while (stable > sent.size() && textSoFar.at(stable - 1).isSpace())
+        while (stable > sent && textSoFar.at(stable - 1).isSpace())
             --stable;
-        if (stable > sent.size() && QStringView(textSoFar).left(sent.size()) == sent) {
-            const QString piece = textSoFar.mid(sent.size(), stable - sent.size());
-            sent += piece;
-            post([this, piece] { emit textArrived(piece); });
+        if (stable > sent) {
+            post([this, piece = textSoFar.mid(sent, stable - sent)] { emit textArrived(piece); });
+            sent = stable;
         }
-        return !chainedProgress || chainedProgress(textSoFar, done, total);
+        return true;
     };
     Result result = ReadDocument(m_path, options);
     if (m_cancelled)
@@ -53,14 +50,8 @@ void DocumentLoader::run()
         post([this, error = result.error] { emit failed(error); });
         return;
     }
-    if (!result.text.startsWith(sent)) {
-        // Never expected: the reader changed text it had shown. The window gets
-        // nothing wrong: the loader fails rather than show a document that is not it.
-        post([this, path = m_path] { emit failed(path + QStringLiteral(": The document changed while it was read")); });
-        return;
-    }
-    if (result.text.size() > sent.size())
-        post([this, piece = result.text.mid(sent.size())] { emit textArrived(piece); });
+    if (result.text.size() > sent)
+        post([this, piece = result.text.mid(sent)] { emit textArrived(piece); });
     post([this, chapters = std::move(result.chapters)] { emit finished(chapters); });
 }
 

@@ -14,8 +14,8 @@ namespace loqa::doc {
 // shows the beginning of a long document while the rest is still being read.
 // What is read arrives in order as `textArrived` pieces (their concatenation is
 // the document's text); `finished` comes once at the end with the chapters, or
-// `failed` with the reason. Destroying the loader cancels the read and waits for
-// its thread.
+// `failed` with the reason. The loader takes the options' `progress` for itself.
+// Destroying the loader cancels the read and waits for its thread.
 class DocumentLoader : public QObject
 {
     Q_OBJECT

@@ -56,47 +56,37 @@ Result fromDocument(const QTextDocument &document, const Options &options)
     return builder.finish();
 }
 
-// A document whose fonts have a size of their own: a heading's size is worked out
-// from it, and without a window the default font has none, which Qt warns about.
-void sizeFonts(QTextDocument &document)
+// A rich text, filled by `fill`, as a document's text. Qt lays out <pre>, <code>
+// and <tt> in the desktop's fixed font, and asking for it without a window system
+// crashes: without a QGuiApplication nothing is read. The default font gets a
+// size of its own, as a heading's size is worked out from it.
+template <typename Fill> Result readRichText(const Options &options, Fill fill)
 {
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        Result refusal;
+        refusal.error = QStringLiteral("This program reads web pages and Markdown only with a window system");
+        return refusal;
+    }
+    QTextDocument document;
     QFont font;
     font.setPixelSize(16);
     document.setDefaultFont(font);
-}
-
-// Qt lays out <pre>, <code> and <tt> in the desktop's fixed font, and asking for
-// it without a window system crashes.
-bool canRead(Result *refusal)
-{
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return true;
-    refusal->error = QStringLiteral("This program reads web pages and Markdown only with a window system");
-    return false;
+    fill(document);
+    return fromDocument(document, options);
 }
 
 } // namespace
 
 Result ReadHtml(const QByteArray &bytes, const Options &options)
 {
-    Result refusal;
-    if (!canRead(&refusal))
-        return refusal;
-    QTextDocument document;
-    sizeFonts(document);
-    document.setHtml(decodeHtml(bytes));
-    return fromDocument(document, options);
+    return readRichText(options, [&](QTextDocument &document) { document.setHtml(decodeHtml(bytes)); });
 }
 
 Result ReadMarkdown(const QByteArray &bytes, const Options &options)
 {
-    Result refusal;
-    if (!canRead(&refusal))
-        return refusal;
-    QTextDocument document;
-    sizeFonts(document);
-    document.setMarkdown(DecodeTextBytes(bytes).text, QTextDocument::MarkdownDialectGitHub);
-    return fromDocument(document, options);
+    return readRichText(options, [&](QTextDocument &document) {
+        document.setMarkdown(DecodeTextBytes(bytes).text, QTextDocument::MarkdownDialectGitHub);
+    });
 }
 
 } // namespace loqa::doc

@@ -2,6 +2,7 @@
 #include "document/document.h"
 
 #include <QFile>
+#include <QHash>
 
 namespace loqa::doc {
 
@@ -30,35 +31,15 @@ Result ReadDocument(const QString &path, const Options &options)
         return result;
     }
     file.close();
-    switch (FormatOf(path)) {
-    case Format::Pdf:
-        result = ReadPdf(bytes, options);
-        break;
-    case Format::Epub:
-        result = ReadEpub(bytes, options);
-        break;
-    case Format::Docx:
-        result = ReadDocx(bytes, options);
-        break;
-    case Format::Odt:
-        result = ReadOdt(bytes, options);
-        break;
-    case Format::Html:
-        result = ReadHtml(bytes, options);
-        break;
-    case Format::Markdown:
-        result = ReadMarkdown(bytes, options);
-        break;
-    case Format::Rtf:
-        result = ReadRtf(bytes, options);
-        break;
-    case Format::Fb2:
-        result = ReadFb2(bytes, options);
-        break;
-    case Format::Text:
+    using Reader = Result (*)(const QByteArray &, const Options &);
+    static const QHash<Format, Reader> readers = {
+        {Format::Pdf, ReadPdf},   {Format::Epub, ReadEpub},         {Format::Docx, ReadDocx}, {Format::Odt, ReadOdt},
+        {Format::Html, ReadHtml}, {Format::Markdown, ReadMarkdown}, {Format::Rtf, ReadRtf},   {Format::Fb2, ReadFb2},
+    };
+    if (const Reader read = readers.value(FormatOf(path)))
+        result = read(bytes, options);
+    else
         result.error = QStringLiteral("The file is plain text");
-        break;
-    }
     if (!result.ok)
         result.error = QStringLiteral("%1: %2").arg(path, result.error);
     return result;
